@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// Every failure the program reports is one of these; the text is what the user sees.
+class EBudgetError : public std::runtime_error {
+public:
+    explicit EBudgetError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// An error raised by the database engine, carrying the engine's own message.
+class EDatabaseError : public EBudgetError {
+public:
+    using EBudgetError::EBudgetError;
+};

@@ -1,0 +1,201 @@
+#include "data/Money.h"
+
+#include "data/Errors.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Rounds a count of ten-thousandths to a multiple of `unit`, halves away from zero.
+qint64 roundAwayFromZero(qint64 raw, qint64 unit)
+{
+    const qint64 rem = raw % unit; // carries the sign of raw
+    qint64 base = raw - rem;
+    if (2 * rem >= unit)
+        base += unit;
+    else if (2 * rem <= -unit)
+        base -= unit;
+    return base;
+}
+
+QString digitsOf(quint64 v) { return QString::number(v); }
+
+} // namespace
+
+Money Money::fromDouble(double value)
+{
+    const double scaled = std::round(value * double(Scale));
+    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 || scaled < -9.2233720368547758e18)
+        throw EBudgetError(QStringLiteral("Money value out of range"));
+    return fromRaw(qint64(scaled));
+}
+
+std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
+{
+    const QString s = text.trimmed();
+    if (s.isEmpty())
+        return std::nullopt;
+    const QString dec = locale.decimalPoint();
+    const QString minus = locale.negativeSign();
+    const QString plus = locale.positiveSign();
+
+    qsizetype i = 0;
+    bool negative = false;
+    if (s.startsWith(minus) || s.startsWith(u'-')) {
+        negative = true;
+        i = s.startsWith(minus) ? minus.size() : 1;
+    } else if (s.startsWith(plus) || s.startsWith(u'+')) {
+        i = s.startsWith(plus) ? plus.size() : 1;
+    }
+
+    // Accumulate magnitude in ten-thousandths, plus one guard digit for rounding.
+    quint64 whole = 0;
+    int intDigits = 0, fracDigits = 0;
+    qint64 frac = 0;   // first four decimals
+    int guard = -1;    // fifth decimal, if any
+    bool sawPoint = false;
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + 1; // 2^63
+    const quint64 maxWhole = limit / Scale;
+    for (; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (!sawPoint && s.mid(i, dec.size()) == dec) {
+            sawPoint = true;
+            i += dec.size() - 1;
+            continue;
+        }
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const int d = c.unicode() - '0';
+        if (!sawPoint) {
+            ++intDigits;
+            whole = whole * 10 + quint64(d);
+            if (whole > maxWhole)
+                return std::nullopt;
+        } else {
+            ++fracDigits;
+            if (fracDigits <= 4)
+                frac = frac * 10 + d;
+            else if (fracDigits == 5)
+                guard = d;
+        }
+    }
+    if (intDigits == 0 && fracDigits == 0)
+        return std::nullopt;
+    for (int k = fracDigits; k < 4; ++k)
+        frac *= 10;
+    quint64 mag = whole * quint64(Scale) + quint64(frac);
+    if (guard >= 5)
+        mag += 1;
+    if ((!negative && mag > limit - 1) || (negative && mag > limit))
+        return std::nullopt;
+    if (negative)
+        return fromRaw(mag == limit ? std::numeric_limits<qint64>::min() : -qint64(mag));
+    return fromRaw(qint64(mag));
+}
+
+Money Money::roundedToCents() const { return fromRaw(roundAwayFromZero(m_raw, 100)); }
+
+qint64 Money::roundedToUnitsBankers() const
+{
+    qint64 q = m_raw / Scale;
+    const qint64 r = m_raw % Scale;
+    const qint64 half = Scale / 2;
+    if (r > half || (r == half && (q % 2 != 0)))
+        ++q;
+    else if (r < -half || (r == -half && (q % 2 != 0)))
+        --q;
+    return q;
+}
+
+QString Money::toFixed(int decimals, QChar decimalPoint) const
+{
+    decimals = qBound(0, decimals, 4);
+    qint64 unit = 1;
+    for (int k = decimals; k < 4; ++k)
+        unit *= 10;
+    const qint64 rounded = roundAwayFromZero(m_raw, unit);
+    const quint64 mag = rounded < 0 ? quint64(-(rounded + 1)) + 1 : quint64(rounded);
+    QString out = rounded < 0 ? QStringLiteral("-") : QString();
+    out += digitsOf(mag / Scale);
+    if (decimals > 0) {
+        out += decimalPoint;
+        out += QStringLiteral("%1").arg((mag % Scale) / unit, decimals, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+
+QString Money::toPlainString(const QLocale& locale) const
+{
+    QString s = toFixed(4, QLatin1Char('.'));
+    while (s.endsWith(u'0'))
+        s.chop(1);
+    if (s.endsWith(u'.'))
+        s.chop(1);
+    s.replace(u'.', locale.decimalPoint());
+    if (s.startsWith(u'-'))
+        s.replace(0, 1, locale.negativeSign());
+    return s;
+}
+
+QString Money::toShortString(const QLocale& locale) const
+{
+    QString s = toFixed(2, QLatin1Char('.'));
+    if (s.contains(u'.')) {
+        while (s.endsWith(u'0'))
+            s.chop(1);
+        if (s.endsWith(u'.'))
+            s.chop(1);
+    }
+    if (s == QStringLiteral("-0"))
+        s = QStringLiteral("0");
+    s.replace(u'.', locale.decimalPoint());
+    if (s.startsWith(u'-'))
+        s.replace(0, 1, locale.negativeSign());
+    return s;
+}
+
+QString Money::toCurrencyString(const QLocale& locale) const
+{
+    // Build the number exactly from the integer count, then let the locale place the
+    // currency sign and the sign: its pattern is read off a whole-number sample.
+    const Money cents = roundedToCents();
+    const qint64 raw = cents.raw();
+    const quint64 mag = raw < 0 ? quint64(-(raw + 1)) + 1 : quint64(raw);
+    const qint64 sample = 987654321;
+    QLocale grouped = locale;
+    grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    QString number = grouped.toString(qulonglong(mag / Scale));
+    number += locale.decimalPoint();
+    number += QStringLiteral("%1").arg((mag % Scale) / 100, 2, 10, QLatin1Char('0'));
+    QString pattern = locale.toCurrencyString(raw < 0 ? -sample : sample);
+    const QString sampleText = grouped.toString(sample);
+    const qsizetype at = pattern.indexOf(sampleText);
+    if (at < 0)
+        return (raw < 0 ? locale.negativeSign() : QString()) + locale.currencySymbol() + number;
+    pattern.replace(at, sampleText.size(), number);
+    return pattern;
+}
+
+Money Money::operator+(Money o) const
+{
+    qint64 r;
+    if (__builtin_add_overflow(m_raw, o.m_raw, &r))
+        throw EBudgetError(QStringLiteral("Money value out of range"));
+    return fromRaw(r);
+}
+
+Money Money::operator-(Money o) const
+{
+    qint64 r;
+    if (__builtin_sub_overflow(m_raw, o.m_raw, &r))
+        throw EBudgetError(QStringLiteral("Money value out of range"));
+    return fromRaw(r);
+}
+
+Money Money::operator-() const
+{
+    if (m_raw == std::numeric_limits<qint64>::min())
+        throw EBudgetError(QStringLiteral("Money value out of range"));
+    return fromRaw(-m_raw);
+}

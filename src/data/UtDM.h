@@ -1,0 +1,65 @@
+#pragma once
+
+#include "data/Money.h"
+#include "data/UtQuery.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class TImageBase;
+
+// The in-memory copy of one Account row.
+struct TDataInfo {
+    int ID = 0; // 0: no row was found
+    QString Name;
+    Money Balance;
+    int AccType = 0; // 0 bank account, 1 credit card, 2 wallet
+    bool Negative = false;
+    bool WarnNegative = false;
+    QString URL;
+    QString Memo;
+    TImageBase* Card = nullptr; // the card that shows this record, if any
+};
+// Records are shared by whoever holds them (cards, editors, entry windows).
+using PDataInfo = std::shared_ptr<TDataInfo>;
+
+// The object attached to an account or wallet entry of a drop-down list.
+struct TCboItem {
+    TCboItem(int id, const QString& text) : ID(id), Name(text) {}
+    int ID;
+    QString Name;
+};
+
+// The data module: owner of the one connection and of the shared query.
+class TDM : public QObject {
+    Q_OBJECT
+public:
+    explicit TDM(QObject* parent = nullptr);
+    ~TDM() override;
+
+    TConnection conn;
+    TQuery m_Query{&conn};
+
+    // Opens Data.mdb in the program's folder. A failure goes to the top-level error
+    // report and start-up goes on; every later statement then fails the same way.
+    void DataModuleCreate();
+
+    static Money GetWalletTotal();
+    static Money GetAccountTotal();
+    static PDataInfo LoadAccountInfo(int id);
+    static PDataInfo FindAccountInfo(const QString& name, bool isWallet);
+    static bool DeleteAccountRow(int id);
+    static void ShowErrorMessage(const QString& text);
+    template <class T> static T ChooseValue(bool condition, const T& a, const T& b)
+    {
+        return condition ? a : b;
+    }
+
+    // Fills a record from the current row of a query (ID, name, type, Balance,
+    // negative, WarnNegative, URL, Memo; columns a statement lacks stay as they are).
+    static void FillInfo(TDataInfo& info, TQuery& q);
+};
+
+// The one data module, created first at start-up.
+extern TDM* DM;

@@ -1,0 +1,147 @@
+#include "platform/Platform.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+class QtMessageBoxes : public IMessageBoxes {
+public:
+    MsgButton Show(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
+                   MsgButtons buttons) override
+    {
+        QMessageBox box(owner);
+        box.setWindowTitle(caption);
+        box.setText(text);
+        switch (icon) {
+        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::None: break;
+        }
+        QMessageBox::StandardButtons std;
+        if (buttons & mbOK) std |= QMessageBox::Ok;
+        if (buttons & mbCancel) std |= QMessageBox::Cancel;
+        if (buttons & mbYes) std |= QMessageBox::Yes;
+        if (buttons & mbNo) std |= QMessageBox::No;
+        box.setStandardButtons(std);
+        switch (box.exec()) {
+        case QMessageBox::Ok: return mbOK;
+        case QMessageBox::Yes: return mbYes;
+        case QMessageBox::No: return mbNo;
+        case QMessageBox::Cancel: return mbCancel;
+        default: return (buttons & mbCancel) ? mbCancel : ((buttons & mbNo) ? mbNo : mbOK);
+        }
+    }
+};
+
+// "Excel(*.xls)|*.xls|text(*.txt)|*.txt" -> Qt's "Excel (*.xls);;text (*.txt)"
+QStringList qtFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = parts.at(i);
+        const QString pattern = parts.at(i + 1);
+        if (!label.contains(pattern))
+            label += QStringLiteral(" (") + pattern + u')';
+        out << label;
+    }
+    return out;
+}
+
+class QtFileDialogs : public IFileDialogs {
+public:
+    SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) override
+    {
+        QFileDialog dialog(owner);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontUseNativeDialog, false);
+        const QStringList filters = qtFilters(request.filter);
+        dialog.setNameFilters(filters);
+        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+        dialog.setDefaultSuffix(request.defaultExtension);
+        dialog.selectFile(request.fileName);
+        SaveDialogResult r;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return r;
+        r.accepted = true;
+        r.fileName = dialog.selectedFiles().first();
+        r.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        if (r.filterIndex < 1)
+            r.filterIndex = 1;
+        return r;
+    }
+};
+
+bool startFirst(const QStringList& programs)
+{
+    for (const QString& p : programs)
+        if (!QStandardPaths::findExecutable(p).isEmpty())
+            return QProcess::startDetached(p, {});
+    return false;
+}
+
+class DesktopShell : public IShell {
+public:
+    bool Open(const QString& target) override
+    {
+        if (target.trimmed().isEmpty())
+            return false;
+        QUrl url(target, QUrl::TolerantMode);
+        if (QFileInfo::exists(target) || url.scheme().isEmpty())
+            url = QFileInfo::exists(target) ? QUrl::fromLocalFile(target)
+                                            : QUrl(QStringLiteral("http://") + target.trimmed());
+        return QDesktopServices::openUrl(url);
+    }
+    bool StartCalculator() override
+    {
+        return startFirst({QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
+                           QStringLiteral("galculator"), QStringLiteral("mate-calc"),
+                           QStringLiteral("xcalc")});
+    }
+    bool StartTextEditor() override
+    {
+        return startFirst({QStringLiteral("gedit"), QStringLiteral("gnome-text-editor"),
+                           QStringLiteral("kate"), QStringLiteral("kwrite"), QStringLiteral("mousepad"),
+                           QStringLiteral("pluma"), QStringLiteral("xed"), QStringLiteral("leafpad"),
+                           QStringLiteral("xedit")});
+    }
+};
+
+template <class I, class D> std::unique_ptr<I>& slot()
+{
+    static std::unique_ptr<I> impl = std::make_unique<D>();
+    return impl;
+}
+
+} // namespace
+
+IMessageBoxes& MessageBoxes() { return *slot<IMessageBoxes, QtMessageBoxes>(); }
+std::unique_ptr<IMessageBoxes> SetMessageBoxes(std::unique_ptr<IMessageBoxes> impl)
+{
+    return std::exchange(slot<IMessageBoxes, QtMessageBoxes>(), std::move(impl));
+}
+IFileDialogs& FileDialogs() { return *slot<IFileDialogs, QtFileDialogs>(); }
+std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl)
+{
+    return std::exchange(slot<IFileDialogs, QtFileDialogs>(), std::move(impl));
+}
+IShell& Shell() { return *slot<IShell, DesktopShell>(); }
+std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl)
+{
+    return std::exchange(slot<IShell, DesktopShell>(), std::move(impl));
+}
+
+MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
+                      MsgButtons buttons)
+{
+    return MessageBoxes().Show(owner, caption, text, icon, buttons);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+// The program's stand-ins for operating-system services. Each service is one small
+// interface with a default implementation; tests put a recorder in its place.
+
+enum class MsgIcon { None, Information, Question, Warning, Error };
+
+// Buttons of a message box, and the button that closed it.
+enum MsgButton : int {
+    mbOK = 0x1,
+    mbCancel = 0x2,
+    mbYes = 0x4,
+    mbNo = 0x8,
+};
+using MsgButtons = int;
+
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    // Shows a modal box; returns the button pressed (mbCancel or mbNo when the box
+    // is closed otherwise, whichever it offers).
+    virtual MsgButton Show(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
+                           MsgButtons buttons) = 0;
+};
+
+struct SaveDialogRequest {
+    QString filter;           // "Excel(*.xls)|*.xls|text(*.txt)|*.txt"
+    QString defaultExtension; // without the dot
+    QString fileName;         // initial name
+    int filterIndex = 1;      // 1-based, as offered
+};
+struct SaveDialogResult {
+    bool accepted = false;
+    QString fileName;
+    int filterIndex = 1; // 1-based entry the user chose
+};
+
+class IFileDialogs {
+public:
+    virtual ~IFileDialogs() = default;
+    virtual SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) = 0;
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+    // Opens a web address, a mailto: address or a file with its default program.
+    // Failures are not reported; the result says whether the request was handed on.
+    virtual bool Open(const QString& target) = 0;
+    virtual bool StartCalculator() = 0;
+    virtual bool StartTextEditor() = 0;
+};
+
+// The services in use. Setting one replaces it (tests install recorders) and returns
+// the previous one to the caller.
+IMessageBoxes& MessageBoxes();
+std::unique_ptr<IMessageBoxes> SetMessageBoxes(std::unique_ptr<IMessageBoxes> impl);
+IFileDialogs& FileDialogs();
+std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl);
+IShell& Shell();
+std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl);
+
+// Shorthand for a message box through the current service.
+MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
+                      MsgButtons buttons);

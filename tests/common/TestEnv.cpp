@@ -1,0 +1,94 @@
+#include "TestEnv.h"
+
+#include "data/AppPaths.h"
+#include "data/Schema.h"
+#include "data/UtDM.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QtTest>
+
+namespace {
+std::vector<std::pair<const char*, TestFactory>>& registry()
+{
+    static std::vector<std::pair<const char*, TestFactory>> r;
+    return r;
+}
+
+void copyDir(const QString& from, const QString& to)
+{
+    QDir src(from);
+    if (!src.exists())
+        return;
+    QDir().mkpath(to);
+    for (const QFileInfo& fi : src.entryInfoList(QDir::Files))
+        QFile::copy(fi.absoluteFilePath(), to + u'/' + fi.fileName());
+}
+} // namespace
+
+int RegisterTest(const char* name, TestFactory factory)
+{
+    registry().emplace_back(name, std::move(factory));
+    return int(registry().size());
+}
+
+std::vector<std::pair<const char*, TestFactory>>& RegisteredTests() { return registry(); }
+
+MsgButton MessageRecorder::Show(QWidget*, const QString& caption, const QString& text, MsgIcon icon,
+                                MsgButtons buttons)
+{
+    messages.push_back({caption, text, icon, buttons});
+    if (onShow)
+        onShow(messages.back());
+    if (!answers.empty()) {
+        const MsgButton b = answers.front();
+        answers.pop_front();
+        return b;
+    }
+    for (MsgButton b : {mbOK, mbYes, mbNo, mbCancel})
+        if (buttons & b)
+            return b;
+    return mbOK;
+}
+
+TestEnv::TestEnv(bool openDataModule)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    SetAppDirOverride(m_dir.path());
+    CreateEmptyDatabase(dbPath());
+    copyDir(QStringLiteral(BUDGET_SOURCE_DIR "/resources/res"), m_dir.path() + QStringLiteral("/res"));
+    auto m = std::make_unique<MessageRecorder>();
+    messages = m.get();
+    SetMessageBoxes(std::move(m));
+    auto s = std::make_unique<ShellRecorder>();
+    shell = s.get();
+    SetShell(std::move(s));
+    auto f = std::make_unique<FileDialogRecorder>();
+    files = f.get();
+    SetFileDialogs(std::move(f));
+    if (openDataModule) {
+        delete DM;
+        DM = nullptr;
+        DM = new TDM();
+    }
+}
+
+TestEnv::~TestEnv()
+{
+    delete DM;
+    DM = nullptr;
+}
+
+QVariant TestEnv::sql(const QString& statement)
+{
+    TConnection c;
+    c.Open(dbPath());
+    TQuery q(&c);
+    q.SQL << statement;
+    const QString head = statement.trimmed().left(6).toLower();
+    if (head == QLatin1String("select")) {
+        q.Open();
+        return q.Eof() ? QVariant() : q.Field(0).Value();
+    }
+    return q.ExecSQL();
+}

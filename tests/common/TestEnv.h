@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Registers a Qt Test class so that the area's executable runs it.
+using TestFactory = std::function<std::unique_ptr<QObject>()>;
+int RegisterTest(const char* name, TestFactory factory);
+#define BUDGET_TEST(Class)                                                                         \
+    static const int budgetTestReg_##Class =                                                       \
+        RegisterTest(#Class, [] { return std::unique_ptr<QObject>(new Class); });
+
+// One message box the program asked for.
+struct RecordedMessage {
+    QString caption, text;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+// Stands in for message boxes: records each box and answers with the next scripted
+// button, or with OK / Yes / the first offered button when nothing is scripted.
+class MessageRecorder : public IMessageBoxes {
+public:
+    MsgButton Show(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
+                   MsgButtons buttons) override;
+    std::vector<RecordedMessage> messages;
+    std::deque<MsgButton> answers;
+    // Runs while a box is "shown", e.g. to look at the window state at that moment.
+    std::function<void(const RecordedMessage&)> onShow;
+};
+
+class ShellRecorder : public IShell {
+public:
+    bool Open(const QString& target) override { opened << target; return true; }
+    bool StartCalculator() override { started << QStringLiteral("calculator"); return true; }
+    bool StartTextEditor() override { started << QStringLiteral("editor"); return true; }
+    QStringList opened, started;
+};
+
+class FileDialogRecorder : public IFileDialogs {
+public:
+    SaveDialogResult Save(QWidget*, const SaveDialogRequest& request) override
+    {
+        requests.push_back(request);
+        return answer;
+    }
+    std::vector<SaveDialogRequest> requests;
+    SaveDialogResult answer; // not accepted unless a test sets it
+};
+
+// A fresh empty database in a temporary folder that plays the executable's folder,
+// the card bitmaps beside it, the locale en_US, recorders for message boxes, file
+// dialogs and the shell, and a data module over it. Each test function that needs a
+// clean slate makes one.
+class TestEnv {
+public:
+    explicit TestEnv(bool openDataModule = true);
+    ~TestEnv();
+    QString dir() const { return m_dir.path(); }
+    QString dbPath() const { return m_dir.path() + QStringLiteral("/Data.mdb"); }
+
+    // Runs a statement on the test database and returns the first column of its
+    // first row (empty for none); for set-up and for reading results back.
+    QVariant sql(const QString& statement);
+
+    MessageRecorder* messages = nullptr;
+    ShellRecorder* shell = nullptr;
+    FileDialogRecorder* files = nullptr;
+
+private:
+    QTemporaryDir m_dir;
+};

@@ -1,0 +1,23 @@
+// Runs every test class registered in this executable; fails when any test fails.
+#include "TestEnv.h"
+#include "app/ErrorReport.h"
+
+#include <QtTest>
+#include <cstdio>
+
+std::vector<std::pair<const char*, TestFactory>>& RegisteredTests();
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    TApplication app(argc, argv);
+    int failedClasses = 0;
+    for (auto& [name, factory] : RegisteredTests()) {
+        std::unique_ptr<QObject> test = factory();
+        if (QTest::qExec(test.get(), argc, argv) != 0)
+            ++failedClasses;
+    }
+    std::printf("%d test classes, %d with failures\n", int(RegisteredTests().size()), failedClasses);
+    return failedClasses == 0 ? 0 : 1;
+}
