@@ -42,3 +42,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 }
 
 TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+
+void ShowHelpContext(QWidget* caller, int context)
+{
+    const TApplication* app = Application();
+    HtmlHelp().HtmlHelpA(caller, app ? app->HelpFile : QStringLiteral("budget.chm"), HH_HELP_CONTEXT, context);
+}

@@ -36,3 +36,25 @@ public:
 
 // The running application object, or null (tests may run without one).
 TApplication* Application();
+
+// Results of a modal window, as the openers read them.
+constexpr int mrOK = 1;
+constexpr int mrCancel = 2;
+
+// Connects a signal to a handler that runs guarded: an exception it throws reaches the
+// top-level report instead of unwinding through Qt.
+template <class Sender, class Signal, class Receiver, class Handler>
+QMetaObject::Connection GuardedConnect(Sender* sender, Signal signal, Receiver* receiver, Handler handler)
+{
+    return QObject::connect(sender, signal, receiver, [receiver, handler](auto&&...) {
+        Guarded([&] {
+            if constexpr (std::is_member_function_pointer_v<Handler>)
+                (receiver->*handler)();
+            else
+                handler();
+        });
+    });
+}
+
+// Asks the help for a topic by its context number, from the given window.
+void ShowHelpContext(QWidget* caller, int context);

@@ -116,6 +116,13 @@ public:
     }
 };
 
+// Until the help viewer over budget.chm is installed in its place, help requests
+// have nowhere to go.
+class NoHelp : public IHtmlHelp {
+public:
+    void HtmlHelpA(QWidget*, const QString&, int, qintptr) override {}
+};
+
 template <class I, class D> std::unique_ptr<I>& slot()
 {
     static std::unique_ptr<I> impl = std::make_unique<D>();
@@ -144,4 +151,9 @@ MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& tex
                       MsgButtons buttons)
 {
     return MessageBoxes().Show(owner, caption, text, icon, buttons);
+}
+IHtmlHelp& HtmlHelp() { return *slot<IHtmlHelp, NoHelp>(); }
+std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl)
+{
+    return std::exchange(slot<IHtmlHelp, NoHelp>(), std::move(impl));
 }

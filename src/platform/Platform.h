@@ -56,6 +56,19 @@ public:
     virtual bool StartTextEditor() = 0;
 };
 
+// The HTML Help entry point (HtmlHelpA): caller, help file, command, data.
+constexpr int HH_DISPLAY_TOPIC = 0x0000;
+constexpr int HH_DISPLAY_TOC = 0x0001;
+constexpr int HH_DISPLAY_INDEX = 0x0002;
+constexpr int HH_HELP_FINDER = 0x0003; // the contents request
+constexpr int HH_HELP_CONTEXT = 0x000F;
+constexpr int HH_CLOSE_ALL = 0x0012;
+class IHtmlHelp {
+public:
+    virtual ~IHtmlHelp() = default;
+    virtual void HtmlHelpA(QWidget* caller, const QString& file, int command, qintptr data) = 0;
+};
+
 // The services in use. Setting one replaces it (tests install recorders) and returns
 // the previous one to the caller.
 IMessageBoxes& MessageBoxes();
@@ -64,6 +77,9 @@ IFileDialogs& FileDialogs();
 std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl);
 IShell& Shell();
 std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl);
+
+IHtmlHelp& HtmlHelp();
+std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl);
 
 // Shorthand for a message box through the current service.
 MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
