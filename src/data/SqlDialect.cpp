@@ -156,7 +156,10 @@ void convertTop(std::vector<Token>& t)
         if (numAt >= t.size() || t[numAt].kind != Tok::Number)
             continue;
         const QString limit = QStringLiteral(" limit ") + t[numAt].text;
-        t.erase(t.begin() + k, t.begin() + numAt + 1);
+        size_t eraseEnd = numAt + 1;
+        if (eraseEnd < t.size() && t[eraseEnd].kind == Tok::Space)
+            ++eraseEnd;
+        t.erase(t.begin() + k, t.begin() + eraseEnd);
         int depth = 0;
         size_t end = t.size();
         for (size_t j = i + 1; j < t.size(); ++j) {
