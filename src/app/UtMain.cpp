@@ -40,12 +40,14 @@ QColor panelGrey() { return QColor(224, 224, 224); }
 
 void paintPanel(TScrollBox* box)
 {
-    QPalette pal = box->palette();
-    pal.setColor(QPalette::Window, panelGrey());
-    pal.setColor(QPalette::Base, panelGrey());
-    box->setPalette(pal);
-    box->viewport()->setBackgroundRole(QPalette::Window);
-    box->viewport()->setAutoFillBackground(true);
+    // A sheet rather than a palette: the skin's sheet on the window's parts would
+    // otherwise paint over it. The cards' own background is this grey as well.
+    const QColor grey = panelGrey();
+    box->Page()->setAttribute(Qt::WA_StyledBackground, true);
+    box->setStyleSheet(QStringLiteral("QWidget#page { background-color: rgb(%1, %2, %3); }")
+                           .arg(grey.red())
+                           .arg(grey.green())
+                           .arg(grey.blue()));
 }
 
 } // namespace
@@ -55,6 +57,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
     setWindowIcon(WindowPicture());
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     resize(875, 605);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -101,7 +106,7 @@ void TFrmMain::buildToolbar()
         b->setAutoRaise(true);
         b->setFixedHeight(52);
         if (width > 0)
-            b->setFixedWidth(width);
+            b->setMinimumWidth(width); // wider where the caption's font needs it
         else
             b->setMinimumWidth(44);
         tlb1->addWidget(b);
