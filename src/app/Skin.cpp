@@ -7,12 +7,13 @@
 #include <QPalette>
 #include <QWidget>
 
-static void initAppResources() { Q_INIT_RESOURCE(app); }
+static void initAppResources() {
+    Q_INIT_RESOURCE(app);
+}
 
 namespace {
 
-const QString& skinSheet()
-{
+const QString& skinSheet() {
     static const QString sheet = [] {
         initAppResources();
         QFile f(QStringLiteral(":/app/skin/velmora.qss"));
@@ -23,8 +24,7 @@ const QString& skinSheet()
 
 } // namespace
 
-void ApplySkin(QWidget* window)
-{
+void ApplySkin(QWidget* window) {
     if (!window)
         return;
     QPalette pal = window->palette();
@@ -43,14 +43,12 @@ void ApplySkin(QWidget* window)
     }
 }
 
-QIcon ToolPicture(int index)
-{
+QIcon ToolPicture(int index) {
     initAppResources();
     return QIcon(QStringLiteral(":/app/pictures/tool%1.png").arg(index, 2, 10, QLatin1Char('0')));
 }
 
-QIcon WindowPicture()
-{
+QIcon WindowPicture() {
     initAppResources();
     return QIcon(QStringLiteral(":/app/pictures/velmora.png"));
 }

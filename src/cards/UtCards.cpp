@@ -10,37 +10,35 @@
 #include <QBitmap>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QFileInfo>
 #include <QPainter>
 
-TImageBase::TImageBase(QWidget* parent) : QLabel(parent)
-{
+TImageBase::TImageBase(QWidget* parent) : QLabel(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     setScaledContents(false);
 }
 
-void TImageBase::SetData(const PDataInfo& info, bool isWallet)
-{
+void TImageBase::SetData(const PDataInfo& info, bool isWallet) {
     Info = info;
     IsWallet = isWallet;
     DrawCard();
 }
 
-void TImageBase::DrawCard()
-{
+void TImageBase::DrawCard() {
     drawFrom(IsWallet ? QStringLiteral("res/wallet.bmp") : QStringLiteral("res/acc.bmp"), true);
 }
 
-void TImageBase::drawFrom(const QString& bitmapName, bool transparent)
-{
+void TImageBase::drawFrom(const QString& bitmapName, bool transparent) {
     const QString path = AppDir() + bitmapName;
     QPixmap picture;
     if (!picture.load(path, "BMP"))
-        throw EBudgetError(QFileInfo::exists(path) ? QStringLiteral("Cannot read the picture \"%1\"").arg(path)
-                                                   : QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(path));
+        throw EBudgetError(
+            QFileInfo::exists(path)
+                ? QStringLiteral("Cannot read the picture \"%1\"").arg(path)
+                : QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(path));
     // The bitmap's background colour (its bottom-left pixel) lets the parent show through.
     QBitmap mask;
     if (transparent) {
@@ -68,17 +66,18 @@ void TImageBase::drawFrom(const QString& bitmapName, bool transparent)
     resize(m_picture.size());
 }
 
-void TImageBase::Reload()
-{
+void TImageBase::Reload() {
     if (!Info)
         return;
     TQuery& q = DM->m_Query;
     q.Close();
     q.SQL.clear();
     q.ClearParams();
-    q.SQL << (IsWallet ? QStringLiteral("select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] "
+    q.SQL << (IsWallet ? QStringLiteral("select [ID], [name],[type],[Balance], "
+                                        "[negative],[WarnNegative],[URL],[Memo] "
                                         "from Account where ID=:aa and type = 2")
-                       : QStringLiteral("select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] "
+                       : QStringLiteral("select [ID], [name],[type],[Balance], "
+                                        "[negative],[WarnNegative],[URL],[Memo] "
                                         "from Account where ID=:aa and type in (0,1)"));
     q.SetParam(QStringLiteral("aa"), Info->ID);
     q.Open();
@@ -90,26 +89,27 @@ void TImageBase::Reload()
 // ---------------------------------------------------------------------------
 // TImageCtrl
 
-TImageCtrl::TImageCtrl(QWidget* parent) : TImageBase(parent)
-{
+TImageCtrl::TImageCtrl(QWidget* parent) : TImageBase(parent) {
     setAcceptDrops(true);
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
-QString TImageCtrl::MimeType() { return QStringLiteral("application/x-velmora-card"); }
+QString TImageCtrl::MimeType() {
+    return QStringLiteral("application/x-velmora-card");
+}
 
-void TImageCtrl::DrawCard()
-{
+void TImageCtrl::DrawCard() {
     // The panels' grey is the bitmaps' background anyway, and a solid card is what
     // the drag picture and the selection outline need.
     setAttribute(Qt::WA_TranslucentBackground, false);
-    const QString name = IsWallet ? (Selected ? QStringLiteral("res/wallet_f.bmp") : QStringLiteral("res/wallet.bmp"))
-                                  : (Selected ? QStringLiteral("res/acc_f.bmp") : QStringLiteral("res/acc.bmp"));
+    const QString name =
+        IsWallet
+            ? (Selected ? QStringLiteral("res/wallet_f.bmp") : QStringLiteral("res/wallet.bmp"))
+            : (Selected ? QStringLiteral("res/acc_f.bmp") : QStringLiteral("res/acc.bmp"));
     drawFrom(name, false);
 }
 
-void TImageCtrl::UpdateSelection(QObject* pressed)
-{
+void TImageCtrl::UpdateSelection(QObject* pressed) {
     const auto* card = qobject_cast<TImageBase*>(pressed);
     if (card && card->GetID() == GetID()) {
         Selected = true;
@@ -126,8 +126,7 @@ void TImageCtrl::UpdateSelection(QObject* pressed)
     }
 }
 
-void TImageCtrl::ImageMouseDown(Qt::MouseButton button, const QPoint& pos)
-{
+void TImageCtrl::ImageMouseDown(Qt::MouseButton button, const QPoint& pos) {
     Selected = true;
     if (OnSelect)
         OnSelect(this);
@@ -137,14 +136,12 @@ void TImageCtrl::ImageMouseDown(Qt::MouseButton button, const QPoint& pos)
     m_pressPos = pos;
 }
 
-bool TImageCtrl::ImageDragOver(QObject* source) const
-{
+bool TImageCtrl::ImageDragOver(QObject* source) const {
     const auto* card = qobject_cast<const TImageBase*>(source);
     return card && card->GetID() != GetID();
 }
 
-void TImageCtrl::ImageDragDrop(QObject* source)
-{
+void TImageCtrl::ImageDragDrop(QObject* source) {
     const auto* card = qobject_cast<const TImageBase*>(source);
     if (!card || card->GetID() == GetID() || !FrmMain)
         return;
@@ -152,21 +149,18 @@ void TImageCtrl::ImageDragDrop(QObject* source)
     QCoreApplication::sendEvent(FrmMain, &msg);
 }
 
-void TImageCtrl::ImageDblClick()
-{
+void TImageCtrl::ImageDblClick() {
     // Posted: the editor opens once the double-click handling is over.
     if (FrmMain)
         QCoreApplication::postEvent(FrmMain, new TCardMessage(WM_CARDOPEN, GetID(), 0));
 }
 
-void TImageCtrl::mousePressEvent(QMouseEvent* event)
-{
+void TImageCtrl::mousePressEvent(QMouseEvent* event) {
     event->accept();
     Guarded([&] { ImageMouseDown(event->button(), event->position().toPoint()); });
 }
 
-void TImageCtrl::mouseMoveEvent(QMouseEvent* event)
-{
+void TImageCtrl::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragArmed || !(event->buttons() & Qt::LeftButton))
         return;
     if ((event->position().toPoint() - m_pressPos).manhattanLength() < 10)
@@ -181,22 +175,19 @@ void TImageCtrl::mouseMoveEvent(QMouseEvent* event)
     drag->exec(Qt::MoveAction);
 }
 
-void TImageCtrl::mouseReleaseEvent(QMouseEvent* event)
-{
+void TImageCtrl::mouseReleaseEvent(QMouseEvent* event) {
     m_dragArmed = false;
     event->accept();
 }
 
-void TImageCtrl::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void TImageCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     m_dragArmed = false;
     if (event->button() == Qt::LeftButton)
         Guarded([this] { ImageDblClick(); });
 }
 
-void TImageCtrl::contextMenuEvent(QContextMenuEvent* event)
-{
+void TImageCtrl::contextMenuEvent(QContextMenuEvent* event) {
     // The press before this has already selected the card, so the menu's commands
     // act on it.
     event->accept();
@@ -204,24 +195,21 @@ void TImageCtrl::contextMenuEvent(QContextMenuEvent* event)
         PopupMenu->exec(event->globalPos());
 }
 
-void TImageCtrl::dragEnterEvent(QDragEnterEvent* event)
-{
+void TImageCtrl::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasFormat(MimeType()) && ImageDragOver(event->source()))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void TImageCtrl::dragMoveEvent(QDragMoveEvent* event)
-{
+void TImageCtrl::dragMoveEvent(QDragMoveEvent* event) {
     if (event->mimeData()->hasFormat(MimeType()) && ImageDragOver(event->source()))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void TImageCtrl::dropEvent(QDropEvent* event)
-{
+void TImageCtrl::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     QObject* source = event->source();
     Guarded([&] { ImageDragDrop(source); });
@@ -233,8 +221,7 @@ void TImageCtrl::dropEvent(QDropEvent* event)
 TPanelMgr* PanelMgr = nullptr;
 
 TPanelMgr::TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* parent)
-    : QObject(parent), AccountBox(accountBox), WalletBox(walletBox)
-{
+    : QObject(parent), AccountBox(accountBox), WalletBox(walletBox) {
     if (!PanelMgr)
         PanelMgr = this;
     connect(AccountBox, &TScrollBox::clicked, this,
@@ -243,17 +230,19 @@ TPanelMgr::TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* par
             [this](QObject* sender) { Guarded([&] { ClearWalletSelection(sender); }); });
 }
 
-TPanelMgr::~TPanelMgr()
-{
+TPanelMgr::~TPanelMgr() {
     if (PanelMgr == this)
         PanelMgr = nullptr;
 }
 
-void TPanelMgr::LoadAccounts() { loadPanel(false); }
-void TPanelMgr::LoadWallets() { loadPanel(true); }
+void TPanelMgr::LoadAccounts() {
+    loadPanel(false);
+}
+void TPanelMgr::LoadWallets() {
+    loadPanel(true);
+}
 
-void TPanelMgr::loadPanel(bool wallets)
-{
+void TPanelMgr::loadPanel(bool wallets) {
     TScrollBox* box = wallets ? WalletBox : AccountBox;
     QList<PDataInfo>& list = wallets ? WalletList : AccountList;
 
@@ -271,14 +260,17 @@ void TPanelMgr::loadPanel(bool wallets)
     q.Close();
     q.SQL.clear();
     q.ClearParams();
-    q.SQL << (wallets ? QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, Memo FROM Account where type=2;")
-                      : QStringLiteral("select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] "
+    q.SQL << (wallets ? QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, "
+                                       "Memo FROM Account where type=2;")
+                      : QStringLiteral("select [ID], [name],[type],[Balance], "
+                                       "[negative],[WarnNegative],[URL],[Memo] "
                                        "from Account where Type in(0,1)"));
     q.Open();
 
     QMenu* menu = nullptr;
     if (FrmMain)
-        menu = FrmMain->findChild<QMenu*>(wallets ? QStringLiteral("pmWallet") : QStringLiteral("pmAccount"));
+        menu = FrmMain->findChild<QMenu*>(wallets ? QStringLiteral("pmWallet")
+                                                  : QStringLiteral("pmAccount"));
 
     int n = 0;
     for (q.First(); !q.Eof(); q.Next(), ++n) {
@@ -300,8 +292,7 @@ void TPanelMgr::loadPanel(bool wallets)
     }
 }
 
-void TPanelMgr::RefreshCard(int id)
-{
+void TPanelMgr::RefreshCard(int id) {
     for (const QList<PDataInfo>* list : {&AccountList, &WalletList})
         for (const PDataInfo& info : *list)
             if (info->ID == id) {
@@ -311,8 +302,7 @@ void TPanelMgr::RefreshCard(int id)
             }
 }
 
-void TPanelMgr::SelectCard(TImageCtrl* pressed)
-{
+void TPanelMgr::SelectCard(TImageCtrl* pressed) {
     if (!pressed)
         return;
     // Copied: the main window's handling of the selection must not disturb the walk.
@@ -322,23 +312,20 @@ void TPanelMgr::SelectCard(TImageCtrl* pressed)
             card->UpdateSelection(pressed);
 }
 
-void TPanelMgr::ClearAccountSelection(QObject* sender)
-{
+void TPanelMgr::ClearAccountSelection(QObject* sender) {
     for (const PDataInfo& info : AccountList)
         if (auto* card = qobject_cast<TImageCtrl*>(info->Card))
             card->UpdateSelection(sender);
 }
 
-void TPanelMgr::ClearWalletSelection(QObject* sender)
-{
+void TPanelMgr::ClearWalletSelection(QObject* sender) {
     for (const PDataInfo& info : WalletList)
         if (auto* card = qobject_cast<TImageCtrl*>(info->Card))
             card->UpdateSelection(sender);
 }
 
 namespace {
-TImageCtrl* lastSelected(const QList<PDataInfo>& list)
-{
+TImageCtrl* lastSelected(const QList<PDataInfo>& list) {
     TImageCtrl* found = nullptr;
     for (const PDataInfo& info : list)
         if (auto* card = qobject_cast<TImageCtrl*>(info->Card); card && card->Selected)
@@ -347,5 +334,9 @@ TImageCtrl* lastSelected(const QList<PDataInfo>& list)
 }
 } // namespace
 
-TImageCtrl* TPanelMgr::GetSelectedAccount() const { return lastSelected(AccountList); }
-TImageCtrl* TPanelMgr::GetSelectedWallet() const { return lastSelected(WalletList); }
+TImageCtrl* TPanelMgr::GetSelectedAccount() const {
+    return lastSelected(AccountList);
+}
+TImageCtrl* TPanelMgr::GetSelectedWallet() const {
+    return lastSelected(WalletList);
+}

@@ -13,14 +13,15 @@
 #include <QtTest>
 
 namespace {
-int addRow(TestEnv& env, const QString& name, int type, const QString& balance)
-{
-    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)").arg(name).arg(type).arg(balance));
+int addRow(TestEnv& env, const QString& name, int type, const QString& balance) {
+    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)")
+                .arg(name)
+                .arg(type)
+                .arg(balance));
     return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
 }
 
-QString shareShown(int walletId)
-{
+QString shareShown(int walletId) {
     TFrmWallet frm;
     frm.ShowWallet(TDM::LoadAccountInfo(walletId));
     return frm.lblOfAccounts->text();
@@ -30,8 +31,7 @@ QString shareShown(int walletId)
 class TestEditors : public QObject {
     Q_OBJECT
 private slots:
-    void newAccountIsCheckedTrimmedAndStoredWithQuotes()
-    {
+    void newAccountIsCheckedTrimmedAndStoredWithQuotes() {
         TestEnv env;
         TFrmBankAccount frm;
         QCOMPARE(frm.windowTitle(), QStringLiteral("Bank Account"));
@@ -56,20 +56,25 @@ private slots:
         frm.Memo->setPlainText(QStringLiteral("\n it's mine \n"));
         frm.btnSave->click();
         QCOMPARE(frm.result(), int(QDialog::Accepted));
-        QCOMPARE(env.sql(QStringLiteral("select name from Account")).toString(), QStringLiteral("O'Brien's card"));
+        QCOMPARE(env.sql(QStringLiteral("select name from Account")).toString(),
+                 QStringLiteral("O'Brien's card"));
         QCOMPARE(env.sql(QStringLiteral("select type from Account")).toInt(), 1);
-        QCOMPARE(env.sql(QStringLiteral("select negative + 2 * WarnNegative from Account")).toInt(), 3);
-        QCOMPARE(env.sql(QStringLiteral("select URL from Account")).toString(), QStringLiteral("https://x.example/?q='a'"));
-        QCOMPARE(env.sql(QStringLiteral("select Memo from Account")).toString(), QStringLiteral("it's mine"));
+        QCOMPARE(env.sql(QStringLiteral("select negative + 2 * WarnNegative from Account")).toInt(),
+                 3);
+        QCOMPARE(env.sql(QStringLiteral("select URL from Account")).toString(),
+                 QStringLiteral("https://x.example/?q='a'"));
+        QCOMPARE(env.sql(QStringLiteral("select Memo from Account")).toString(),
+                 QStringLiteral("it's mine"));
         QCOMPARE(env.sql(QStringLiteral("select Balance from Account")).toDouble(), 0.0);
     }
 
-    void editAccountKeepsBalanceAndWarnMark()
-    {
+    void editAccountKeepsBalanceAndWarnMark() {
         TestEnv env;
         const int id = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1234.5"));
         addRow(env, QStringLiteral("Other"), 0, QStringLiteral("7"));
-        env.sql(QStringLiteral("update Account set negative = 1, WarnNegative = 1, URL = 'u', Memo = 'm' where ID = %1").arg(id));
+        env.sql(QStringLiteral("update Account set negative = 1, WarnNegative = 1, URL = 'u', Memo "
+                               "= 'm' where ID = %1")
+                    .arg(id));
         const PDataInfo info = TDM::LoadAccountInfo(id);
         TFrmBankAccount frm;
         frm.ShowAccount(info);
@@ -77,7 +82,8 @@ private slots:
         QCOMPARE(frm.lblBalance->text(), QStringLiteral("$1,234.50"));
         QCOMPARE(frm.edtName->text(), QStringLiteral("Checking"));
         QVERIFY(frm.rbTypeBank->isChecked());
-        QVERIFY(frm.chkNegative->isChecked() && frm.chkWarn->isChecked() && frm.chkWarn->isEnabled());
+        QVERIFY(frm.chkNegative->isChecked() && frm.chkWarn->isChecked() &&
+                frm.chkWarn->isEnabled());
         QCOMPARE(frm.edtURL->text(), QStringLiteral("u"));
         QCOMPARE(frm.Memo->toPlainText(), QStringLiteral("m"));
 
@@ -98,12 +104,13 @@ private slots:
         QCOMPARE(col(QStringLiteral("WarnNegative")).toInt(), 1);
         QCOMPARE(col(QStringLiteral("Balance")).toDouble(), 1234.5);
         // Only this row changed; the record handed in is the caller's to refresh.
-        QCOMPARE(env.sql(QStringLiteral("select name from Account where ID <> %1").arg(id)).toString(), QStringLiteral("Other"));
+        QCOMPARE(
+            env.sql(QStringLiteral("select name from Account where ID <> %1").arg(id)).toString(),
+            QStringLiteral("Other"));
         QCOMPARE(info->Name, QStringLiteral("Checking"));
     }
 
-    void newWalletShowsZeroAndStoresKindTwo()
-    {
+    void newWalletShowsZeroAndStoresKindTwo() {
         TestEnv env;
         TFrmWallet frm;
         QCOMPARE(frm.windowTitle(), QStringLiteral("New Wallet"));
@@ -120,15 +127,16 @@ private slots:
         frm.Memo->setPlainText(QStringLiteral("coins\tand notes "));
         frm.btnOK->click();
         QCOMPARE(frm.result(), int(QDialog::Accepted));
-        QCOMPARE(env.sql(QStringLiteral("select name from Account")).toString(), QStringLiteral("Mike's purse"));
+        QCOMPARE(env.sql(QStringLiteral("select name from Account")).toString(),
+                 QStringLiteral("Mike's purse"));
         QCOMPARE(env.sql(QStringLiteral("select type from Account")).toInt(), 2);
         QCOMPARE(env.sql(QStringLiteral("select negative from Account")).toInt(), 0);
         QCOMPARE(env.sql(QStringLiteral("select WarnNegative from Account")).toInt(), 1);
-        QCOMPARE(env.sql(QStringLiteral("select Memo from Account")).toString(), QStringLiteral("coins\tand notes"));
+        QCOMPARE(env.sql(QStringLiteral("select Memo from Account")).toString(),
+                 QStringLiteral("coins\tand notes"));
     }
 
-    void editWalletWritesNeitherKindNorBalance()
-    {
+    void editWalletWritesNeitherKindNorBalance() {
         TestEnv env;
         const int id = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("40"));
         TFrmWallet frm;
@@ -141,14 +149,16 @@ private slots:
         frm.edtURL->setText(QStringLiteral("  mailto:me@example.org "));
         frm.btnOKClick();
         QCOMPARE(frm.result(), int(QDialog::Accepted));
-        QCOMPARE(env.sql(QStringLiteral("select name || '|' || type || '|' || Balance || '|' || negative || '|' || URL "
-                                        "from Account"))
-                     .toString(),
-                 QStringLiteral("O'Hara|2|40.0|1|mailto:me@example.org"));
+        QCOMPARE(
+            env
+                .sql(QStringLiteral(
+                    "select name || '|' || type || '|' || Balance || '|' || negative || '|' || URL "
+                    "from Account"))
+                .toString(),
+            QStringLiteral("O'Hara|2|40.0|1|mailto:me@example.org"));
     }
 
-    void walletShareOfAllBalances()
-    {
+    void walletShareOfAllBalances() {
         TestEnv env;
         const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("25"));
         const int a = addRow(env, QStringLiteral("Bank"), 0, QStringLiteral("75"));

@@ -17,17 +17,17 @@
 
 namespace {
 
-int addRow(TestEnv& env, const QString& name, int type, const QString& balance, const QString& url = {})
-{
-    env.sql(QStringLiteral("insert into Account(name, type, Balance, URL) values('%1', %2, %3, '%4')")
-                .arg(name)
-                .arg(type)
-                .arg(balance, url));
+int addRow(TestEnv& env, const QString& name, int type, const QString& balance,
+           const QString& url = {}) {
+    env.sql(
+        QStringLiteral("insert into Account(name, type, Balance, URL) values('%1', %2, %3, '%4')")
+            .arg(name)
+            .arg(type)
+            .arg(balance, url));
     return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
 }
 
-TImageCtrl* card(const QList<PDataInfo>& list, int id)
-{
+TImageCtrl* card(const QList<PDataInfo>& list, int id) {
     for (const PDataInfo& info : list)
         if (info->ID == id)
             return qobject_cast<TImageCtrl*>(info->Card);
@@ -36,8 +36,8 @@ TImageCtrl* card(const QList<PDataInfo>& list, int id)
 
 // Runs a command and reports every modal window it opened ("class:caption"); each
 // is handed to act (which may fill and save it) or else closed with Cancel.
-QStringList modalsOpenedBy(const std::function<void()>& command, const std::function<void(QDialog*)>& act = {})
-{
+QStringList modalsOpenedBy(const std::function<void()>& command,
+                           const std::function<void(QDialog*)>& act = {}) {
     QStringList opened;
     QTimer closer;
     closer.setInterval(0);
@@ -55,12 +55,13 @@ QStringList modalsOpenedBy(const std::function<void()>& command, const std::func
     return opened;
 }
 
-QAction* action(TFrmMain& frm, const char* name) { return frm.findChild<QAction*>(QLatin1String(name)); }
+QAction* action(TFrmMain& frm, const char* name) {
+    return frm.findChild<QAction*>(QLatin1String(name));
+}
 
 class RecordingHelp : public IHtmlHelp {
 public:
-    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override
-    {
+    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override {
         calls << QStringLiteral("%1|%2|%3").arg(file).arg(command).arg(data);
     }
     QStringList calls;
@@ -71,26 +72,28 @@ public:
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void menusToolbarAndStatusAsTheUserSeesThem()
-    {
+    void menusToolbarAndStatusAsTheUserSeesThem() {
         TestEnv env;
         TFrmMain frm;
         QCOMPARE(frm.windowTitle(), QStringLiteral("Velmora Budget V1.0"));
         QStringList top;
         for (QAction* a : frm.menuBar()->actions())
             top << a->text();
-        QCOMPARE(top, QStringList({"&File", "&View", "&Accounts", "Wa&llets", "T&ransactions", "&Tools", "&Help"}));
+        QCOMPARE(top, QStringList({"&File", "&View", "&Accounts", "Wa&llets", "T&ransactions",
+                                   "&Tools", "&Help"}));
         const auto texts = [](QMenu* m) {
             QStringList t;
             for (QAction* a : m->actions())
                 t << (a->isSeparator() ? QStringLiteral("-") : a->text());
             return t;
         };
-        QCOMPARE(texts(frm.pmWallet), QStringList({"Wallet &Info...", "-", "De&posit...", "De&bit...", "&Transfer...", "-",
-                                                   "&History...", "&Lunch URL", "-", "&Delete"}));
+        QCOMPARE(texts(frm.pmWallet),
+                 QStringList({"Wallet &Info...", "-", "De&posit...", "De&bit...", "&Transfer...",
+                              "-", "&History...", "&Lunch URL", "-", "&Delete"}));
         QCOMPARE(texts(frm.findChild<QMenu*>(QStringLiteral("mniMenu_Help"))),
-                 QStringList({"&Help Topics", "Online T&utorial...", "-", "&Product Homepage...", "&What's new...",
-                              "Technical Support...", "Check for &updates...", "&Send Feedback", "-", "&About..."}));
+                 QStringList({"&Help Topics", "Online T&utorial...", "-", "&Product Homepage...",
+                              "&What's new...", "Technical Support...", "Check for &updates...",
+                              "&Send Feedback", "-", "&About..."}));
         QCOMPARE(action(frm, "mniMenu_Properties")->shortcut(), QKeySequence(Qt::Key_F4));
         QCOMPARE(action(frm, "mniMenu_AccountURL")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));
         QCOMPARE(action(frm, "mniMenu_Transfer")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -105,8 +108,8 @@ private slots:
         for (QToolButton* b : frm.tlb1->findChildren<QToolButton*>())
             if (!b->objectName().isEmpty() && b->objectName().startsWith(u"btn"))
                 captions << b->text();
-        QCOMPARE(captions, QStringList({"Deposit", "Debit", "Transfer", "Property", "Acc History", "Wall History", "Help",
-                                        "WebPage", "Exit"}));
+        QCOMPARE(captions, QStringList({"Deposit", "Debit", "Transfer", "Property", "Acc History",
+                                        "Wall History", "Help", "WebPage", "Exit"}));
         QVERIFY(!frm.findChild<QToolButton*>(QStringLiteral("btnToolDeposite"))->icon().isNull());
         QCOMPARE(frm.statusWelcome->text(), QStringLiteral("Welcome to use Velmora Bugget V1.0"));
         QCOMPARE(frm.statusTotals->text(), QStringLiteral("account Info"));
@@ -114,8 +117,7 @@ private slots:
         QVERIFY(frm.statusClock->text() != QStringLiteral("Time"));
     }
 
-    void selectingACardShowsTheTotalsOnlyThen()
-    {
+    void selectingACardShowsTheTotalsOnlyThen() {
         TestEnv env;
         const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("100.5"));
         addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("1000"));
@@ -123,30 +125,35 @@ private slots:
         TFrmMain frm;
         QCOMPARE(frm.CurrentListId, 0);
         frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
-        QCOMPARE(frm.statusTotals->text(), QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
+        QCOMPARE(frm.statusTotals->text(),
+                 QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
         QCOMPARE(frm.CurrentListId, w);
 
         // A balance that moves elsewhere shows up with the next selection only.
         env.sql(QStringLiteral("update Account set Balance = 0 where ID = %1").arg(a));
-        QCOMPARE(frm.statusTotals->text(), QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
+        QCOMPARE(frm.statusTotals->text(),
+                 QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
         frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
-        QCOMPARE(frm.statusTotals->text(), QStringLiteral("Total: $979.75  Account: $1,000.00  Wallet: ($20.25)"));
+        QCOMPARE(frm.statusTotals->text(),
+                 QStringLiteral("Total: $979.75  Account: $1,000.00  Wallet: ($20.25)"));
         QCOMPARE(frm.CurrentListId, a);
     }
 
-    void commandsActOnTheRightCard()
-    {
+    void commandsActOnTheRightCard() {
         TestEnv env;
-        const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1"), QStringLiteral("https://bank.example"));
-        const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("2"), QStringLiteral("https://purse.example"));
+        const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1"),
+                             QStringLiteral("https://bank.example"));
+        const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("2"),
+                             QStringLiteral("https://purse.example"));
         TFrmMain frm;
         frm.show();
 
         // Nothing selected: these commands do nothing at all.
-        for (auto handler : {&TFrmMain::btnToolPropertyClick, &TFrmMain::mniMenu_AccountInfoClick,
-                             &TFrmMain::mniMenu_WalletInfoClick, &TFrmMain::mniMenu_AccountURLClick,
-                             &TFrmMain::mniMenu_WalletURLClick, &TFrmMain::mniMenu_DeleteAccountClick,
-                             &TFrmMain::mniMenu_DeleteWalletClick, &TFrmMain::btnToolDepositeClick})
+        for (auto handler :
+             {&TFrmMain::btnToolPropertyClick, &TFrmMain::mniMenu_AccountInfoClick,
+              &TFrmMain::mniMenu_WalletInfoClick, &TFrmMain::mniMenu_AccountURLClick,
+              &TFrmMain::mniMenu_WalletURLClick, &TFrmMain::mniMenu_DeleteAccountClick,
+              &TFrmMain::mniMenu_DeleteWalletClick, &TFrmMain::btnToolDepositeClick})
             QVERIFY(modalsOpenedBy([&] { (frm.*handler)(); }).isEmpty());
         QVERIFY(env.messages->messages.empty());
         QVERIFY(env.shell->opened.isEmpty());
@@ -156,7 +163,9 @@ private slots:
                  QStringList{"TFrmBankAccount:View/Edit account"});
         frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
         // With both selected, Properties goes to the wallet.
-        QCOMPARE(modalsOpenedBy([&] { frm.findChild<QToolButton*>(QStringLiteral("btnToolProperty"))->click(); }),
+        QCOMPARE(modalsOpenedBy([&] {
+                     frm.findChild<QToolButton*>(QStringLiteral("btnToolProperty"))->click();
+                 }),
                  QStringList{"TFrmWallet:View/Edit wallet"});
         QCOMPARE(modalsOpenedBy([&] { action(frm, "mniPop_Acc_Info")->trigger(); }),
                  QStringList{"TFrmBankAccount:View/Edit account"});
@@ -168,7 +177,8 @@ private slots:
         // Saving from the editor redraws the card with the stored name.
         QCOMPARE(modalsOpenedBy([&] { frm.mniMenu_WalletInfoClick(); },
                                 [](QDialog* d) {
-                                    d->findChild<QLineEdit*>(QStringLiteral("edtName"))->setText(QStringLiteral(" Purse "));
+                                    d->findChild<QLineEdit*>(QStringLiteral("edtName"))
+                                        ->setText(QStringLiteral(" Purse "));
                                     d->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
                                 })
                      .size(),
@@ -176,8 +186,7 @@ private slots:
         QCOMPARE(card(frm.Panels->WalletList, w)->Info->Name, QStringLiteral("Purse"));
     }
 
-    void newAndDeleteRebuildThePanels()
-    {
+    void newAndDeleteRebuildThePanels() {
         TestEnv env;
         const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1"));
         TFrmMain frm;
@@ -185,20 +194,24 @@ private slots:
 
         modalsOpenedBy([&] { action(frm, "mniPop_NewAccount")->trigger(); },
                        [](QDialog* d) {
-                           d->findChild<QLineEdit*>(QStringLiteral("edtName"))->setText(QStringLiteral("Savings"));
+                           d->findChild<QLineEdit*>(QStringLiteral("edtName"))
+                               ->setText(QStringLiteral("Savings"));
                            d->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
                        });
         QCOMPARE(frm.Panels->AccountList.size(), 2);
         QCOMPARE(frm.Panels->AccountList.at(1)->Name, QStringLiteral("Savings"));
 
         // Cancelled: nothing is rebuilt.
-        TImageCtrl* before = frm.Panels->AccountList.at(0)->Card ? card(frm.Panels->AccountList, a) : nullptr;
-        QCOMPARE(modalsOpenedBy([&] { frm.mniMenu_NewAccountClick(); }), QStringList{"TFrmBankAccount:Bank Account"});
+        TImageCtrl* before =
+            frm.Panels->AccountList.at(0)->Card ? card(frm.Panels->AccountList, a) : nullptr;
+        QCOMPARE(modalsOpenedBy([&] { frm.mniMenu_NewAccountClick(); }),
+                 QStringList{"TFrmBankAccount:Bank Account"});
         QCOMPARE(card(frm.Panels->AccountList, a), before);
 
         modalsOpenedBy([&] { action(frm, "mniMenu_NewWallet")->trigger(); },
                        [](QDialog* d) {
-                           d->findChild<QLineEdit*>(QStringLiteral("edtName"))->setText(QStringLiteral("Cash"));
+                           d->findChild<QLineEdit*>(QStringLiteral("edtName"))
+                               ->setText(QStringLiteral("Cash"));
                            d->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
                        });
         QCOMPARE(frm.Panels->WalletList.size(), 1);
@@ -206,19 +219,23 @@ private slots:
         frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
         env.messages->answers = {mbCancel};
         frm.mniMenu_DeleteAccountClick();
-        QCOMPARE(env.messages->messages.back().text, QStringLiteral("Are you sure to delete this information?"));
+        QCOMPARE(env.messages->messages.back().text,
+                 QStringLiteral("Are you sure to delete this information?"));
         QCOMPARE(env.messages->messages.back().caption, QStringLiteral("Query"));
         QCOMPARE(env.messages->messages.back().buttons, MsgButtons(mbOK | mbCancel));
         QCOMPARE(env.sql(QStringLiteral("select count(*) from Account")).toInt(), 3);
 
         env.messages->answers = {mbOK};
         action(frm, "mniPop_Acc_Delete")->trigger();
-        QCOMPARE(env.sql(QStringLiteral("select count(*) from Account where ID = %1").arg(a)).toInt(), 0);
+        QCOMPARE(
+            env.sql(QStringLiteral("select count(*) from Account where ID = %1").arg(a)).toInt(),
+            0);
         QCOMPARE(frm.Panels->AccountList.size(), 1);
         QVERIFY(!frm.Panels->GetSelectedAccount());
 
         // The row went away behind the window's back: the delete fails and says so.
-        frm.Panels->SelectCard(frm.findChild<TImageCtrl*>(QStringLiteral("card%1").arg(frm.Panels->WalletList.at(0)->ID)));
+        frm.Panels->SelectCard(frm.findChild<TImageCtrl*>(
+            QStringLiteral("card%1").arg(frm.Panels->WalletList.at(0)->ID)));
         env.sql(QStringLiteral("delete from Account where type = 2"));
         env.messages->answers = {mbOK};
         frm.mniMenu_DeleteWalletClick();
@@ -228,8 +245,7 @@ private slots:
         QCOMPARE(frm.Panels->WalletList.size(), 1);
     }
 
-    void exitAsksButTheCloseBoxDoesNot()
-    {
+    void exitAsksButTheCloseBoxDoesNot() {
         TestEnv env;
         TFrmMain frm;
         frm.show();
@@ -251,8 +267,7 @@ private slots:
         QCOMPARE(env.messages->messages.size(), size_t(2));
     }
 
-    void helpWebAndTools()
-    {
+    void helpWebAndTools() {
         TestEnv env;
         auto help = std::make_unique<RecordingHelp>();
         RecordingHelp* rec = help.get();
@@ -263,8 +278,9 @@ private slots:
             QCOMPARE(rec->calls.size(), 1);
             QVERIFY(rec->calls.at(0).endsWith(QStringLiteral("budget.chm|3|1000")));
 
-            for (const char* name : {"mniMenu_OnlineTutorial", "mniMenu_Whatsnew", "mniMenu_Checkupdates", "mniMenu_Homepage",
-                                     "mniMenu_Support", "mniMenu_SendFeedback"})
+            for (const char* name :
+                 {"mniMenu_OnlineTutorial", "mniMenu_Whatsnew", "mniMenu_Checkupdates",
+                  "mniMenu_Homepage", "mniMenu_Support", "mniMenu_SendFeedback"})
                 action(frm, name)->trigger();
             frm.findChild<QToolButton*>(QStringLiteral("btnToolWeb"))->click();
             const QStringList& o = env.shell->opened;

@@ -14,10 +14,12 @@ namespace {
 
 // Records the card messages that reach the main window.
 struct CardMessages : QObject {
-    struct Msg { int type; qintptr w, l; };
+    struct Msg {
+        int type;
+        qintptr w, l;
+    };
     std::vector<Msg> got;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
+    bool eventFilter(QObject*, QEvent* e) override {
         const int t = int(e->type());
         if (t == WM_CARDSELECT || t == WM_CARDDROP || t == WM_CARDOPEN) {
             const auto* m = static_cast<TCardMessage*>(e);
@@ -25,20 +27,21 @@ struct CardMessages : QObject {
         }
         return false;
     }
-    int count(int type) const
-    {
-        return int(std::count_if(got.begin(), got.end(), [type](const Msg& m) { return m.type == type; }));
+    int count(int type) const {
+        return int(
+            std::count_if(got.begin(), got.end(), [type](const Msg& m) { return m.type == type; }));
     }
 };
 
-int addRow(TestEnv& env, const QString& name, int type, const QString& balance)
-{
-    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)").arg(name).arg(type).arg(balance));
+int addRow(TestEnv& env, const QString& name, int type, const QString& balance) {
+    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)")
+                .arg(name)
+                .arg(type)
+                .arg(balance));
     return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
 }
 
-TImageCtrl* card(const QList<PDataInfo>& list, int id)
-{
+TImageCtrl* card(const QList<PDataInfo>& list, int id) {
     for (const PDataInfo& info : list)
         if (info->ID == id)
             return qobject_cast<TImageCtrl*>(info->Card);
@@ -46,8 +49,7 @@ TImageCtrl* card(const QList<PDataInfo>& list, int id)
 }
 
 // Whether the card shows the given bitmap (compared where no text is written).
-bool shows(const TestEnv& env, const TImageCtrl* c, const QString& bitmap)
-{
+bool shows(const TestEnv& env, const TImageCtrl* c, const QString& bitmap) {
     const QImage file(env.dir() + QStringLiteral("/res/") + bitmap);
     const QImage shown = c->Picture().toImage();
     for (const QPoint p : {QPoint(3, 40), QPoint(70, 72), QPoint(40, 8)})
@@ -61,8 +63,7 @@ bool shows(const TestEnv& env, const TImageCtrl* c, const QString& bitmap)
 class TestCards : public QObject {
     Q_OBJECT
 private slots:
-    void panelsAreBuiltInRowOrderAtTheirPlaces()
-    {
+    void panelsAreBuiltInRowOrderAtTheirPlaces() {
         TestEnv env;
         const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
@@ -91,8 +92,7 @@ private slots:
         QVERIFY(shows(env, card(frm.Panels->WalletList, w1), QStringLiteral("wallet.bmp")));
     }
 
-    void selectionKeepsPanelsApartAndEmptyClickClears()
-    {
+    void selectionKeepsPanelsApartAndEmptyClickClears() {
         TestEnv env;
         const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         const int a2 = addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
@@ -135,7 +135,8 @@ private slots:
         const int selects = rec.count(WM_CARDSELECT);
         QTest::mouseClick(frm.scrlbxLeft->viewport(), Qt::LeftButton, {}, QPoint(60, 300));
         QVERIFY(!frm.Panels->GetSelectedAccount());
-        QVERIFY(shows(env, c1, QStringLiteral("acc.bmp")) && shows(env, c2, QStringLiteral("acc.bmp")));
+        QVERIFY(shows(env, c1, QStringLiteral("acc.bmp")) &&
+                shows(env, c2, QStringLiteral("acc.bmp")));
         QCOMPARE(frm.Panels->GetSelectedWallet(), cw);
         QCOMPARE(frm.CurrentListId, a2);
         QCOMPARE(rec.count(WM_CARDSELECT), selects);
@@ -146,8 +147,7 @@ private slots:
         QVERIFY(!cw->Selected);
     }
 
-    void dragAndDropOnlyBetweenDifferentCards()
-    {
+    void dragAndDropOnlyBetweenDifferentCards() {
         TestEnv env;
         const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         const int a2 = addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
@@ -175,8 +175,7 @@ private slots:
         QCOMPARE(rec.got.back().l, qintptr(w1));
     }
 
-    void doubleClickOpensTheEditorAfterwards()
-    {
+    void doubleClickOpensTheEditorAfterwards() {
         TestEnv env;
         const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
         const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
@@ -189,7 +188,8 @@ private slots:
         closer.setInterval(0);
         connect(&closer, &QTimer::timeout, [&] {
             if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                opened << QString::fromLatin1(d->metaObject()->className()) + u':' + d->windowTitle();
+                opened << QString::fromLatin1(d->metaObject()->className()) + u':' +
+                              d->windowTitle();
                 d->reject();
             }
         });
@@ -209,8 +209,7 @@ private slots:
         QCOMPARE(opened.at(1), QStringLiteral("TFrmBankAccount:View/Edit account"));
     }
 
-    void refreshAndRebuild()
-    {
+    void refreshAndRebuild() {
         TestEnv env;
         const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
@@ -219,7 +218,8 @@ private slots:
         frm.Panels->SelectCard(c1);
         const PDataInfo held = c1->Info;
 
-        env.sql(QStringLiteral("update Account set Balance = 42.5, name = 'Main' where ID = %1").arg(a1));
+        env.sql(QStringLiteral("update Account set Balance = 42.5, name = 'Main' where ID = %1")
+                    .arg(a1));
         frm.Panels->RefreshCard(999); // no card shows it: nothing happens
         QCOMPARE(held->Balance, Money::fromUnits(10));
         frm.Panels->RefreshCard(a1);
@@ -242,8 +242,7 @@ private slots:
         QCOMPARE(frm.Panels->WalletList.size(), 1);
     }
 
-    void missingBitmapReachesTheErrorReport()
-    {
+    void missingBitmapReachesTheErrorReport() {
         TestEnv env;
         const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         TFrmMain frm;
