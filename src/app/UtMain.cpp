@@ -1,24 +1,354 @@
 #include "app/UtMain.h"
 
+#include "accounts/UtBankAccount.h"
+#include "accounts/UtWallet.h"
 #include "app/ErrorReport.h"
+#include "app/Modal.h"
+#include "app/Skin.h"
+#include "cards/ScrollBox.h"
+#include "cards/UtCards.h"
 #include "data/AppPaths.h"
+#include "data/UtDM.h"
+#include "data/UtFormat.h"
+#include "platform/Platform.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLocale>
+#include <QMenuBar>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 TFrmMain* FrmMain = nullptr;
 
-TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
-{
+namespace {
+
+// The product's pages and support address.
+const QString kHomePage = QStringLiteral("https://www.velmora-budget.example/");
+const QString kFeaturesPage = QStringLiteral("https://www.velmora-budget.example/features.htm");
+const QString kSupportPage = QStringLiteral("https://www.velmora-budget.example/support.htm");
+const QString kSupportMail = QStringLiteral("mailto:support@velmora-budget.example");
+
+QColor panelGrey() {
+    return QColor(224, 224, 224);
+}
+
+void paintPanel(TScrollBox* box) {
+    // A sheet rather than a palette: the skin's sheet on the window's parts would
+    // otherwise paint over it. The cards' own background is this grey as well.
+    const QColor grey = panelGrey();
+    box->Page()->setAttribute(Qt::WA_StyledBackground, true);
+    box->setStyleSheet(QStringLiteral("QWidget#page { background-color: rgb(%1, %2, %3); }")
+                           .arg(grey.red())
+                           .arg(grey.green())
+                           .arg(grey.blue()));
+}
+
+} // namespace
+
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
+    setWindowIcon(WindowPicture());
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     resize(875, 605);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    buildPopups();
+    buildMenus();
+    buildToolbar();
+    buildClientArea();
+    buildStatusBar();
+    ApplySkin(this);
+
+    tmr1 = new QTimer(this);
+    tmr1->setInterval(1000);
+    connect(tmr1, &QTimer::timeout, this, [this] { Guarded([this] { tmr1Timer(); }); });
+    tmr1->start();
+
+    if (!FrmMain)
+        FrmMain = this;
+    Guarded([this] { FormCreate(); });
+}
+
+TFrmMain::~TFrmMain() {
+    if (FrmMain == this)
+        FrmMain = nullptr;
+}
+
+void TFrmMain::buildToolbar() {
+    tlb1 = new QToolBar(this);
+    tlb1->setObjectName(QStringLiteral("tlb1"));
+    tlb1->setMovable(false);
+    tlb1->setFloatable(false);
+    tlb1->setIconSize(QSize(32, 32));
+    tlb1->setFixedHeight(56);
+    addToolBar(Qt::TopToolBarArea, tlb1);
+
+    const auto button = [this](const char* name, const QString& caption, int image, auto handler,
+                               int width = 0) {
+        auto* b = new QToolButton(tlb1);
+        b->setObjectName(QLatin1String(name));
+        b->setText(caption);
+        b->setIcon(ToolPicture(image));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setFixedHeight(52);
+        if (width > 0)
+            b->setMinimumWidth(width); // wider where the caption's font needs it
+        else
+            b->setMinimumWidth(44);
+        tlb1->addWidget(b);
+        GuardedConnect(b, &QToolButton::clicked, this, handler);
+        return b;
+    };
+    const auto separator = [this] {
+        auto* gap = new QWidget(tlb1);
+        gap->setFixedWidth(8);
+        tlb1->addWidget(gap);
+    };
+    button("btnToolDeposite", QStringLiteral("Deposit"), 0, &TFrmMain::btnToolDepositeClick);
+    button("btnToolDebit", QStringLiteral("Debit"), 1, &TFrmMain::btnToolDebitClick);
+    button("btnToolTransfer", QStringLiteral("Transfer"), 2, &TFrmMain::btnToolTransferClick);
+    separator();
+    button("btnToolProperty", QStringLiteral("Property"), 3, &TFrmMain::btnToolPropertyClick);
+    button("btnToolAccHistory", QStringLiteral("Acc History"), 4, &TFrmMain::btnToolAccHistoryClick,
+           63);
+    button("btnToolWalHistory", QStringLiteral("Wall History"), 4,
+           &TFrmMain::btnToolWalHistoryClick, 63);
+    separator();
+    button("btnToolHelp", QStringLiteral("Help"), 5, &TFrmMain::mniMenu_HelpTopicsClick);
+    button("btnToolWeb", QStringLiteral("WebPage"), 10, &TFrmMain::mniMenu_HomepageClick);
+    QToolButton* exit = button("btnExit", QStringLiteral("Exit"), 7, &TFrmMain::btnExitClick);
+    exit->setToolTip(QStringLiteral("Exit the program"));
+    exit->setStatusTip(QStringLiteral("Exit the program"));
+}
+
+namespace {
+template <class Handler>
+QAction* addCommand(QMenu* menu, const char* name, const QString& caption, TFrmMain* owner,
+                    Handler handler, const QKeySequence& shortcut = {}) {
+    auto* a = new QAction(caption, menu);
+    a->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    menu->addAction(a);
+    GuardedConnect(a, &QAction::triggered, owner, handler);
+    return a;
+}
+} // namespace
+
+void TFrmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("mnuMain"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mniMenu_File"));
+    addCommand(file, "mniMenu_Exit", QStringLiteral("&Exit"), this, &TFrmMain::btnExitClick);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mniMenu_View"));
+    for (const auto& [name, caption] :
+         {std::pair{"mniMenu_Toolbar", "&Toolbar"}, std::pair{"mniMenu_Statusbar", "&Statusbar"}}) {
+        auto* a = view->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QLatin1String(name));
+        a->setCheckable(true);
+        a->setChecked(true);
+        // Shown checked, and they stay so: the bars are always there.
+        connect(a, &QAction::triggered, a, [a] { a->setChecked(true); });
+    }
+    view->addSeparator();
+    addCommand(view, "mniMenu_Properties", QStringLiteral("&Properties"), this,
+               &TFrmMain::btnToolPropertyClick, QKeySequence(Qt::Key_F4));
+
+    QMenu* accounts = bar->addMenu(QStringLiteral("&Accounts"));
+    accounts->setObjectName(QStringLiteral("mniMenu_Accounts"));
+    addCommand(accounts, "mniMenu_NewAccount", QStringLiteral("&New Account..."), this,
+               &TFrmMain::mniMenu_NewAccountClick);
+    addCommand(accounts, "mniMenu_DeleteAccount", QStringLiteral("&Delete Account"), this,
+               &TFrmMain::mniMenu_DeleteAccountClick);
+    accounts->addSeparator();
+    addCommand(accounts, "mniMenu_AccountInfo", QStringLiteral("Account &Info..."), this,
+               &TFrmMain::mniMenu_AccountInfoClick);
+    addCommand(accounts, "mniMenu_AccountHistory", QStringLiteral("Account &History..."), this,
+               &TFrmMain::btnToolAccHistoryClick);
+    addCommand(accounts, "mniMenu_AccountURL", QStringLiteral("Account &URL..."), this,
+               &TFrmMain::mniMenu_AccountURLClick, QKeySequence(Qt::CTRL | Qt::Key_U));
+
+    QMenu* wallets = bar->addMenu(QStringLiteral("Wa&llets"));
+    wallets->setObjectName(QStringLiteral("mniMenu_Wallets"));
+    addCommand(wallets, "mniMenu_NewWallet", QStringLiteral("&New Wallet..."), this,
+               &TFrmMain::mniMenu_NewWalletClick);
+    addCommand(wallets, "mniMenu_DeleteWallet", QStringLiteral("&Delete Wallet"), this,
+               &TFrmMain::mniMenu_DeleteWalletClick);
+    wallets->addSeparator();
+    addCommand(wallets, "mniMenu_WalletInfo", QStringLiteral("Wallet &Info..."), this,
+               &TFrmMain::mniMenu_WalletInfoClick);
+    addCommand(wallets, "mniMenu_WalletHistory", QStringLiteral("Wallet &History..."), this,
+               &TFrmMain::btnToolWalHistoryClick);
+    addCommand(wallets, "mniMenu_WalletURL", QStringLiteral("Wallet &URL..."), this,
+               &TFrmMain::mniMenu_WalletURLClick);
+
+    QMenu* transactions = bar->addMenu(QStringLiteral("T&ransactions"));
+    transactions->setObjectName(QStringLiteral("mniMenu_Transactions"));
+    addCommand(transactions, "mniMenu_Debit", QStringLiteral("&Debit..."), this,
+               &TFrmMain::btnToolDebitClick);
+    addCommand(transactions, "mniMenu_Deposit", QStringLiteral("D&eposit..."), this,
+               &TFrmMain::btnToolDepositeClick);
+    transactions->addSeparator();
+    addCommand(transactions, "mniMenu_Transfer", QStringLiteral("&Transfer..."), this,
+               &TFrmMain::btnToolTransferClick, QKeySequence(Qt::CTRL | Qt::Key_T));
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mniMenu_Tools"));
+    addCommand(tools, "mniMenu_Calclator", QStringLiteral("&Calclator"), this,
+               &TFrmMain::mniMenu_CalclatorClick);
+    addCommand(tools, "mniMenu_Notepad", QStringLiteral("Note&pad"), this,
+               &TFrmMain::mniMenu_NotepadClick);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mniMenu_Help"));
+    addCommand(help, "mniMenu_HelpTopics", QStringLiteral("&Help Topics"), this,
+               &TFrmMain::mniMenu_HelpTopicsClick, QKeySequence(Qt::Key_F1));
+    addCommand(help, "mniMenu_OnlineTutorial", QStringLiteral("Online T&utorial..."), this,
+               &TFrmMain::mniMenu_OnlineTutorialClick);
+    help->addSeparator();
+    addCommand(help, "mniMenu_Homepage", QStringLiteral("&Product Homepage..."), this,
+               &TFrmMain::mniMenu_HomepageClick);
+    addCommand(help, "mniMenu_Whatsnew", QStringLiteral("&What's new..."), this,
+               &TFrmMain::mniMenu_WhatsnewClick);
+    addCommand(help, "mniMenu_Support", QStringLiteral("Technical Support..."), this,
+               &TFrmMain::mniMenu_SupportClick);
+    addCommand(help, "mniMenu_Checkupdates", QStringLiteral("Check for &updates..."), this,
+               &TFrmMain::mniMenu_CheckupdatesClick);
+    addCommand(help, "mniMenu_SendFeedback", QStringLiteral("&Send Feedback"), this,
+               &TFrmMain::mniMenu_SendFeedbackClick);
+    help->addSeparator();
+    addCommand(help, "mniMenu_About", QStringLiteral("&About..."), this,
+               &TFrmMain::mniMenu_AboutClick);
+}
+
+void TFrmMain::buildPopups() {
+    const auto cardMenu = [this](const char* name, bool wallet) {
+        auto* m = new QMenu(this);
+        m->setObjectName(QLatin1String(name));
+        const char* p = wallet ? "mniPop_Wal_" : "mniPop_Acc_";
+        const auto n = [p](const char* what) { return QByteArray(p) + what; };
+        addCommand(
+            m, n("Info").constData(),
+            wallet ? QStringLiteral("Wallet &Info...") : QStringLiteral("Account &Info..."), this,
+            wallet ? &TFrmMain::mniMenu_WalletInfoClick : &TFrmMain::mniMenu_AccountInfoClick);
+        m->addSeparator();
+        addCommand(m, n("Deposit").constData(), QStringLiteral("De&posit..."), this,
+                   wallet ? &TFrmMain::mniPop_Wal_DepositClick
+                          : &TFrmMain::mniPop_Acc_DEpositClick);
+        addCommand(m, n("Debit").constData(), QStringLiteral("De&bit..."), this,
+                   wallet ? &TFrmMain::mniPop_Wal_DebitClick : &TFrmMain::mniPop_Acc_DebitClick);
+        addCommand(m, n("Transfer").constData(), QStringLiteral("&Transfer..."), this,
+                   wallet ? &TFrmMain::mniPop_Wal_TransferClick
+                          : &TFrmMain::mniPop_Acc_TransferClick);
+        m->addSeparator();
+        addCommand(m, n("History").constData(), QStringLiteral("&History..."), this,
+                   wallet ? &TFrmMain::btnToolWalHistoryClick : &TFrmMain::btnToolAccHistoryClick);
+        addCommand(m, n("URL").constData(), QStringLiteral("&Lunch URL"), this,
+                   wallet ? &TFrmMain::mniMenu_WalletURLClick : &TFrmMain::mniMenu_AccountURLClick);
+        m->addSeparator();
+        addCommand(m, n("Delete").constData(), QStringLiteral("&Delete"), this,
+                   wallet ? &TFrmMain::mniMenu_DeleteWalletClick
+                          : &TFrmMain::mniMenu_DeleteAccountClick);
+        return m;
+    };
+    pmAccount = cardMenu("pmAccount", false);
+    pmWallet = cardMenu("pmWallet", true);
+
+    pmAccountPanel = new QMenu(this);
+    pmAccountPanel->setObjectName(QStringLiteral("pmAccountPanel"));
+    addCommand(pmAccountPanel, "mniPop_NewAccount", QStringLiteral("&New Account..."), this,
+               &TFrmMain::mniMenu_NewAccountClick);
+    pmWalletPanel = new QMenu(this);
+    pmWalletPanel->setObjectName(QStringLiteral("pmWalletPanel"));
+    addCommand(pmWalletPanel, "mniPop_NewWallet", QStringLiteral("&New Wallet..."), this,
+               &TFrmMain::mniMenu_NewWalletClick);
+}
+
+void TFrmMain::buildClientArea() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    pnlTop = new QWidget(central);
+    pnlTop->setObjectName(QStringLiteral("pnlTop"));
+    pnlTop->setFixedHeight(36);
+    auto* topLayout = new QVBoxLayout(pnlTop);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->setSpacing(0);
+    column->addWidget(pnlTop);
+
+    splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->setHandleWidth(3);
+    splitter->setChildrenCollapsible(false);
+    column->addWidget(splitter, 1);
+
+    scrlbxLeft = new TScrollBox(splitter);
+    scrlbxLeft->setObjectName(QStringLiteral("scrlbxLeft"));
+    scrlbxLeft->setMinimumWidth(40);
+    paintPanel(scrlbxLeft);
+    scrlbxLeft->Page()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        scrlbxLeft->Page(), &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { pmAccountPanel->exec(scrlbxLeft->Page()->mapToGlobal(pos)); });
+
+    scrlbxMain = new QWidget(splitter);
+    scrlbxMain->setObjectName(QStringLiteral("scrlbxMain"));
+    auto* mainColumn = new QVBoxLayout(scrlbxMain);
+    mainColumn->setContentsMargins(0, 0, 0, 0);
+    mainColumn->setSpacing(0);
+
+    scrlbxWallet = new TScrollBox(scrlbxMain);
+    scrlbxWallet->setObjectName(QStringLiteral("scrlbxWallet"));
+    scrlbxWallet->setFixedHeight(113);
+    scrlbxWallet->setFrameShape(QFrame::Panel);
+    scrlbxWallet->setFrameShadow(QFrame::Raised);
+    paintPanel(scrlbxWallet);
+    scrlbxWallet->Page()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        scrlbxWallet->Page(), &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { pmWalletPanel->exec(scrlbxWallet->Page()->mapToGlobal(pos)); });
+    mainColumn->addWidget(scrlbxWallet);
+
+    auto* frame = new QFrame(scrlbxMain);
+    frame->setObjectName(QStringLiteral("pnl2"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Sunken);
+    auto* listLayout = new QVBoxLayout(frame);
+    listLayout->setContentsMargins(1, 1, 1, 1);
+    listLayout->setSpacing(0);
+    pnl2 = frame;
+    mainColumn->addWidget(pnl2, 1);
+
+    splitter->addWidget(scrlbxLeft);
+    splitter->addWidget(scrlbxMain);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({161, 875 - 161 - 3});
+
+    setCentralWidget(central);
+}
+
+void TFrmMain::buildStatusBar() {
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("status"));
     bar->setSizeGripEnabled(false);
@@ -33,33 +363,308 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent)
     bar->addWidget(statusTotals, 1);
     bar->addWidget(statusClock, 1);
     setStatusBar(bar);
-
-    tmr1 = new QTimer(this);
-    tmr1->setInterval(1000);
-    connect(tmr1, &QTimer::timeout, this, [this] { Guarded([this] { tmr1Timer(); }); });
-    tmr1->start();
-
-    if (!FrmMain)
-        FrmMain = this;
-    Guarded([this] { FormCreate(); });
 }
 
-TFrmMain::~TFrmMain()
-{
-    if (FrmMain == this)
-        FrmMain = nullptr;
-}
-
-void TFrmMain::FormCreate()
-{
+void TFrmMain::FormCreate() {
     if (TApplication* app = Application())
         app->HelpFile = AppDir() + QStringLiteral("budget.chm");
+    Panels = new TPanelMgr(scrlbxLeft, scrlbxWallet, this);
+    Panels->LoadAccounts();
+    Panels->LoadWallets();
 }
 
-void TFrmMain::tmr1Timer()
-{
+void TFrmMain::tmr1Timer() {
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
     statusClock->setText(locale.toString(now.date(), QLocale::ShortFormat) + u' ' +
                          locale.toString(now.time(), QLocale::LongFormat));
+}
+
+// ---------------------------------------------------------------------------
+// Card notifications, list and totals
+
+bool TFrmMain::event(QEvent* e) {
+    const int type = int(e->type());
+    if (type != WM_CARDSELECT && type != WM_CARDDROP && type != WM_CARDOPEN)
+        return QMainWindow::event(e);
+    const auto* msg = static_cast<TCardMessage*>(e);
+    const int wParam = int(msg->WParam);
+    const int lParam = int(msg->LParam);
+    Guarded([&] {
+        if (type == WM_CARDSELECT) {
+            LoadList(wParam);
+            LoadStatistics(wParam);
+            ShowTotals();
+        } else if (type == WM_CARDDROP) {
+            if (openTransfer(wParam, lParam) == mrOK && Panels) {
+                Panels->RefreshCard(wParam);
+                Panels->RefreshCard(lParam);
+            }
+        } else {
+            openCard(wParam);
+        }
+    });
+    return true;
+}
+
+void TFrmMain::LoadList(int id) {
+    // The list itself lives in pnl2; until it is there, only its account is kept.
+    CurrentListId = id;
+}
+
+void TFrmMain::LoadStatistics(int id) {
+    // The summary strip in pnlTop fills itself from the same id once it is there.
+    Q_UNUSED(id);
+}
+
+void TFrmMain::ShowTotals() {
+    const Money accounts = TDM::GetAccountTotal();
+    const Money wallets = TDM::GetWalletTotal();
+    statusTotals->setText(Format(QStringLiteral("Total: %m  Account: %m  Wallet: %m"),
+                                 {accounts + wallets, accounts, wallets}));
+}
+
+void TFrmMain::ResizeSummaryColumns() {
+    auto* grid = pnlTop->findChild<QTableView*>(QStringLiteral("dbgrdhTotal"));
+    if (!grid || !grid->model())
+        return;
+    const int width = grid->width() / 6 - 1;
+    for (int c = 0; c < qMin(6, grid->model()->columnCount()); ++c)
+        grid->horizontalHeader()->resizeSection(c, width);
+}
+
+void TFrmMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    Guarded([this] { ResizeSummaryColumns(); });
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void TFrmMain::btnExitClick() {
+    if (ShowMessage(this, QStringLiteral("Query"), QStringLiteral("Are you sure to exit?"),
+                    MsgIcon::Question, mbYes | mbNo) == mbYes)
+        close();
+}
+
+void TFrmMain::mniMenu_NewAccountClick() {
+    TFrmBankAccount frm(this);
+    if (ShowModal(frm) == mrOK)
+        Panels->LoadAccounts();
+}
+
+void TFrmMain::mniMenu_NewWalletClick() {
+    TFrmWallet frm(this);
+    if (ShowModal(frm) == mrOK)
+        Panels->LoadWallets();
+}
+
+void TFrmMain::mniMenu_DeleteAccountClick() {
+    TImageCtrl* card = Panels->GetSelectedAccount();
+    if (!card)
+        return;
+    if (ShowMessage(this, QStringLiteral("Query"),
+                    QStringLiteral("Are you sure to delete this information?"), MsgIcon::Question,
+                    mbOK | mbCancel) != mbOK)
+        return;
+    if (TDM::DeleteAccountRow(card->GetID()))
+        Panels->LoadAccounts();
+    else
+        ShowMessage(this, QStringLiteral("Error"), QStringLiteral("Deleting Account error"),
+                    MsgIcon::Error, mbOK);
+}
+
+void TFrmMain::mniMenu_DeleteWalletClick() {
+    TImageCtrl* card = Panels->GetSelectedWallet();
+    if (!card)
+        return;
+    if (ShowMessage(this, QStringLiteral("Query"),
+                    QStringLiteral("Are you sure to delete this information?"), MsgIcon::Question,
+                    mbOK | mbCancel) != mbOK)
+        return;
+    if (TDM::DeleteAccountRow(card->GetID()))
+        Panels->LoadWallets();
+    else
+        ShowMessage(this, QStringLiteral("Error"), QStringLiteral("Deleting Wallet error"),
+                    MsgIcon::Error, mbOK);
+}
+
+void TFrmMain::showAccountInfo(TImageCtrl* card) {
+    if (!card)
+        return;
+    TFrmBankAccount frm(this);
+    frm.ShowAccount(card->Info);
+    if (ShowModal(frm) == mrOK)
+        card->Reload();
+}
+
+void TFrmMain::showWalletInfo(TImageCtrl* card) {
+    if (!card)
+        return;
+    TFrmWallet frm(this);
+    frm.ShowWallet(card->Info);
+    if (ShowModal(frm) == mrOK)
+        card->Reload();
+}
+
+void TFrmMain::mniMenu_AccountInfoClick() {
+    showAccountInfo(Panels->GetSelectedAccount());
+}
+void TFrmMain::mniMenu_WalletInfoClick() {
+    showWalletInfo(Panels->GetSelectedWallet());
+}
+
+void TFrmMain::btnToolPropertyClick() {
+    if (TImageCtrl* wallet = Panels->GetSelectedWallet())
+        showWalletInfo(wallet);
+    else
+        showAccountInfo(Panels->GetSelectedAccount());
+}
+
+void TFrmMain::btnToolAccHistoryClick() {
+    const TImageCtrl* card = Panels->GetSelectedAccount();
+    openHistory(card ? card->GetID() : 0);
+    Panels->LoadAccounts();
+    Panels->LoadWallets();
+}
+
+void TFrmMain::btnToolWalHistoryClick() {
+    const TImageCtrl* card = Panels->GetSelectedWallet();
+    openHistory(card ? card->GetID() : 0);
+    Panels->LoadAccounts();
+    Panels->LoadWallets();
+}
+
+void TFrmMain::mniMenu_AccountURLClick() {
+    if (const TImageCtrl* card = Panels->GetSelectedAccount())
+        Shell().Open(card->Info->URL);
+}
+
+void TFrmMain::mniMenu_WalletURLClick() {
+    if (const TImageCtrl* card = Panels->GetSelectedWallet())
+        Shell().Open(card->Info->URL);
+}
+
+void TFrmMain::depositTo(TImageCtrl* card, bool debit) {
+    if (card && openDeposit(card->GetID(), debit) == mrOK)
+        card->Reload();
+}
+
+void TFrmMain::btnToolDepositeClick() {
+    TImageCtrl* wallet = Panels->GetSelectedWallet();
+    depositTo(wallet ? wallet : Panels->GetSelectedAccount(), false);
+}
+
+void TFrmMain::btnToolDebitClick() {
+    TImageCtrl* wallet = Panels->GetSelectedWallet();
+    depositTo(wallet ? wallet : Panels->GetSelectedAccount(), true);
+}
+
+void TFrmMain::btnToolTransferClick() {
+    const TImageCtrl* wallet = Panels->GetSelectedWallet();
+    const TImageCtrl* account = Panels->GetSelectedAccount();
+    // The window shows what was moved; the cards wait for their next selection.
+    openTransfer(wallet ? wallet->GetID() : 0, account ? account->GetID() : 0);
+}
+
+void TFrmMain::mniPop_Wal_DepositClick() {
+    depositTo(Panels->GetSelectedWallet(), false);
+}
+void TFrmMain::mniPop_Wal_DebitClick() {
+    depositTo(Panels->GetSelectedWallet(), true);
+}
+void TFrmMain::mniPop_Acc_DEpositClick() {
+    depositTo(Panels->GetSelectedAccount(), false);
+}
+void TFrmMain::mniPop_Acc_DebitClick() {
+    depositTo(Panels->GetSelectedAccount(), true);
+}
+
+void TFrmMain::transferFrom(TImageCtrl* card) {
+    if (!card)
+        return;
+    const int id = card->GetID();
+    if (openTransfer(id, 0) == mrOK)
+        Panels->RefreshCard(id);
+}
+
+void TFrmMain::mniPop_Wal_TransferClick() {
+    transferFrom(Panels->GetSelectedWallet());
+}
+void TFrmMain::mniPop_Acc_TransferClick() {
+    transferFrom(Panels->GetSelectedAccount());
+}
+
+void TFrmMain::mniMenu_CalclatorClick() {
+    Shell().StartCalculator();
+}
+void TFrmMain::mniMenu_NotepadClick() {
+    Shell().StartTextEditor();
+}
+
+void TFrmMain::mniMenu_HelpTopicsClick() {
+    const TApplication* app = Application();
+    HtmlHelp().HtmlHelpA(this, app ? app->HelpFile : AppDir() + QStringLiteral("budget.chm"),
+                         HH_HELP_FINDER, 1000);
+}
+
+void TFrmMain::mniMenu_OnlineTutorialClick() {
+    Shell().Open(kFeaturesPage);
+}
+void TFrmMain::mniMenu_HomepageClick() {
+    Shell().Open(kHomePage);
+}
+void TFrmMain::mniMenu_WhatsnewClick() {
+    Shell().Open(kFeaturesPage);
+}
+void TFrmMain::mniMenu_SupportClick() {
+    Shell().Open(kSupportPage);
+}
+void TFrmMain::mniMenu_CheckupdatesClick() {
+    Shell().Open(kFeaturesPage);
+}
+void TFrmMain::mniMenu_SendFeedbackClick() {
+    Shell().Open(kSupportMail);
+}
+void TFrmMain::mniMenu_AboutClick() {
+    openAbout();
+}
+
+void TFrmMain::openCard(int id) {
+    const PDataInfo info = TDM::LoadAccountInfo(id);
+    int result = mrCancel;
+    if (info->AccType > 1) {
+        TFrmWallet frm(this);
+        frm.ShowWallet(info);
+        result = ShowModal(frm);
+    } else {
+        TFrmBankAccount frm(this);
+        frm.ShowAccount(info);
+        result = ShowModal(frm);
+    }
+    if (result == mrOK && Panels)
+        Panels->RefreshCard(id);
+}
+
+// ---------------------------------------------------------------------------
+// Windows that come with the transaction, history and about units.
+
+int TFrmMain::openDeposit(int id, bool debit) {
+    Q_UNUSED(id);
+    Q_UNUSED(debit);
+    return mrCancel; // TFrmDeposit / TFrmDebit with PresetAccount(id)
+}
+
+int TFrmMain::openTransfer(int sourceId, int destId) {
+    Q_UNUSED(sourceId);
+    Q_UNUSED(destId);
+    return mrCancel; // TFrmTransfer with SetEndpoints(sourceId, destId)
+}
+
+void TFrmMain::openHistory(int startId) {
+    Q_UNUSED(startId); // TFrmAccountHistory with StartId = startId
+}
+
+void TFrmMain::openAbout() {
+    // TAboutBox
 }

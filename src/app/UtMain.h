@@ -4,7 +4,16 @@
 #include <QMainWindow>
 #include <QTimer>
 
-// The program's frame.
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class TImageCtrl;
+class TPanelMgr;
+class TScrollBox;
+
+// The program's frame: toolbar, menus, the two card panels, the list area, the
+// status bar with totals and clock, and every command that opens a window.
 class TFrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -16,9 +25,89 @@ public:
     QLabel* statusClock = nullptr;   // last: the clock
     QTimer* tmr1 = nullptr;
 
+    QToolBar* tlb1 = nullptr;
+    QWidget* pnlTop = nullptr; // holds the summary strip
+    TScrollBox* scrlbxLeft = nullptr;
+    QSplitter* splitter = nullptr;
+    QWidget* scrlbxMain = nullptr;
+    TScrollBox* scrlbxWallet = nullptr;
+    QWidget* pnl2 = nullptr; // holds the filter bar and the transaction list
+
+    QMenu* pmAccount = nullptr;
+    QMenu* pmWallet = nullptr;
+    QMenu* pmAccountPanel = nullptr;
+    QMenu* pmWalletPanel = nullptr;
+
+    TPanelMgr* Panels = nullptr; // this window's card panel manager (PanelMgr)
+
+    // The account or wallet whose transactions the list shows; 0 until a card is
+    // selected.
+    int CurrentListId = 0;
+
+    void LoadList(int id);
+    void LoadStatistics(int id);
+    void ShowTotals();
+    // Each of the six summary columns gets a sixth of the grid's width, less one.
+    void ResizeSummaryColumns();
+
 public slots:
     void FormCreate();
     void tmr1Timer();
+
+    void btnExitClick();
+    void mniMenu_NewAccountClick();
+    void mniMenu_NewWalletClick();
+    void mniMenu_DeleteAccountClick();
+    void mniMenu_DeleteWalletClick();
+    void mniMenu_AccountInfoClick();
+    void mniMenu_WalletInfoClick();
+    void btnToolPropertyClick();
+    void btnToolAccHistoryClick();
+    void btnToolWalHistoryClick();
+    void mniMenu_AccountURLClick();
+    void mniMenu_WalletURLClick();
+    void btnToolDepositeClick();
+    void btnToolDebitClick();
+    void btnToolTransferClick();
+    void mniPop_Wal_DepositClick();
+    void mniPop_Wal_DebitClick();
+    void mniPop_Acc_DEpositClick();
+    void mniPop_Acc_DebitClick();
+    void mniPop_Wal_TransferClick();
+    void mniPop_Acc_TransferClick();
+    void mniMenu_CalclatorClick();
+    void mniMenu_NotepadClick();
+    void mniMenu_HelpTopicsClick();
+    void mniMenu_OnlineTutorialClick();
+    void mniMenu_HomepageClick();
+    void mniMenu_WhatsnewClick();
+    void mniMenu_SupportClick();
+    void mniMenu_CheckupdatesClick();
+    void mniMenu_SendFeedbackClick();
+    void mniMenu_AboutClick();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildToolbar();
+    void buildMenus();
+    void buildPopups();
+    void buildClientArea();
+    void buildStatusBar();
+
+    void showAccountInfo(TImageCtrl* card);
+    void showWalletInfo(TImageCtrl* card);
+    void depositTo(TImageCtrl* card, bool debit);
+    void transferFrom(TImageCtrl* card);
+    void openCard(int id);
+
+    // Windows built elsewhere; each returns the window's modal result.
+    int openDeposit(int id, bool debit);
+    int openTransfer(int sourceId, int destId);
+    void openHistory(int startId);
+    void openAbout();
 };
 
 extern TFrmMain* FrmMain;

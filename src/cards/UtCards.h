@@ -9,7 +9,7 @@
 #include <functional>
 
 class QMenu;
-class QScrollArea;
+class TScrollBox;
 
 // Card notifications to the main window keep the numbers of the window messages
 // they stand for (WM_USER = 1024).
@@ -52,3 +52,73 @@ protected:
 private:
     QPixmap m_picture;
 };
+
+// The selectable, draggable card of the two panels.
+class TImageCtrl : public TImageBase {
+    Q_OBJECT
+public:
+    explicit TImageCtrl(QWidget* parent);
+
+    bool Selected = false;
+    // Called when the card is pressed; the panel manager makes it its SelectCard.
+    std::function<void(TImageCtrl*)> OnSelect;
+    // The card's popup menu (the main window's pmAccount or pmWallet), or none.
+    QMenu* PopupMenu = nullptr;
+
+    void DrawCard() override;
+    // One step of a selection walk: selected exactly when pressed is a card with this
+    // card's id; the selected card tells the main window.
+    void UpdateSelection(QObject* pressed);
+
+    void ImageMouseDown(Qt::MouseButton button, const QPoint& pos);
+    // Whether a drop from source is welcome here.
+    bool ImageDragOver(QObject* source) const;
+    void ImageDragDrop(QObject* source);
+    void ImageDblClick();
+
+    // The mime type of a dragged card; its data is the card's id.
+    static QString MimeType();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool m_dragArmed = false;
+    QPoint m_pressPos;
+};
+
+// Builds, finds, refreshes and selects the cards of the account column and the
+// wallet strip.
+class TPanelMgr : public QObject {
+    Q_OBJECT
+public:
+    TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* parent = nullptr);
+    ~TPanelMgr() override;
+
+    TScrollBox* AccountBox;
+    TScrollBox* WalletBox;
+    QList<PDataInfo> AccountList; // in card order
+    QList<PDataInfo> WalletList;
+
+    void LoadAccounts();
+    void LoadWallets();
+    void RefreshCard(int id);
+    void SelectCard(TImageCtrl* pressed);
+    void ClearAccountSelection(QObject* sender);
+    void ClearWalletSelection(QObject* sender);
+    TImageCtrl* GetSelectedAccount() const;
+    TImageCtrl* GetSelectedWallet() const;
+
+private:
+    void loadPanel(bool wallets);
+};
+
+// The one panel manager, created by the main window.
+extern TPanelMgr* PanelMgr;

@@ -1,0 +1,161 @@
+#include "accounts/UtBankAccount.h"
+
+#include "app/ErrorReport.h"
+#include "app/Skin.h"
+#include "data/UtFormat.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+template <class W> W* named(W* w, const char* name, const QRect& geometry) {
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+} // namespace
+
+TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FrmBankAccount"));
+    setWindowTitle(QStringLiteral("Bank Account"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(451, 327);
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+
+    grp1 = named(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 433, 81});
+    auto* lblName =
+        named(new QLabel(QStringLiteral("Bank Account Name:"), grp1), "lblName", {10, 20, 140, 21});
+    edtName = named(new QLineEdit(grp1), "edtName", {160, 20, 249, 21});
+    lblName->setBuddy(edtName);
+    rbTypeBank = named(new QRadioButton(QStringLiteral("Bank Account"), grp1), "rbTypeBank",
+                       {10, 50, 120, 21});
+    rbTypeCredit = named(new QRadioButton(QStringLiteral("Credit Card Account"), grp1),
+                         "rbTypeCredit", {130, 50, 150, 21});
+    rbTypeBank->setChecked(true);
+    lblBalance = named(new QLabel(grp1), "lblBalance", {280, 50, 145, 21});
+    lblBalance->setAlignment(Qt::AlignCenter);
+    lblBalance->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+
+    grp2 = named(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 433, 81});
+    chkNegative = named(new QCheckBox(QStringLiteral("Allow bank account to go negative"), grp2),
+                        "chkNegative", {16, 22, 400, 21});
+    chkWarn = named(new QCheckBox(QStringLiteral("Warn when bank account goes negative"), grp2),
+                    "chkWarn", {16, 48, 400, 21});
+
+    grp3 = named(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 433, 105});
+    auto* lblURL =
+        named(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 120, 21});
+    edtURL = named(new QLineEdit(grp3), "edtURL", {134, 20, 289, 21});
+    lblURL->setBuddy(edtURL);
+    auto* lblMemo = named(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 120, 21});
+    Memo = named(new QPlainTextEdit(grp3), "Memo", {134, 48, 289, 49});
+    Memo->setTabChangesFocus(true);
+    lblMemo->setBuddy(Memo);
+
+    btnHelp = named(new QPushButton(QStringLiteral("&Help"), this), "btnHelp", {205, 294, 75, 25});
+    btnSave = named(new QPushButton(QStringLiteral("&Save"), this), "btnSave", {286, 294, 75, 25});
+    btnClose =
+        named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {367, 294, 75, 25});
+    btnHelp->setAutoDefault(false);
+    btnClose->setAutoDefault(false);
+    btnSave->setDefault(true);
+
+    setTabOrder(edtName, rbTypeBank);
+    setTabOrder(rbTypeBank, rbTypeCredit);
+    setTabOrder(rbTypeCredit, chkNegative);
+    setTabOrder(chkNegative, chkWarn);
+    setTabOrder(chkWarn, edtURL);
+    setTabOrder(edtURL, Memo);
+    setTabOrder(Memo, btnHelp);
+    setTabOrder(btnHelp, btnSave);
+    setTabOrder(btnSave, btnClose);
+
+    GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmBankAccount::chkNegativeClick);
+    GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmBankAccount::btnSaveClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnHelp, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ShowHelpContext(this, 1007); }); });
+
+    ApplySkin(this);
+    Guarded([this] { FormCreate(); });
+}
+
+void TFrmBankAccount::FormCreate() {
+    // A new account has no balance yet; it reads the same in every currency format.
+    lblBalance->setText(QStringLiteral("0.00 $"));
+    chkNegativeClick();
+}
+
+void TFrmBankAccount::ShowAccount(const PDataInfo& info) {
+    Info = info;
+    if (!info)
+        return;
+    setWindowTitle(QStringLiteral("View/Edit account"));
+    lblBalance->setText(Format(QStringLiteral("%m"), {info->Balance}));
+    edtName->setText(info->Name);
+    rbTypeBank->setChecked(info->AccType == 0);
+    rbTypeCredit->setChecked(info->AccType != 0);
+    chkNegative->setChecked(info->Negative);
+    chkNegativeClick();
+    chkWarn->setChecked(info->WarnNegative);
+    edtURL->setText(info->URL);
+    Memo->setPlainText(info->Memo);
+}
+
+void TFrmBankAccount::chkNegativeClick() {
+    // Only the enabling follows; the warning's own mark is kept and saved as it is.
+    chkWarn->setEnabled(chkNegative->isChecked());
+}
+
+void TFrmBankAccount::btnSaveClick() {
+    const QString name = edtName->text().trimmed();
+    if (name.isEmpty()) {
+        TDM::ShowErrorMessage(QStringLiteral("Please enter an account name!"));
+        edtName->setFocus();
+        return;
+    }
+    const int type = TDM::ChooseValue(rbTypeBank->isChecked(), 0, 1);
+    const int negative = TDM::ChooseValue(chkNegative->isChecked(), 1, 0);
+    const int warn = TDM::ChooseValue(chkWarn->isChecked(), 1, 0);
+    const QString url = edtURL->text().trimmed();
+    const QString memo = Memo->toPlainText().trimmed();
+
+    TQuery& q = DM->m_Query;
+    q.Close();
+    q.SQL.clear();
+    q.ClearParams();
+    if (!Info) {
+        q.SQL << FormatSQL(
+            QStringLiteral(
+                "insert into account([name],[type],[negative],[WarnNegative],[URL],[Memo]) "
+                "values('%s', %d, %d, %d, '%s', '%s')"),
+            {name, type, negative, warn, url, memo});
+        if (q.ExecSQL() >= 1)
+            accept();
+        else
+            TDM::ShowErrorMessage(QStringLiteral("Sorry, add account error!"));
+        return;
+    }
+    q.SQL << QStringLiteral(
+                 "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] "
+                 "from Account where [ID]=") +
+                 QString::number(Info->ID);
+    q.OpenForUpdate();
+    q.Edit();
+    q.FieldByName(QStringLiteral("name")).SetValue(name);
+    q.FieldByName(QStringLiteral("type")).SetValue(type);
+    q.FieldByName(QStringLiteral("negative")).SetValue(negative);
+    q.FieldByName(QStringLiteral("WarnNegative")).SetValue(warn);
+    q.FieldByName(QStringLiteral("URL")).SetValue(url);
+    q.FieldByName(QStringLiteral("Memo")).SetValue(memo);
+    q.Post();
+    accept();
+}

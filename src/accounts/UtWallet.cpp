@@ -1,0 +1,169 @@
+#include "accounts/UtWallet.h"
+
+#include "app/ErrorReport.h"
+#include "app/Skin.h"
+#include "data/UtFormat.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+template <class W> W* named(W* w, const char* name, const QRect& geometry) {
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+} // namespace
+
+TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FrmWallet"));
+    setWindowTitle(QStringLiteral("New Wallet"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(524, 339);
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+
+    grp1 = named(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 505, 81});
+    auto* lblName =
+        named(new QLabel(QStringLiteral("Wallet Name:"), grp1), "lblName", {10, 20, 120, 21});
+    edtName = named(new QLineEdit(grp1), "edtName", {140, 20, 313, 21});
+    lblName->setBuddy(edtName);
+    lblBalance = named(new QLabel(grp1), "lblBalance", {140, 50, 89, 21});
+    lblOfAccounts = named(new QLabel(grp1), "lblOfAccounts", {240, 50, 89, 21});
+    for (QLabel* l : {lblBalance, lblOfAccounts}) {
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    }
+    named(new QLabel(QStringLiteral("of total"), grp1), "lblOfTotal", {335, 50, 80, 21});
+
+    grp2 = named(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 505, 81});
+    chkNegative = named(new QCheckBox(QStringLiteral("Allow wallet to go negative"), grp2),
+                        "chkNegative", {16, 22, 400, 21});
+    chkWarn = named(new QCheckBox(QStringLiteral("Warn when wallet goes negative"), grp2),
+                    "chkWarn", {16, 48, 400, 21});
+
+    grp3 = named(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 505, 105});
+    auto* lblURL =
+        named(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 125, 21});
+    edtURL = named(new QLineEdit(grp3), "edtURL", {140, 20, 345, 21});
+    lblURL->setBuddy(edtURL);
+    auto* lblMemo = named(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 125, 21});
+    Memo = named(new QPlainTextEdit(grp3), "Memo", {140, 48, 345, 49});
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Memos may be laid out in columns, so Tab types a tab here.
+    Memo->setTabChangesFocus(false);
+    lblMemo->setBuddy(Memo);
+
+    btnHelp = named(new QPushButton(QStringLiteral("&Help"), this), "btnHelp", {277, 302, 75, 25});
+    btnOK = named(new QPushButton(QStringLiteral("&OK"), this), "btnOK", {358, 302, 75, 25});
+    btnClose =
+        named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {439, 302, 75, 25});
+    btnHelp->setAutoDefault(false);
+    btnClose->setAutoDefault(false);
+    btnOK->setDefault(true);
+
+    setTabOrder(edtName, chkNegative);
+    setTabOrder(chkNegative, chkWarn);
+    setTabOrder(chkWarn, edtURL);
+    setTabOrder(edtURL, Memo);
+    setTabOrder(Memo, btnHelp);
+    setTabOrder(btnHelp, btnOK);
+    setTabOrder(btnOK, btnClose);
+
+    GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmWallet::chkNegativeClick);
+    GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmWallet::btnOKClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnHelp, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ShowHelpContext(this, 1008); }); });
+
+    ApplySkin(this);
+    Guarded([this] { FormCreate(); });
+}
+
+void TFrmWallet::FormCreate() {
+    chkNegativeClick();
+    lblBalance->setText(Format(QStringLiteral("%m"), {Money()}));
+    lblOfAccounts->setText(Format(QStringLiteral("%m"), {Money()}));
+}
+
+qint64 TFrmWallet::ShareOfTotal(Money balance, Money total) {
+    if (total == Money())
+        return 0;
+    const qint64 divisor = total.roundedToUnitsBankers();
+    if (divisor == 0) {
+        // A total within half a unit of zero has no whole-number divisor; the exact
+        // quotient of the unrounded values still gives a meaningful share.
+        return balance.raw() * 100 / total.raw();
+    }
+    return Money::fromRaw(balance.raw() * 100).roundedToUnitsBankers() / divisor;
+}
+
+void TFrmWallet::ShowWallet(const PDataInfo& info) {
+    Info = info;
+    if (!info)
+        return;
+    setWindowTitle(QStringLiteral("View/Edit wallet"));
+    lblBalance->setText(Format(QStringLiteral("%m"), {info->Balance}));
+    const Money total = TDM::GetWalletTotal() + TDM::GetAccountTotal();
+    lblOfAccounts->setText(
+        Format(QStringLiteral("%f%%"), {Money::fromUnits(ShareOfTotal(info->Balance, total))}));
+    edtName->setText(info->Name);
+    chkNegative->setChecked(info->Negative);
+    chkNegativeClick();
+    chkWarn->setChecked(info->WarnNegative);
+    edtURL->setText(info->URL);
+    Memo->setPlainText(info->Memo);
+}
+
+void TFrmWallet::chkNegativeClick() {
+    // Only the enabling follows; the warning's own mark is kept and saved as it is.
+    chkWarn->setEnabled(chkNegative->isChecked());
+}
+
+void TFrmWallet::btnOKClick() {
+    const QString name = edtName->text().trimmed();
+    if (name.isEmpty()) {
+        TDM::ShowErrorMessage(QStringLiteral("Please enter a wallet name!"));
+        edtName->setFocus();
+        return;
+    }
+    const int negative = TDM::ChooseValue(chkNegative->isChecked(), 1, 0);
+    const int warn = TDM::ChooseValue(chkWarn->isChecked(), 1, 0);
+    const QString url = edtURL->text().trimmed();
+    const QString memo = Memo->toPlainText().trimmed();
+
+    TQuery& q = DM->m_Query;
+    q.Close();
+    q.SQL.clear();
+    q.ClearParams();
+    if (!Info) {
+        q.SQL << FormatSQL(
+            QStringLiteral(
+                "insert into Account([name],[type],[negative],[WarnNegative],[URL],[Memo]) "
+                "values('%s', 2, %d, %d, '%s', '%s')"),
+            {name, negative, warn, url, memo});
+        if (q.ExecSQL() >= 1)
+            accept();
+        else
+            TDM::ShowErrorMessage(QStringLiteral("Sorry, add wallet error!"));
+        return;
+    }
+    q.SQL << QStringLiteral("select [ID], [name], [negative],[WarnNegative],[URL],[Memo] from "
+                            "Account where [ID]=") +
+                 QString::number(Info->ID);
+    q.OpenForUpdate();
+    q.Edit();
+    q.FieldByName(QStringLiteral("name")).SetValue(name);
+    q.FieldByName(QStringLiteral("negative")).SetValue(negative);
+    q.FieldByName(QStringLiteral("WarnNegative")).SetValue(warn);
+    q.FieldByName(QStringLiteral("URL")).SetValue(url);
+    q.FieldByName(QStringLiteral("Memo")).SetValue(memo);
+    q.Post();
+    accept();
+}

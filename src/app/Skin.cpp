@@ -1,0 +1,54 @@
+#include "app/Skin.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QIcon>
+#include <QMenu>
+#include <QPalette>
+#include <QWidget>
+
+static void initAppResources() {
+    Q_INIT_RESOURCE(app);
+}
+
+namespace {
+
+const QString& skinSheet() {
+    static const QString sheet = [] {
+        initAppResources();
+        QFile f(QStringLiteral(":/app/skin/velmora.qss"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }();
+    return sheet;
+}
+
+} // namespace
+
+void ApplySkin(QWidget* window) {
+    if (!window)
+        return;
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Window, QColor(0xee, 0xf1, 0xf6));
+    pal.setColor(QPalette::Button, QColor(0xe6, 0xea, 0xf1));
+    pal.setColor(QPalette::Highlight, QColor(0x2f, 0x56, 0xb8));
+    // Palettes do not pass on to child windows, so boxes owned by this window keep
+    // theirs.
+    window->setPalette(pal);
+    for (QWidget* part : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<QDialog*>(part))
+            continue;
+        if (part->isWindow() && !qobject_cast<QMenu*>(part))
+            continue;
+        part->setStyleSheet(skinSheet());
+    }
+}
+
+QIcon ToolPicture(int index) {
+    initAppResources();
+    return QIcon(QStringLiteral(":/app/pictures/tool%1.png").arg(index, 2, 10, QLatin1Char('0')));
+}
+
+QIcon WindowPicture() {
+    initAppResources();
+    return QIcon(QStringLiteral(":/app/pictures/velmora.png"));
+}
