@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,6 +105,11 @@ QDateEdit* DatePicker(QWidget* parent, const QRect& geometry)
     auto* d = new QDateEdit(parent);
     d->setObjectName(QStringLiteral("dtpDate"));
     d->setCalendarPopup(true);
+    // The locale's short date, but never with a two-digit year.
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    d->setDisplayFormat(format);
     d->setGeometry(geometry);
     return d;
 }

@@ -87,16 +87,19 @@ void TFrmDeposit::buildControls()
     grpPanel = Entry::Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
     imgCard = new TImageBase(grpPanel);
     imgCard->setObjectName(QStringLiteral("imgCard"));
-    imgCard->move(10, 10);
+    // Below the group's title, which Qt draws inside the box.
+    imgCard->move(10, 20);
 
-    lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"), QRect(8, 122, 137, 18));
+    // The caption is wider than the column in a bold font, so it takes two lines.
+    lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"), QRect(8, 120, 137, 34));
+    lblChange->setWordWrap(true);
     rbAccount = new QRadioButton(QStringLiteral("Account"), this);
     rbAccount->setObjectName(QStringLiteral("rbAccount"));
-    rbAccount->setGeometry(8, 142, 137, 20);
+    rbAccount->setGeometry(8, 154, 137, 20);
     rbWallet = new QRadioButton(QStringLiteral("Wallet"), this);
     rbWallet->setObjectName(QStringLiteral("rbWallet"));
-    rbWallet->setGeometry(8, 162, 137, 20);
-    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 184, 137, 24));
+    rbWallet->setGeometry(8, 174, 137, 20);
+    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 196, 137, 24));
 
     grp2 = Entry::Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
     lblDate = Entry::Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));

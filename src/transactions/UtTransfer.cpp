@@ -30,16 +30,17 @@ void TFrmTransfer::buildControls()
     grpSource = Entry::Group(this, "grpSource", QStringLiteral("Source"), QRect(8, 8, 137, 105));
     imgSource = new TImageBase(grpSource);
     imgSource->setObjectName(QStringLiteral("imgSource"));
-    imgSource->move(10, 10);
-    lblChange1 = Entry::Label(this, "lblChange1", QStringLiteral("Change"), QRect(8, 118, 46, 22));
-    cbbInf1 = Entry::PickList(this, "cbbInf1", QRect(56, 118, 89, 22));
+    // Below the group's title, which Qt draws inside the box.
+    imgSource->move(10, 20);
+    lblChange1 = Entry::Label(this, "lblChange1", QStringLiteral("Change"), QRect(8, 118, 50, 22));
+    cbbInf1 = Entry::PickList(this, "cbbInf1", QRect(58, 118, 89, 22));
 
     grpDest = Entry::Group(this, "grpDest", QStringLiteral("Destination"), QRect(8, 146, 137, 105));
     imgDest = new TImageBase(grpDest);
     imgDest->setObjectName(QStringLiteral("imgDest"));
-    imgDest->move(10, 10);
-    lblChange2 = Entry::Label(this, "lblChange2", QStringLiteral("Change"), QRect(8, 256, 46, 22));
-    cbbInf2 = Entry::PickList(this, "cbbInf2", QRect(56, 256, 89, 22));
+    imgDest->move(10, 20);
+    lblChange2 = Entry::Label(this, "lblChange2", QStringLiteral("Change"), QRect(8, 256, 50, 22));
+    cbbInf2 = Entry::PickList(this, "cbbInf2", QRect(58, 256, 89, 22));
 
     grp3 = Entry::Group(this, "grp3", QStringLiteral("Transfer info"), QRect(153, 8, 377, 278));
     lblDate = Entry::Label(grp3, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));

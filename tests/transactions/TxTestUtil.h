@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 // Shared set-up for the entry window tests.
@@ -21,8 +22,14 @@ inline void EnsureCardBitmaps(const TestEnv& env)
         const QString path = res + u'/' + QLatin1String(name) + QStringLiteral(".bmp");
         if (QFile::exists(path))
             continue;
+        // The card treats the bottom-left colour as see-through, so the face is drawn
+        // on a background of its own.
         QImage img(86, 80, QImage::Format_RGB888);
-        img.fill(QColor(30, 60, 120));
+        img.fill(Qt::magenta);
+        QPainter p(&img);
+        p.fillRect(2, 2, 82, 76, QString::fromLatin1(name).endsWith(QLatin1String("_f")) ? QColor(160, 40, 40)
+                                                                                        : QColor(30, 60, 120));
+        p.end();
         img.save(path, "BMP");
     }
 }
