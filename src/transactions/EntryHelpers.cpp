@@ -10,22 +10,20 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace Entry {
 
 namespace {
-void showError(QWidget* owner, const QString& text)
-{
+void showError(QWidget* owner, const QString& text) {
     ShowMessage(owner, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
 }
 } // namespace
 
-void SetupFrame(QDialog* dialog, const QString& caption, int clientWidth, int clientHeight)
-{
+void SetupFrame(QDialog* dialog, const QString& caption, int clientWidth, int clientHeight) {
     dialog->setWindowTitle(caption);
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -35,32 +33,29 @@ void SetupFrame(QDialog* dialog, const QString& caption, int clientWidth, int cl
     dialog->setFont(bold);
 }
 
-QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
+QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
     auto* g = new QGroupBox(caption, parent);
     g->setObjectName(QLatin1String(name));
     g->setGeometry(geometry);
     return g;
 }
 
-QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
     auto* l = new QLabel(caption, parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     return l;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QRect& geometry) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setGeometry(geometry);
     return b;
 }
 
-QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry)
-{
+QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
     c->setGeometry(geometry);
@@ -71,8 +66,7 @@ QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry)
     return c;
 }
 
-QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry)
-{
+QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
     c->setEditable(true);
@@ -82,8 +76,7 @@ QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry)
     return c;
 }
 
-QLineEdit* AmountEdit(QWidget* parent, const QRect& geometry)
-{
+QLineEdit* AmountEdit(QWidget* parent, const QRect& geometry) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QStringLiteral("edtAmmount"));
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -91,8 +84,7 @@ QLineEdit* AmountEdit(QWidget* parent, const QRect& geometry)
     return e;
 }
 
-QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry)
-{
+QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry) {
     auto* m = new QPlainTextEdit(parent);
     m->setObjectName(QStringLiteral("mmoMemo"));
     m->setTabChangesFocus(true);
@@ -100,8 +92,7 @@ QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry)
     return m;
 }
 
-QDateEdit* DatePicker(QWidget* parent, const QRect& geometry)
-{
+QDateEdit* DatePicker(QWidget* parent, const QRect& geometry) {
     auto* d = new QDateEdit(parent);
     d->setObjectName(QStringLiteral("dtpDate"));
     d->setCalendarPopup(true);
@@ -114,8 +105,7 @@ QDateEdit* DatePicker(QWidget* parent, const QRect& geometry)
     return d;
 }
 
-void TabOrder(std::initializer_list<QWidget*> widgets)
-{
+void TabOrder(std::initializer_list<QWidget*> widgets) {
     QWidget* previous = nullptr;
     for (QWidget* w : widgets) {
         if (previous)
@@ -124,8 +114,7 @@ void TabOrder(std::initializer_list<QWidget*> widgets)
     }
 }
 
-TQuery& FreshQuery()
-{
+TQuery& FreshQuery() {
     if (!DM)
         throw EDatabaseError(QStringLiteral("The data module has not been created"));
     TQuery& q = DM->m_Query;
@@ -135,8 +124,8 @@ TQuery& FreshQuery()
     return q;
 }
 
-bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit, std::optional<Money>& amount)
-{
+bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,
+                std::optional<Money>& amount) {
     if (party->currentText().trimmed().isEmpty()) {
         showError(owner, QStringLiteral("Please input inofrmation for \"From\""));
         party->setFocus();
@@ -157,8 +146,7 @@ bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit, std::op
     return true;
 }
 
-bool RunSaveTransaction(QWidget* owner, const std::function<void()>& save)
-{
+bool RunSaveTransaction(QWidget* owner, const std::function<void()>& save) {
     try {
         save();
         return true;

@@ -28,7 +28,8 @@ void SetupFrame(QDialog* dialog, const QString& caption, int clientWidth, int cl
 
 QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QRect& geometry);
 // A drop-down list without typing, fifteen rows when open.
 QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry);
 // A drop-down box that also takes typed text (the payer or payee).
@@ -45,7 +46,8 @@ TQuery& FreshQuery();
 
 // The party and amount checks of every entry window, with their messages and focus.
 // On success the parsed amount is returned through `amount`.
-bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit, std::optional<Money>& amount);
+bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,
+                std::optional<Money>& amount);
 
 // Runs the row write and the balance statements. Whatever fails in there is rolled
 // back, "Error occured!" is shown and false returned, so the window stays open with

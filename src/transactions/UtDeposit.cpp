@@ -69,29 +69,31 @@ const KindTraits DebitTraits{
 
 } // namespace
 
-static const KindTraits& traitsOf(bool debit) { return debit ? DebitTraits : DepositTraits; }
+static const KindTraits& traitsOf(bool debit) {
+    return debit ? DebitTraits : DepositTraits;
+}
 
 TFrmDeposit::TFrmDeposit(QWidget* parent) : TFrmDeposit(parent, Kind::Deposit) {}
 
-TFrmDeposit::TFrmDeposit(QWidget* parent, Kind kind) : QDialog(parent), m_kind(kind)
-{
+TFrmDeposit::TFrmDeposit(QWidget* parent, Kind kind) : QDialog(parent), m_kind(kind) {
     buildControls();
     FormCreate();
 }
 
-void TFrmDeposit::buildControls()
-{
+void TFrmDeposit::buildControls() {
     const KindTraits& t = traitsOf(m_kind == Kind::Debit);
     Entry::SetupFrame(this, QString::fromLatin1(t.caption), t.width, t.height);
 
-    grpPanel = Entry::Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
+    grpPanel =
+        Entry::Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
     imgCard = new TImageBase(grpPanel);
     imgCard->setObjectName(QStringLiteral("imgCard"));
     // Below the group's title, which Qt draws inside the box.
     imgCard->move(10, 20);
 
     // The caption is wider than the column in a bold font, so it takes two lines.
-    lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"), QRect(8, 120, 137, 34));
+    lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"),
+                             QRect(8, 120, 137, 34));
     lblChange->setWordWrap(true);
     rbAccount = new QRadioButton(QStringLiteral("Account"), this);
     rbAccount->setObjectName(QStringLiteral("rbAccount"));
@@ -104,7 +106,8 @@ void TFrmDeposit::buildControls()
     grp2 = Entry::Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
     lblDate = Entry::Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
     dtpDate = Entry::DatePicker(grp2, QRect(56, 20, 130, 22));
-    lblParty = Entry::Label(grp2, "lblParty", QString::fromLatin1(t.partyLabel), QRect(10, 46, 44, 22));
+    lblParty =
+        Entry::Label(grp2, "lblParty", QString::fromLatin1(t.partyLabel), QRect(10, 46, 44, 22));
     cbbParty = Entry::PartyBox(grp2, t.partyName, QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp2, QRect(262, 46, 105, 22));
     lblFor = Entry::Label(grp2, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
@@ -120,7 +123,7 @@ void TFrmDeposit::buildControls()
     btnClose = Entry::Button(this, "btnClose", QStringLiteral("&Close"), QRect(455, 212, 75, 25));
 
     Entry::TabOrder({cbbParty, edtAmmount, edtFor, mmoMemo, dtpDate, rbAccount, rbWallet, cbbInf,
-                          btnHelp, btnOK, btnClose});
+                     btnHelp, btnOK, btnClose});
     cbbParty->setFocus();
 
     // Only the button that becomes checked refills the list, as a click on it would.
@@ -137,8 +140,7 @@ void TFrmDeposit::buildControls()
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TFrmDeposit::FormCreate()
-{
+void TFrmDeposit::FormCreate() {
     dtpDate->setDateTime(QDateTime::currentDateTime());
     Ready = false;
     AccountInfo = std::make_shared<TDataInfo>();
@@ -154,18 +156,18 @@ void TFrmDeposit::FormCreate()
     cbbParty->clearEditText();
 }
 
-void TFrmDeposit::PresetAccount(int id)
-{
+void TFrmDeposit::PresetAccount(int id) {
     AccountInfo = TDM::LoadAccountInfo(id);
     IsWallet = !(unsigned(AccountInfo->AccType) < 2u);
 }
 
-void TFrmDeposit::LoadForEdit(int id)
-{
+void TFrmDeposit::LoadForEdit(int id) {
     EditId = id;
     TQuery& q = Entry::FreshQuery();
-    q.SQL << FormatSQL(QStringLiteral("SELECT type, DestID, Date, [From], Amount, For, Memo FROM Detail where ID=%d"),
-                       {id});
+    q.SQL << FormatSQL(
+        QStringLiteral(
+            "SELECT type, DestID, Date, [From], Amount, For, Memo FROM Detail where ID=%d"),
+        {id});
     q.Open();
     const int destId = q.FieldByName(QStringLiteral("DestID")).AsInteger();
     dtpDate->setDateTime(q.FieldByName(QStringLiteral("Date")).AsDateTime());
@@ -180,17 +182,17 @@ void TFrmDeposit::LoadForEdit(int id)
     setWindowTitle(QString::fromLatin1(traitsOf(m_kind == Kind::Debit).editCaption));
 }
 
-QDateTime TFrmDeposit::RecordDateTime() const { return QDateTime(dtpDate->date(), dtpDate->time()); }
+QDateTime TFrmDeposit::RecordDateTime() const {
+    return QDateTime(dtpDate->date(), dtpDate->time());
+}
 
-void TFrmDeposit::showEvent(QShowEvent* event)
-{
+void TFrmDeposit::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_activated)
         Guarded([this] { FormActivate(); });
 }
 
-void TFrmDeposit::FormActivate()
-{
+void TFrmDeposit::FormActivate() {
     m_activated = true;
     rbAccount->setChecked(!IsWallet);
     rbWallet->setChecked(IsWallet);
@@ -203,12 +205,12 @@ void TFrmDeposit::FormActivate()
     Ready = true;
 }
 
-void TFrmDeposit::LoadNameList()
-{
+void TFrmDeposit::LoadNameList() {
     cbbInf->clear();
     TQuery& q = Entry::FreshQuery();
     q.SQL << QStringLiteral("select [name] from Account ") +
-                 (rbAccount->isChecked() ? QStringLiteral("where type in (0, 1)") : QStringLiteral("where type = 2"));
+                 (rbAccount->isChecked() ? QStringLiteral("where type in (0, 1)")
+                                         : QStringLiteral("where type = 2"));
     q.Open();
     for (; !q.Eof(); q.Next())
         cbbInf->addItem(q.FieldByName(QStringLiteral("name")).AsString());
@@ -217,16 +219,14 @@ void TFrmDeposit::LoadNameList()
         cbbInf->setCurrentIndex(0);
 }
 
-void TFrmDeposit::rbAccountClick()
-{
+void TFrmDeposit::rbAccountClick() {
     if (!Ready)
         return;
     LoadNameList();
     cbbInfChange();
 }
 
-void TFrmDeposit::cbbInfChange()
-{
+void TFrmDeposit::cbbInfChange() {
     if (cbbInf->currentIndex() < 0)
         return;
     IsWallet = !rbAccount->isChecked();
@@ -234,10 +234,11 @@ void TFrmDeposit::cbbInfChange()
     imgCard->SetData(AccountInfo, IsWallet);
 }
 
-void TFrmDeposit::btnHelpClick() { ShowHelpContext(this, traitsOf(m_kind == Kind::Debit).helpContext); }
+void TFrmDeposit::btnHelpClick() {
+    ShowHelpContext(this, traitsOf(m_kind == Kind::Debit).helpContext);
+}
 
-void TFrmDeposit::btnOKClick()
-{
+void TFrmDeposit::btnOKClick() {
     std::optional<Money> amount;
     if (!Entry::CheckInput(this, cbbParty, edtAmmount, amount))
         return;
@@ -246,11 +247,13 @@ void TFrmDeposit::btnOKClick()
     // engine's own text says more than "Error occured!" would.
     TQuery& q = Entry::FreshQuery();
     if (EditId < 1)
-        q.SQL << QStringLiteral("SELECT top 1 [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Detail");
+        q.SQL << QStringLiteral(
+            "SELECT top 1 [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Detail");
     else
-        q.SQL << FormatSQL(QStringLiteral("SELECT [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM "
-                                          "Detail where ID=%d"),
-                           {EditId});
+        q.SQL << FormatSQL(
+            QStringLiteral("SELECT [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM "
+                           "Detail where ID=%d"),
+            {EditId});
     q.OpenForUpdate();
 
     if (!Entry::RunSaveTransaction(this, [&] { saveRecord(*amount); }))
@@ -258,8 +261,7 @@ void TFrmDeposit::btnOKClick()
     accept();
 }
 
-void TFrmDeposit::saveRecord(Money amount)
-{
+void TFrmDeposit::saveRecord(Money amount) {
     const KindTraits& t = traitsOf(m_kind == Kind::Debit);
     TQuery& q = DM->m_Query;
     if (EditId < 1)
@@ -291,8 +293,7 @@ void TFrmDeposit::saveRecord(Money amount)
     DM->conn.CommitTrans();
 }
 
-void TFrmDeposit::runStatement(const QString& sql)
-{
+void TFrmDeposit::runStatement(const QString& sql) {
     TQuery& q = Entry::FreshQuery();
     q.SQL << sql;
     q.ExecSQL();

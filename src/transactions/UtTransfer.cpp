@@ -17,14 +17,12 @@
 const QString TFrmTransfer::AccountHeader = QStringLiteral("---Account---");
 const QString TFrmTransfer::WalletHeader = QStringLiteral("---Wallet---");
 
-TFrmTransfer::TFrmTransfer(QWidget* parent) : QDialog(parent)
-{
+TFrmTransfer::TFrmTransfer(QWidget* parent) : QDialog(parent) {
     buildControls();
     FormCreate();
 }
 
-void TFrmTransfer::buildControls()
-{
+void TFrmTransfer::buildControls() {
     Entry::SetupFrame(this, QStringLiteral("Transfer"), 541, 325);
 
     grpSource = Entry::Group(this, "grpSource", QStringLiteral("Source"), QRect(8, 8, 137, 105));
@@ -71,8 +69,7 @@ void TFrmTransfer::buildControls()
     connect(btn3, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TFrmTransfer::FormCreate()
-{
+void TFrmTransfer::FormCreate() {
     dtpDate->setDateTime(QDateTime::currentDateTime());
     SourceInfo = std::make_shared<TDataInfo>();
     DestInfo = std::make_shared<TDataInfo>();
@@ -90,8 +87,7 @@ void TFrmTransfer::FormCreate()
     FillAccountLists();
 }
 
-void TFrmTransfer::FillAccountLists()
-{
+void TFrmTransfer::FillAccountLists() {
     cbbInf1->addItem(AccountHeader);
     cbbInf2->addItem(AccountHeader);
     TQuery& q = Entry::FreshQuery();
@@ -104,7 +100,8 @@ void TFrmTransfer::FillAccountLists()
             cbbInf2->addItem(WalletHeader);
             walletHeader = true;
         }
-        const QString entry = QStringLiteral("    ") + q.FieldByName(QStringLiteral("name")).AsString();
+        const QString entry =
+            QStringLiteral("    ") + q.FieldByName(QStringLiteral("name")).AsString();
         cbbInf1->addItem(entry);
         cbbInf2->addItem(entry);
     }
@@ -113,19 +110,18 @@ void TFrmTransfer::FillAccountLists()
     cbbInf2->setCurrentIndex(0);
 }
 
-void TFrmTransfer::SetEndpoints(int sourceId, int destId)
-{
+void TFrmTransfer::SetEndpoints(int sourceId, int destId) {
     SourceId = sourceId;
     DestId = destId;
 }
 
-void TFrmTransfer::LoadForEdit(int id)
-{
+void TFrmTransfer::LoadForEdit(int id) {
     EditId = id;
     TQuery& q = Entry::FreshQuery();
-    q.SQL << FormatSQL(QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] "
-                                      "FROM Transfer where ID=%d"),
-                       {id});
+    q.SQL << FormatSQL(
+        QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] "
+                       "FROM Transfer where ID=%d"),
+        {id});
     q.Open();
     const int sourceId = q.FieldByName(QStringLiteral("SourceID")).AsInteger();
     const int destId = q.FieldByName(QStringLiteral("DestID")).AsInteger();
@@ -142,17 +138,17 @@ void TFrmTransfer::LoadForEdit(int id)
     setWindowTitle(QStringLiteral("Edit Transfer"));
 }
 
-QDateTime TFrmTransfer::RecordDateTime() const { return QDateTime(dtpDate->date(), dtpDate->time()); }
+QDateTime TFrmTransfer::RecordDateTime() const {
+    return QDateTime(dtpDate->date(), dtpDate->time());
+}
 
-void TFrmTransfer::showEvent(QShowEvent* event)
-{
+void TFrmTransfer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_activated)
         Guarded([this] { FormActivate(); });
 }
 
-void TFrmTransfer::keyPressEvent(QKeyEvent* event)
-{
+void TFrmTransfer::keyPressEvent(QKeyEvent* event) {
     // The window has no cancel button, so Esc leaves it open.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
@@ -161,20 +157,17 @@ void TFrmTransfer::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TFrmTransfer::FormActivate()
-{
+void TFrmTransfer::FormActivate() {
     m_activated = true;
     ApplyEndpoints();
 }
 
-void TFrmTransfer::ApplyEndpoints()
-{
+void TFrmTransfer::ApplyEndpoints() {
     applyEndpoint(SourceId, cbbInf1, SourceInfo, imgSource);
     applyEndpoint(DestId, cbbInf2, DestInfo, imgDest);
 }
 
-void TFrmTransfer::applyEndpoint(int id, QComboBox* list, PDataInfo& info, TImageBase* card)
-{
+void TFrmTransfer::applyEndpoint(int id, QComboBox* list, PDataInfo& info, TImageBase* card) {
     TQuery& q = Entry::FreshQuery();
     q.SQL << QStringLiteral("select [name], [Type] from Account where ID=") + QString::number(id);
     q.Open();
@@ -197,8 +190,7 @@ void TFrmTransfer::applyEndpoint(int id, QComboBox* list, PDataInfo& info, TImag
     }
 }
 
-void TFrmTransfer::chooseEntry(QComboBox* list, PDataInfo& info, TImageBase* card)
-{
+void TFrmTransfer::chooseEntry(QComboBox* list, PDataInfo& info, TImageBase* card) {
     const int index = list->currentIndex();
     if (index <= 0 || list->currentText() == WalletHeader)
         return;
@@ -208,13 +200,18 @@ void TFrmTransfer::chooseEntry(QComboBox* list, PDataInfo& info, TImageBase* car
     card->SetData(info, isWallet);
 }
 
-void TFrmTransfer::cbbInf1Change() { chooseEntry(cbbInf1, SourceInfo, imgSource); }
-void TFrmTransfer::cbbInf2Change() { chooseEntry(cbbInf2, DestInfo, imgDest); }
+void TFrmTransfer::cbbInf1Change() {
+    chooseEntry(cbbInf1, SourceInfo, imgSource);
+}
+void TFrmTransfer::cbbInf2Change() {
+    chooseEntry(cbbInf2, DestInfo, imgDest);
+}
 
-void TFrmTransfer::btn1Click() { ShowHelpContext(this, 1011); }
+void TFrmTransfer::btn1Click() {
+    ShowHelpContext(this, 1011);
+}
 
-void TFrmTransfer::btnSaveClick()
-{
+void TFrmTransfer::btnSaveClick() {
     const auto onHeader = [](const QComboBox* list) {
         return list->currentText() == AccountHeader || list->currentText() == WalletHeader;
     };
@@ -234,12 +231,13 @@ void TFrmTransfer::btnSaveClick()
     // nothing is written yet, and the engine's own text says more.
     TQuery& q = Entry::FreshQuery();
     if (EditId < 1)
-        q.SQL << QStringLiteral(
-            "SELECT top 1 [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Transfer");
+        q.SQL << QStringLiteral("SELECT top 1 [SourceID], [DestID], [Date], [From], [Amount], "
+                                "[For], [Memo] FROM Transfer");
     else
-        q.SQL << FormatSQL(QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] "
-                                          "FROM Transfer where ID=%d"),
-                           {EditId});
+        q.SQL << FormatSQL(
+            QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] "
+                           "FROM Transfer where ID=%d"),
+            {EditId});
     q.OpenForUpdate();
     DM->conn.BeginTrans();
 
@@ -248,8 +246,7 @@ void TFrmTransfer::btnSaveClick()
     accept();
 }
 
-void TFrmTransfer::saveRecord(Money amount)
-{
+void TFrmTransfer::saveRecord(Money amount) {
     TQuery& q = DM->m_Query;
     if (EditId < 1)
         q.Append();
@@ -275,15 +272,17 @@ void TFrmTransfer::saveRecord(Money amount)
         // Each end that stayed where it was is corrected by the difference; an end that
         // moved gives the old amount back to its old row and charges its new one in full.
         if (sourceId == m_loadedSourceId) {
-            runStatement(FormatSQL(QStringLiteral("update Account set Balance = balance + %f - %f where ID=%d"),
-                                   {OldAmount, amount, sourceId}));
+            runStatement(FormatSQL(
+                QStringLiteral("update Account set Balance = balance + %f - %f where ID=%d"),
+                {OldAmount, amount, sourceId}));
         } else {
             runStatement(FormatSQL(putIn, {OldAmount, m_loadedSourceId}));
             runStatement(FormatSQL(takeOut, {amount, sourceId}));
         }
         if (destId == m_loadedDestId) {
-            runStatement(FormatSQL(QStringLiteral("update Account set Balance = balance - %f + %f where ID=%d"),
-                                   {OldAmount, amount, destId}));
+            runStatement(FormatSQL(
+                QStringLiteral("update Account set Balance = balance - %f + %f where ID=%d"),
+                {OldAmount, amount, destId}));
         } else {
             runStatement(FormatSQL(takeOut, {OldAmount, m_loadedDestId}));
             runStatement(FormatSQL(putIn, {amount, destId}));
@@ -292,8 +291,7 @@ void TFrmTransfer::saveRecord(Money amount)
     DM->conn.CommitTrans();
 }
 
-void TFrmTransfer::runStatement(const QString& sql)
-{
+void TFrmTransfer::runStatement(const QString& sql) {
     TQuery& q = Entry::FreshQuery();
     q.SQL << sql;
     q.ExecSQL();

@@ -18,25 +18,25 @@ using namespace TxTest;
 namespace {
 
 // The party box is cbbFrom in the deposit window and cbbTo in the debit window.
-QComboBox* partyOf(TFrmDeposit& f)
-{
-    auto* box = f.findChild<QComboBox*>(qobject_cast<TFrmDebit*>(&f) ? QStringLiteral("cbbTo") : QStringLiteral("cbbFrom"));
+QComboBox* partyOf(TFrmDeposit& f) {
+    auto* box = f.findChild<QComboBox*>(qobject_cast<TFrmDebit*>(&f) ? QStringLiteral("cbbTo")
+                                                                     : QStringLiteral("cbbFrom"));
     if (!box)
         qFatal("party box missing");
     return box;
 }
 
-QLineEdit* amountOf(QDialog& f) { return f.findChild<QLineEdit*>(QStringLiteral("edtAmmount")); }
+QLineEdit* amountOf(QDialog& f) {
+    return f.findChild<QLineEdit*>(QStringLiteral("edtAmmount"));
+}
 
-void fill(TFrmDeposit& f, const QString& party, const QString& amount)
-{
+void fill(TFrmDeposit& f, const QString& party, const QString& amount) {
     partyOf(f)->setEditText(party);
     amountOf(f)->setText(amount);
 }
 
 // A new record through the window, as the main window opens it.
-template <class Form> bool saveNew(int accountId, const QString& party, const QString& amount)
-{
+template <class Form> bool saveNew(int accountId, const QString& party, const QString& amount) {
     Form f;
     f.PresetAccount(accountId);
     f.FormActivate();
@@ -45,8 +45,7 @@ template <class Form> bool saveNew(int accountId, const QString& party, const QS
     return f.result() == QDialog::Accepted;
 }
 
-template <class Form> bool saveEdit(int detailId, const QString& amount)
-{
+template <class Form> bool saveEdit(int detailId, const QString& amount) {
     Form f;
     f.LoadForEdit(detailId);
     f.FormActivate();
@@ -55,7 +54,9 @@ template <class Form> bool saveEdit(int detailId, const QString& amount)
     return f.result() == QDialog::Accepted;
 }
 
-int lastDetail(TestEnv& env) { return env.sql(QStringLiteral("select max(ID) from Detail")).toInt(); }
+int lastDetail(TestEnv& env) {
+    return env.sql(QStringLiteral("select max(ID) from Detail")).toInt();
+}
 
 } // namespace
 
@@ -73,8 +74,7 @@ private slots:
     void editKeepsTimeOfDayAndShowsEditCaption();
 };
 
-void TestDepositDebit::newRecordsMoveBalanceOfTheirRow()
-{
+void TestDepositDebit::newRecordsMoveBalanceOfTheirRow() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("50"));
@@ -86,7 +86,8 @@ void TestDepositDebit::newRecordsMoveBalanceOfTheirRow()
         f.FormActivate();
         fill(f, QStringLiteral("  Employer  "), QStringLiteral("100"));
         f.findChild<QLineEdit*>(QStringLiteral("edtFor"))->setText(QStringLiteral(" salary "));
-        f.findChild<QPlainTextEdit*>(QStringLiteral("mmoMemo"))->setPlainText(QStringLiteral("\nline 1\nline 2\n"));
+        f.findChild<QPlainTextEdit*>(QStringLiteral("mmoMemo"))
+            ->setPlainText(QStringLiteral("\nline 1\nline 2\n"));
         f.btnOKClick();
         QCOMPARE(f.result(), int(QDialog::Accepted));
     }
@@ -95,16 +96,23 @@ void TestDepositDebit::newRecordsMoveBalanceOfTheirRow()
     const QString where = QStringLiteral(" from Detail where ID=%1").arg(id);
     QCOMPARE(env.sql(QStringLiteral("select type") + where).toInt(), 0);
     QCOMPARE(env.sql(QStringLiteral("select DestID") + where).toInt(), bank);
-    QCOMPARE(env.sql(QStringLiteral("select [From]") + where).toString(), QStringLiteral("Employer"));
+    QCOMPARE(env.sql(QStringLiteral("select [From]") + where).toString(),
+             QStringLiteral("Employer"));
     QCOMPARE(env.sql(QStringLiteral("select [For]") + where).toString(), QStringLiteral("salary"));
-    QCOMPARE(env.sql(QStringLiteral("select Memo") + where).toString(), QStringLiteral("line 1\nline 2"));
+    QCOMPARE(env.sql(QStringLiteral("select Memo") + where).toString(),
+             QStringLiteral("line 1\nline 2"));
 
     // A debit on a wallet takes it below zero without a word, whatever its settings.
-    env.sql(QStringLiteral("update Account set negative=0, WarnNegative=1 where ID=%1").arg(wallet));
+    env.sql(
+        QStringLiteral("update Account set negative=0, WarnNegative=1 where ID=%1").arg(wallet));
     QVERIFY(saveNew<TFrmDebit>(wallet, QStringLiteral("Grocer"), QStringLiteral("30")));
     QCOMPARE(Balance(env, wallet), QStringLiteral("-25"));
-    QCOMPARE(env.sql(QStringLiteral("select type from Detail where ID=%1").arg(lastDetail(env))).toInt(), 1);
-    QCOMPARE(env.sql(QStringLiteral("select DestID from Detail where ID=%1").arg(lastDetail(env))).toInt(), wallet);
+    QCOMPARE(
+        env.sql(QStringLiteral("select type from Detail where ID=%1").arg(lastDetail(env))).toInt(),
+        1);
+    QCOMPARE(env.sql(QStringLiteral("select DestID from Detail where ID=%1").arg(lastDetail(env)))
+                 .toInt(),
+             wallet);
     QCOMPARE(Balance(env, bank), QStringLiteral("150"));
 
     // Zero saves a row and leaves the balance; negative amounts turn the direction round.
@@ -118,23 +126,25 @@ void TestDepositDebit::newRecordsMoveBalanceOfTheirRow()
     QVERIFY(env.messages->messages.empty());
 }
 
-void TestDepositDebit::amountsKeepFourDecimalsButBalancesMoveByCents()
-{
+void TestDepositDebit::amountsKeepFourDecimalsButBalancesMoveByCents() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 1, QStringLiteral("100"));
 
     QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Interest"), QStringLiteral("10.005")));
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(lastDetail(env))).toDouble(), 10.005);
+    QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(lastDetail(env)))
+                 .toDouble(),
+             10.005);
     QCOMPARE(Balance(env, bank), QStringLiteral("110.01"));
 
     QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Shop"), QStringLiteral("  0.125 ")));
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(lastDetail(env))).toDouble(), 0.125);
+    QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(lastDetail(env)))
+                 .toDouble(),
+             0.125);
     QCOMPARE(Balance(env, bank), QStringLiteral("109.88"));
 }
 
-void TestDepositDebit::editsCorrectBalanceByTheDifference()
-{
+void TestDepositDebit::editsCorrectBalanceByTheDifference() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -147,7 +157,9 @@ void TestDepositDebit::editsCorrectBalanceByTheDifference()
 
     QVERIFY(saveEdit<TFrmDeposit>(deposit, QStringLiteral("55")));
     QCOMPARE(Balance(env, bank), QStringLiteral("130"));
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(deposit)).toDouble(), 55.0);
+    QCOMPARE(
+        env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(deposit)).toDouble(),
+        55.0);
 
     QVERIFY(saveEdit<TFrmDebit>(debit, QStringLiteral("5")));
     QCOMPARE(Balance(env, bank), QStringLiteral("150"));
@@ -167,8 +179,7 @@ void TestDepositDebit::editsCorrectBalanceByTheDifference()
     QCOMPARE(env.sql(QStringLiteral("select type from Detail where ID=%1").arg(debit)).toInt(), 1);
 }
 
-void TestDepositDebit::editMovedToAnotherRowKeepsBothBalancesTrue()
-{
+void TestDepositDebit::editMovedToAnotherRowKeepsBothBalancesTrue() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -197,7 +208,8 @@ void TestDepositDebit::editMovedToAnotherRowKeepsBothBalancesTrue()
     }
     QCOMPARE(Balance(env, bank), QStringLiteral("100"));
     QCOMPARE(Balance(env, wallet), QStringLiteral("45"));
-    QCOMPARE(env.sql(QStringLiteral("select DestID from Detail where ID=%1").arg(deposit)).toInt(), wallet);
+    QCOMPARE(env.sql(QStringLiteral("select DestID from Detail where ID=%1").arg(deposit)).toInt(),
+             wallet);
 
     // A debit moved between two accounts by picking the other name in the list.
     QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Shop"), QStringLiteral("30")));
@@ -220,8 +232,7 @@ void TestDepositDebit::editMovedToAnotherRowKeepsBothBalancesTrue()
     QCOMPARE(Balance(env, wallet), QStringLiteral("45"));
 }
 
-void TestDepositDebit::walletGroupWithoutWalletsKeepsCard()
-{
+void TestDepositDebit::walletGroupWithoutWalletsKeepsCard() {
     TestEnv env;
     EnsureCardBitmaps(env);
     AddAccount(env, QStringLiteral("Savings"), 0, QStringLiteral("0"));
@@ -245,8 +256,7 @@ void TestDepositDebit::walletGroupWithoutWalletsKeepsCard()
     QCOMPARE(Balance(env, bank), QStringLiteral("15"));
 }
 
-void TestDepositDebit::inputChecksStopWithMessageAndFocus()
-{
+void TestDepositDebit::inputChecksStopWithMessageAndFocus() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("10"));
@@ -280,8 +290,9 @@ void TestDepositDebit::inputChecksStopWithMessageAndFocus()
         amount->setText(QStringLiteral("  "));
         pressAndExpect(QStringLiteral("Please input the AMOUNT for deposit"), amount);
 
-        for (const QString& bad : {QStringLiteral("12,x"), QStringLiteral("1e3"), QStringLiteral("1,000.00"),
-                                   QStringLiteral("99999999999999999999")}) {
+        for (const QString& bad :
+             {QStringLiteral("12,x"), QStringLiteral("1e3"), QStringLiteral("1,000.00"),
+              QStringLiteral("99999999999999999999")}) {
             amount->setText(bad);
             party->setFocus();
             pressAndExpect(QStringLiteral("The AMOUNT for deposit is not a valid number."), amount);
@@ -289,12 +300,15 @@ void TestDepositDebit::inputChecksStopWithMessageAndFocus()
         }
         QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
         QCOMPARE(Balance(env, bank), QStringLiteral("10"));
-        f->close();
+        // Esc leaves with Cancel and nothing written.
+        QTest::keyClick(f.get(), Qt::Key_Escape);
+        QVERIFY(!f->isVisible());
+        QCOMPARE(f->result(), int(QDialog::Rejected));
+        QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
     }
 }
 
-void TestDepositDebit::failedSaveRollsBackAndCanBeRetried()
-{
+void TestDepositDebit::failedSaveRollsBackAndCanBeRetried() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -338,12 +352,13 @@ void TestDepositDebit::failedSaveRollsBackAndCanBeRetried()
         QVERIFY(f.result() != QDialog::Accepted);
         QCOMPARE(env.messages->messages.back().text, QStringLiteral("Error occured!"));
     }
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(existing)).toDouble(), 40.0);
+    QCOMPARE(
+        env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(existing)).toDouble(),
+        40.0);
     QCOMPARE(Balance(env, bank), QStringLiteral("200"));
 }
 
-void TestDepositDebit::partyListComesFromEarlierRecords()
-{
+void TestDepositDebit::partyListComesFromEarlierRecords() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
@@ -367,8 +382,7 @@ void TestDepositDebit::partyListComesFromEarlierRecords()
     QVERIFY(!nextDebit.findChild<QComboBox*>(QStringLiteral("cbbFrom")));
 }
 
-void TestDepositDebit::editKeepsTimeOfDayAndShowsEditCaption()
-{
+void TestDepositDebit::editKeepsTimeOfDayAndShowsEditCaption() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("0"));

@@ -14,20 +14,22 @@ using namespace TxTest;
 
 namespace {
 
-QStringList entries(const QComboBox* box)
-{
+QStringList entries(const QComboBox* box) {
     QStringList list;
     for (int i = 0; i < box->count(); ++i)
         list << box->itemText(i);
     return list;
 }
 
-QComboBox* combo(QDialog& f, const char* name) { return f.findChild<QComboBox*>(QLatin1String(name)); }
-QLineEdit* amountOf(QDialog& f) { return f.findChild<QLineEdit*>(QStringLiteral("edtAmmount")); }
+QComboBox* combo(QDialog& f, const char* name) {
+    return f.findChild<QComboBox*>(QLatin1String(name));
+}
+QLineEdit* amountOf(QDialog& f) {
+    return f.findChild<QLineEdit*>(QStringLiteral("edtAmmount"));
+}
 
 // The user picks an entry of a side's list by its text.
-void pick(TFrmTransfer& f, const char* list, const QString& text)
-{
+void pick(TFrmTransfer& f, const char* list, const QString& text) {
     QComboBox* box = combo(f, list);
     const int index = box->findText(text);
     QVERIFY2(index >= 0, qPrintable(text));
@@ -35,8 +37,8 @@ void pick(TFrmTransfer& f, const char* list, const QString& text)
     emit box->activated(index);
 }
 
-bool saveNew(int source, int dest, const QString& amount, const QString& from = QStringLiteral("me"))
-{
+bool saveNew(int source, int dest, const QString& amount,
+             const QString& from = QStringLiteral("me")) {
     TFrmTransfer f;
     f.SetEndpoints(source, dest);
     f.FormActivate();
@@ -46,7 +48,9 @@ bool saveNew(int source, int dest, const QString& amount, const QString& from = 
     return f.result() == QDialog::Accepted;
 }
 
-int lastTransfer(TestEnv& env) { return env.sql(QStringLiteral("select max(ID) from Transfer")).toInt(); }
+int lastTransfer(TestEnv& env) {
+    return env.sql(QStringLiteral("select max(ID) from Transfer")).toInt();
+}
 
 } // namespace
 
@@ -62,8 +66,7 @@ private slots:
     void editKeepsTimeAndEscDoesNotClose();
 };
 
-void TestTransfer::listsHoldSectionsAndEndpointsArePreselected()
-{
+void TestTransfer::listsHoldSectionsAndEndpointsArePreselected() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
@@ -71,7 +74,8 @@ void TestTransfer::listsHoldSectionsAndEndpointsArePreselected()
     {
         TFrmTransfer f;
         QCOMPARE(entries(combo(f, "cbbInf1")),
-                 QStringList({QStringLiteral("---Account---"), QStringLiteral("    Bank"), QStringLiteral("    Visa")}));
+                 QStringList({QStringLiteral("---Account---"), QStringLiteral("    Bank"),
+                              QStringLiteral("    Visa")}));
         QCOMPARE(entries(combo(f, "cbbInf2")), entries(combo(f, "cbbInf1")));
         QCOMPARE(f.windowTitle(), QStringLiteral("Transfer"));
     }
@@ -81,8 +85,9 @@ void TestTransfer::listsHoldSectionsAndEndpointsArePreselected()
     const int twin = AddAccount(env, QStringLiteral("Bank"), 2, QStringLiteral("3"));
     TFrmTransfer f;
     QCOMPARE(entries(combo(f, "cbbInf1")),
-             QStringList({QStringLiteral("---Account---"), QStringLiteral("    Bank"), QStringLiteral("    Visa"),
-                          QStringLiteral("---Wallet---"), QStringLiteral("    Purse"), QStringLiteral("    Bank")}));
+             QStringList({QStringLiteral("---Account---"), QStringLiteral("    Bank"),
+                          QStringLiteral("    Visa"), QStringLiteral("---Wallet---"),
+                          QStringLiteral("    Purse"), QStringLiteral("    Bank")}));
     f.SetEndpoints(purse, visa);
     f.show();
     QCOMPARE(combo(f, "cbbInf1")->currentIndex(), 4);
@@ -108,8 +113,7 @@ void TestTransfer::listsHoldSectionsAndEndpointsArePreselected()
     QCOMPARE(f.imgSource->GetID(), purse);
 }
 
-void TestTransfer::newTransfersMoveBothBalances()
-{
+void TestTransfer::newTransfersMoveBothBalances() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -121,11 +125,15 @@ void TestTransfer::newTransfersMoveBothBalances()
     const QString row = QStringLiteral(" from Transfer where ID=%1").arg(lastTransfer(env));
     QCOMPARE(env.sql(QStringLiteral("select SourceID") + row).toInt(), bank);
     QCOMPARE(env.sql(QStringLiteral("select DestID") + row).toInt(), purse);
-    QCOMPARE(env.sql(QStringLiteral("select [From]") + row).toString(), QStringLiteral("cash machine"));
+    QCOMPARE(env.sql(QStringLiteral("select [From]") + row).toString(),
+             QStringLiteral("cash machine"));
 
     // More than two decimals: stored as typed, balances move by cents.
     QVERIFY(saveNew(purse, bank, QStringLiteral("10.005")));
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(lastTransfer(env))).toDouble(), 10.005);
+    QCOMPARE(
+        env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(lastTransfer(env)))
+            .toDouble(),
+        10.005);
     QCOMPARE(Balance(env, bank), QStringLiteral("80.01"));
     QCOMPARE(Balance(env, purse), QStringLiteral("29.99"));
 
@@ -150,8 +158,7 @@ void TestTransfer::newTransfersMoveBothBalances()
     QCOMPARE(combo(next, "cbbFrom")->currentText(), QString());
 }
 
-void TestTransfer::editsCorrectBothEnds()
-{
+void TestTransfer::editsCorrectBothEnds() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -185,11 +192,11 @@ void TestTransfer::editsCorrectBothEnds()
     QCOMPARE(Balance(env, bank), QStringLiteral("74.5"));
     QCOMPARE(Balance(env, visa), QStringLiteral("25.5"));
     QCOMPARE(Count(env, QStringLiteral("Transfer")), 1);
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(id)).toDouble(), 25.5);
+    QCOMPARE(env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(id)).toDouble(),
+             25.5);
 }
 
-void TestTransfer::editMovingAnEndRestoresItsOldRow()
-{
+void TestTransfer::editMovingAnEndRestoresItsOldRow() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -225,8 +232,10 @@ void TestTransfer::editMovingAnEndRestoresItsOldRow()
     QCOMPARE(Balance(env, bank), QStringLiteral("115"));
     QCOMPARE(Balance(env, purse), QStringLiteral("-15"));
     QCOMPARE(Balance(env, visa), QStringLiteral("0"));
-    QCOMPARE(env.sql(QStringLiteral("select SourceID from Transfer where ID=%1").arg(id)).toInt(), purse);
-    QCOMPARE(env.sql(QStringLiteral("select DestID from Transfer where ID=%1").arg(id)).toInt(), bank);
+    QCOMPARE(env.sql(QStringLiteral("select SourceID from Transfer where ID=%1").arg(id)).toInt(),
+             purse);
+    QCOMPARE(env.sql(QStringLiteral("select DestID from Transfer where ID=%1").arg(id)).toInt(),
+             bank);
 
     // Only the source moves, to the row that already was the destination.
     {
@@ -241,8 +250,7 @@ void TestTransfer::editMovingAnEndRestoresItsOldRow()
     QCOMPARE(Balance(env, purse), QStringLiteral("0"));
 }
 
-void TestTransfer::headersAndInputChecksRefuseSave()
-{
+void TestTransfer::headersAndInputChecksRefuseSave() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("10"));
@@ -306,8 +314,7 @@ void TestTransfer::headersAndInputChecksRefuseSave()
     QCOMPARE(Balance(env, purse), QStringLiteral("2.5"));
 }
 
-void TestTransfer::failedSaveRollsBackAndCanBeRetried()
-{
+void TestTransfer::failedSaveRollsBackAndCanBeRetried() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
@@ -342,9 +349,10 @@ void TestTransfer::failedSaveRollsBackAndCanBeRetried()
     QCOMPARE(Balance(env, purse), QStringLiteral("6"));
 
     // An edit whose second balance statement fails undoes the first one and the row.
-    env.sql(QStringLiteral("CREATE TRIGGER test_break_dest BEFORE UPDATE ON Account WHEN OLD.ID = %1 "
-                           "BEGIN SELECT RAISE(ABORT, 'boom'); END")
-                .arg(purse));
+    env.sql(
+        QStringLiteral("CREATE TRIGGER test_break_dest BEFORE UPDATE ON Account WHEN OLD.ID = %1 "
+                       "BEGIN SELECT RAISE(ABORT, 'boom'); END")
+            .arg(purse));
     {
         TFrmTransfer f;
         f.LoadForEdit(existing);
@@ -353,21 +361,23 @@ void TestTransfer::failedSaveRollsBackAndCanBeRetried()
         f.btnSaveClick();
         QVERIFY(f.result() != QDialog::Accepted);
     }
-    QCOMPARE(env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(existing)).toDouble(), 10.0);
+    QCOMPARE(
+        env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(existing)).toDouble(),
+        10.0);
     QCOMPARE(Balance(env, bank), QStringLiteral("94"));
     QCOMPARE(Balance(env, purse), QStringLiteral("6"));
 }
 
-void TestTransfer::editKeepsTimeAndEscDoesNotClose()
-{
+void TestTransfer::editKeepsTimeAndEscDoesNotClose() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("0"));
     const int visa = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("0"));
-    env.sql(QStringLiteral("insert into Transfer (SourceID, DestID, Date, [From], Amount, [For], Memo) "
-                           "values (%1, %2, '2022-11-30 08:05:09', 'me', 3, '', '')")
-                .arg(bank)
-                .arg(visa));
+    env.sql(
+        QStringLiteral("insert into Transfer (SourceID, DestID, Date, [From], Amount, [For], Memo) "
+                       "values (%1, %2, '2022-11-30 08:05:09', 'me', 3, '', '')")
+            .arg(bank)
+            .arg(visa));
     const int id = lastTransfer(env);
 
     TFrmTransfer f;
