@@ -1,0 +1,3 @@
+#include "transactions/UtDebit.h"
+
+TFrmDebit::TFrmDebit(QWidget* parent) : TFrmDeposit(parent, Kind::Debit) {}

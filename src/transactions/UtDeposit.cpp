@@ -1,0 +1,300 @@
+#include "transactions/UtDeposit.h"
+
+#include "app/ErrorReport.h"
+#include "cards/UtCards.h"
+#include "data/Errors.h"
+#include "data/UtFormat.h"
+#include "platform/Platform.h"
+#include "transactions/EntryHelpers.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// Everything in which the debit window differs from the deposit window.
+struct KindTraits {
+    const char* caption;
+    const char* editCaption;
+    int helpContext;
+    int width, height;
+    const char* groupCaption;
+    const char* partyName;
+    const char* partyLabel;
+    const char* partyListSql;
+    int detailType;
+    const char* newBalanceSql;
+    const char* editBalanceSql;
+    // Takes a record's amount back from an account or wallet it no longer belongs to.
+    const char* undoBalanceSql;
+};
+
+const KindTraits DepositTraits{
+    "Deposit",
+    "Edit Deposit",
+    1009,
+    537,
+    241,
+    "Receive info",
+    "cbbFrom",
+    "From:",
+    "SELECT DISTINCT [from] FROM Detail where type=0",
+    0,
+    "update Account set Balance = balance + %f where ID=%d",
+    "update Account set Balance = balance - %f + %f where ID=%d",
+    "update Account set Balance = balance - %f where ID=%d",
+};
+
+const KindTraits DebitTraits{
+    "Debit",
+    "Edit Debit",
+    1010,
+    540,
+    240,
+    "Debit info",
+    "cbbTo",
+    "To:",
+    "SELECT DISTINCT [from] FROM Detail where type = 1",
+    1,
+    "update Account set Balance = balance - %f where ID=%d",
+    "update Account set Balance = balance + %f - %f where ID=%d",
+    "update Account set Balance = balance + %f where ID=%d",
+};
+
+} // namespace
+
+static const KindTraits& traitsOf(bool debit) {
+    return debit ? DebitTraits : DepositTraits;
+}
+
+TFrmDeposit::TFrmDeposit(QWidget* parent) : TFrmDeposit(parent, Kind::Deposit) {}
+
+TFrmDeposit::TFrmDeposit(QWidget* parent, Kind kind) : QDialog(parent), m_kind(kind) {
+    buildControls();
+    FormCreate();
+}
+
+void TFrmDeposit::buildControls() {
+    const KindTraits& t = traitsOf(m_kind == Kind::Debit);
+    Entry::SetupFrame(this, QString::fromLatin1(t.caption), t.width, t.height);
+
+    grpPanel =
+        Entry::Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
+    imgCard = new TImageBase(grpPanel);
+    imgCard->setObjectName(QStringLiteral("imgCard"));
+    // Below the group's title, which Qt draws inside the box.
+    imgCard->move(10, 20);
+
+    // The caption is wider than the column in a bold font, so it takes two lines.
+    lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"),
+                             QRect(8, 120, 137, 34));
+    lblChange->setWordWrap(true);
+    rbAccount = new QRadioButton(QStringLiteral("Account"), this);
+    rbAccount->setObjectName(QStringLiteral("rbAccount"));
+    rbAccount->setGeometry(8, 154, 137, 20);
+    rbWallet = new QRadioButton(QStringLiteral("Wallet"), this);
+    rbWallet->setObjectName(QStringLiteral("rbWallet"));
+    rbWallet->setGeometry(8, 174, 137, 20);
+    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 196, 137, 24));
+
+    grp2 = Entry::Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
+    lblDate = Entry::Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
+    dtpDate = Entry::DatePicker(grp2, QRect(56, 20, 130, 22));
+    lblParty =
+        Entry::Label(grp2, "lblParty", QString::fromLatin1(t.partyLabel), QRect(10, 46, 44, 22));
+    cbbParty = Entry::PartyBox(grp2, t.partyName, QRect(56, 46, 200, 22));
+    edtAmmount = Entry::AmountEdit(grp2, QRect(262, 46, 105, 22));
+    lblFor = Entry::Label(grp2, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
+    edtFor = new QLineEdit(grp2);
+    edtFor->setObjectName(QStringLiteral("edtFor"));
+    edtFor->setGeometry(56, 72, 311, 22);
+    lblMemo = Entry::Label(grp2, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
+    mmoMemo = Entry::MemoEdit(grp2, QRect(56, 98, 313, 93));
+
+    btnHelp = Entry::Button(this, "btnHelp", QStringLiteral("&Help"), QRect(289, 212, 75, 25));
+    btnOK = Entry::Button(this, "btnOK", QStringLiteral("&OK"), QRect(372, 212, 75, 25));
+    btnOK->setDefault(true);
+    btnClose = Entry::Button(this, "btnClose", QStringLiteral("&Close"), QRect(455, 212, 75, 25));
+
+    Entry::TabOrder({cbbParty, edtAmmount, edtFor, mmoMemo, dtpDate, rbAccount, rbWallet, cbbInf,
+                     btnHelp, btnOK, btnClose});
+    cbbParty->setFocus();
+
+    // Only the button that becomes checked refills the list, as a click on it would.
+    for (QRadioButton* rb : {rbAccount, rbWallet})
+        connect(rb, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                Guarded([this] { rbAccountClick(); });
+        });
+    // A choice made by the program itself (refilling the list) must not look like the
+    // user's pick, so only user activation counts.
+    GuardedConnect(cbbInf, &QComboBox::activated, this, &TFrmDeposit::cbbInfChange);
+    GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmDeposit::btnOKClick);
+    GuardedConnect(btnHelp, &QPushButton::clicked, this, &TFrmDeposit::btnHelpClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFrmDeposit::FormCreate() {
+    dtpDate->setDateTime(QDateTime::currentDateTime());
+    Ready = false;
+    AccountInfo = std::make_shared<TDataInfo>();
+
+    TQuery& q = Entry::FreshQuery();
+    q.SQL << QString::fromLatin1(traitsOf(m_kind == Kind::Debit).partyListSql);
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        cbbParty->addItem(q.Field(0).AsString());
+    q.Close();
+    // Filling an editable box picks its first entry; the party starts out blank.
+    cbbParty->setCurrentIndex(-1);
+    cbbParty->clearEditText();
+}
+
+void TFrmDeposit::PresetAccount(int id) {
+    AccountInfo = TDM::LoadAccountInfo(id);
+    IsWallet = !(unsigned(AccountInfo->AccType) < 2u);
+}
+
+void TFrmDeposit::LoadForEdit(int id) {
+    EditId = id;
+    TQuery& q = Entry::FreshQuery();
+    q.SQL << FormatSQL(
+        QStringLiteral(
+            "SELECT type, DestID, Date, [From], Amount, For, Memo FROM Detail where ID=%d"),
+        {id});
+    q.Open();
+    const int destId = q.FieldByName(QStringLiteral("DestID")).AsInteger();
+    dtpDate->setDateTime(q.FieldByName(QStringLiteral("Date")).AsDateTime());
+    cbbParty->setEditText(q.FieldByName(QStringLiteral("From")).AsString());
+    OldAmount = q.FieldByName(QStringLiteral("Amount")).AsMoney();
+    edtAmmount->setText(OldAmount.toPlainString());
+    edtFor->setText(q.FieldByName(QStringLiteral("For")).AsString());
+    mmoMemo->setPlainText(q.FieldByName(QStringLiteral("Memo")).AsString());
+    q.Close();
+    m_loadedDestId = destId;
+    PresetAccount(destId);
+    setWindowTitle(QString::fromLatin1(traitsOf(m_kind == Kind::Debit).editCaption));
+}
+
+QDateTime TFrmDeposit::RecordDateTime() const {
+    return QDateTime(dtpDate->date(), dtpDate->time());
+}
+
+void TFrmDeposit::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_activated)
+        Guarded([this] { FormActivate(); });
+}
+
+void TFrmDeposit::FormActivate() {
+    m_activated = true;
+    rbAccount->setChecked(!IsWallet);
+    rbWallet->setChecked(IsWallet);
+    LoadNameList();
+    const QString name = AccountInfo ? AccountInfo->Name : QString();
+    for (int i = 0; i < cbbInf->count(); ++i)
+        if (cbbInf->itemText(i) == name)
+            cbbInf->setCurrentIndex(i);
+    imgCard->SetData(AccountInfo, IsWallet);
+    Ready = true;
+}
+
+void TFrmDeposit::LoadNameList() {
+    cbbInf->clear();
+    TQuery& q = Entry::FreshQuery();
+    q.SQL << QStringLiteral("select [name] from Account ") +
+                 (rbAccount->isChecked() ? QStringLiteral("where type in (0, 1)")
+                                         : QStringLiteral("where type = 2"));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        cbbInf->addItem(q.FieldByName(QStringLiteral("name")).AsString());
+    q.Close();
+    if (cbbInf->count() > 0)
+        cbbInf->setCurrentIndex(0);
+}
+
+void TFrmDeposit::rbAccountClick() {
+    if (!Ready)
+        return;
+    LoadNameList();
+    cbbInfChange();
+}
+
+void TFrmDeposit::cbbInfChange() {
+    if (cbbInf->currentIndex() < 0)
+        return;
+    IsWallet = !rbAccount->isChecked();
+    AccountInfo = TDM::FindAccountInfo(cbbInf->currentText(), IsWallet);
+    imgCard->SetData(AccountInfo, IsWallet);
+}
+
+void TFrmDeposit::btnHelpClick() {
+    ShowHelpContext(this, traitsOf(m_kind == Kind::Debit).helpContext);
+}
+
+void TFrmDeposit::btnOKClick() {
+    std::optional<Money> amount;
+    if (!Entry::CheckInput(this, cbbParty, edtAmmount, amount))
+        return;
+
+    // Opening the row is outside the guarded part: nothing is written yet, and the
+    // engine's own text says more than "Error occured!" would.
+    TQuery& q = Entry::FreshQuery();
+    if (EditId < 1)
+        q.SQL << QStringLiteral(
+            "SELECT top 1 [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Detail");
+    else
+        q.SQL << FormatSQL(
+            QStringLiteral("SELECT [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM "
+                           "Detail where ID=%d"),
+            {EditId});
+    q.OpenForUpdate();
+
+    if (!Entry::RunSaveTransaction(this, [&] { saveRecord(*amount); }))
+        return;
+    accept();
+}
+
+void TFrmDeposit::saveRecord(Money amount) {
+    const KindTraits& t = traitsOf(m_kind == Kind::Debit);
+    TQuery& q = DM->m_Query;
+    if (EditId < 1)
+        q.Append();
+    else
+        q.Edit();
+    DM->conn.BeginTrans();
+
+    const int destId = imgCard->GetID();
+    q.FieldByName(QStringLiteral("type")).SetValue(t.detailType);
+    q.FieldByName(QStringLiteral("DestID")).SetValue(destId);
+    q.FieldByName(QStringLiteral("Date")).SetDateTime(RecordDateTime());
+    q.FieldByName(QStringLiteral("From")).SetValue(cbbParty->currentText().trimmed());
+    q.FieldByName(QStringLiteral("Amount")).SetMoney(amount);
+    q.FieldByName(QStringLiteral("For")).SetValue(edtFor->text().trimmed());
+    q.FieldByName(QStringLiteral("Memo")).SetValue(mmoMemo->toPlainText().trimmed());
+    q.Post();
+
+    if (EditId < 1) {
+        runStatement(FormatSQL(QString::fromLatin1(t.newBalanceSql), {amount, destId}));
+    } else if (destId == m_loadedDestId) {
+        runStatement(FormatSQL(QString::fromLatin1(t.editBalanceSql), {OldAmount, amount, destId}));
+    } else {
+        // The record moved to another account or wallet: the old one gives back what the
+        // record added to it, the new one takes the record as if it were new.
+        runStatement(FormatSQL(QString::fromLatin1(t.undoBalanceSql), {OldAmount, m_loadedDestId}));
+        runStatement(FormatSQL(QString::fromLatin1(t.newBalanceSql), {amount, destId}));
+    }
+    DM->conn.CommitTrans();
+}
+
+void TFrmDeposit::runStatement(const QString& sql) {
+    TQuery& q = Entry::FreshQuery();
+    q.SQL << sql;
+    q.ExecSQL();
+}

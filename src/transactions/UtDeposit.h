@@ -1,0 +1,85 @@
+#pragma once
+
+#include "data/Money.h"
+#include "data/UtDM.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class TImageBase;
+
+// Enters or edits one deposit: a Detail row plus the balance of its account or
+// wallet, written together in one database transaction. The debit window is the same
+// window with a handful of different texts and signs (TFrmDebit below).
+class TFrmDeposit : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmDeposit(QWidget* parent = nullptr);
+
+    // For a new record: the account or wallet the record will belong to.
+    void PresetAccount(int id);
+    // For an edit: loads the Detail row and the account or wallet it belongs to.
+    void LoadForEdit(int id);
+
+    int EditId = 0; // below 1: a new record
+    Money OldAmount;
+    PDataInfo AccountInfo;
+    bool IsWallet = false;
+    bool Ready = false;
+
+    QGroupBox* grpPanel = nullptr;
+    QGroupBox* grp2 = nullptr;
+    TImageBase* imgCard = nullptr;
+    QLabel* lblDate = nullptr;
+    QDateEdit* dtpDate = nullptr;
+    QLabel* lblParty = nullptr;
+    QComboBox* cbbParty = nullptr; // cbbFrom in the deposit window, cbbTo in the debit window
+    QLineEdit* edtAmmount = nullptr;
+    QLabel* lblFor = nullptr;
+    QLineEdit* edtFor = nullptr;
+    QLabel* lblMemo = nullptr;
+    QPlainTextEdit* mmoMemo = nullptr;
+    QLabel* lblChange = nullptr;
+    QRadioButton* rbAccount = nullptr;
+    QRadioButton* rbWallet = nullptr;
+    QComboBox* cbbInf = nullptr;
+    QPushButton* btnHelp = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    // The date and time of day the record is saved with.
+    QDateTime RecordDateTime() const;
+
+public slots:
+    void FormActivate();
+    void rbAccountClick();
+    void cbbInfChange();
+    void btnOKClick();
+    void btnHelpClick();
+
+protected:
+    enum class Kind { Deposit, Debit };
+    TFrmDeposit(QWidget* parent, Kind kind);
+
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void LoadNameList();
+    void buildControls();
+    void saveRecord(Money amount);
+    void runStatement(const QString& sql);
+
+    Kind m_kind;
+    bool m_activated = false;
+    // The account or wallet an edited record was saved against, so that moving the
+    // record to another one can take the old amount back from where it was added.
+    int m_loadedDestId = 0;
+};
