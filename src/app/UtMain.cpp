@@ -1,4 +1,7 @@
 #include "app/UtMain.h"
+#include "transactions/UtDebit.h"
+#include "transactions/UtDeposit.h"
+#include "transactions/UtTransfer.h"
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
@@ -650,15 +653,20 @@ void TFrmMain::openCard(int id) {
 // Windows that come with the transaction, history and about units.
 
 int TFrmMain::openDeposit(int id, bool debit) {
-    Q_UNUSED(id);
-    Q_UNUSED(debit);
-    return mrCancel; // TFrmDeposit / TFrmDebit with PresetAccount(id)
+    if (debit) {
+        TFrmDebit frm(this);
+        frm.PresetAccount(id);
+        return ShowModal(frm);
+    }
+    TFrmDeposit frm(this);
+    frm.PresetAccount(id);
+    return ShowModal(frm);
 }
 
 int TFrmMain::openTransfer(int sourceId, int destId) {
-    Q_UNUSED(sourceId);
-    Q_UNUSED(destId);
-    return mrCancel; // TFrmTransfer with SetEndpoints(sourceId, destId)
+    TFrmTransfer frm(this);
+    frm.SetEndpoints(sourceId, destId);
+    return ShowModal(frm);
 }
 
 void TFrmMain::openHistory(int startId) {
