@@ -166,6 +166,14 @@ private slots:
         QVERIFY(!c1->ImageDragOver(frm.scrlbxLeft));
         QVERIFY(!c1->ImageDragOver(nullptr));
 
+        // A drop opens the transfer window; close whatever opens.
+        QTimer closer;
+        closer.setInterval(0);
+        connect(&closer, &QTimer::timeout, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        closer.start();
         c1->ImageDragDrop(c1);
         c1->ImageDragDrop(frm.scrlbxWallet);
         QCOMPARE(rec.count(WM_CARDDROP), 0);
