@@ -180,6 +180,7 @@ void TTransactionList::LoadList(int id)
         TDBGridEh* g;
         ~Refresh() { g->DataChanged(); }
     } refresh{dbgrdh1};
+    CurrentListId = id;
     qryList.Close();
     dbgrdh1->DataChanged();
     qryList.SQL.clear();
