@@ -46,6 +46,8 @@ QDateEdit* datePicker(QWidget* parent, const char* name, int left)
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setGeometry(left, 4, 81, 22);
+    // A slim drop-down button leaves the 81 pixels to the date.
+    d->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 1px; } QDateEdit::drop-down { width: 12px; }"));
     return d;
 }
 
@@ -81,6 +83,11 @@ void TTransactionList::buildFilterBar()
     pnl3 = new QWidget(this);
     pnl3->setObjectName(QStringLiteral("pnl3"));
     pnl3->setFixedHeight(31);
+    // The bar's controls have the narrow widths of an 8-point face; a larger one cuts
+    // the dates off.
+    QFont small = pnl3->font();
+    small.setPixelSize(11);
+    pnl3->setFont(small);
     auto* lbl = new QLabel(QStringLiteral("Data Range"), pnl3);
     lbl->move(8, 8);
     dtpRange1 = datePicker(pnl3, "dtpRange1", 72);
