@@ -196,7 +196,8 @@ int main(int argc, char** argv)
         paintMs.clear();
     };
 
-    std::printf("start-up to window shown      %9.1f ms\n", startupMs);
+    std::printf("start-up to window shown      %9.1f ms   (peak RSS so far %.1f MB)\n", startupMs,
+                double(peakRssKb()) / 1024.0);
 
     // This month: the default filter.
     std::vector<double> prog, floor;

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <sqlite3.h>
 
@@ -407,18 +408,36 @@ void TQuery::openImpl(bool forUpdate)
         const char* decl = sqlite3_column_decltype(stmt, c + first);
         declTypes.push_back(decl ? QString::fromUtf8(decl) : QString());
     }
-    std::vector<QVariant> cells;
+    // Rows arrive in blocks of fixed size and are put together once their number is
+    // known: a single growing array would at its last doubling hold the old copy and a
+    // new one near twice the size, the peak of the whole list.
+    constexpr size_t kBlockRows = 4096;
+    const size_t blockCells = kBlockRows * size_t(std::max(columns, 1));
+    std::vector<std::vector<QVariant>> blocks;
     std::vector<qint64> rowids;
     std::vector<TextPool> pools(size_t(std::max(columns, 0)));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (forUpdate)
             rowids.push_back(sqlite3_column_int64(stmt, 0));
+        if (blocks.empty() || blocks.back().size() + size_t(columns) > blockCells) {
+            blocks.emplace_back();
+            blocks.back().reserve(blockCells);
+        }
         for (int c = 0; c < columns; ++c)
-            cells.push_back(columnValue(stmt, c + first, pools[size_t(c)]));
+            blocks.back().push_back(columnValue(stmt, c + first, pools[size_t(c)]));
     }
     if (rc != SQLITE_DONE)
         throw EDatabaseError(engineMessage(conn()->Handle()));
+    size_t total = 0;
+    for (const auto& b : blocks)
+        total += b.size();
+    std::vector<QVariant> cells;
+    cells.reserve(total);
+    for (auto& b : blocks) {
+        std::move(b.begin(), b.end(), std::back_inserter(cells));
+        std::vector<QVariant>().swap(b);
+    }
 
     m_names = std::move(names);
     m_declTypes = std::move(declTypes);
