@@ -213,6 +213,44 @@ private slots:
         QCOMPARE(cellByRecNo[1].left(), 0);
     }
 
+    void manyRowsShowTheirOwnTexts()
+    {
+        // Texts that repeat a little, a lot, and never: each row must show its own.
+        TestEnv env;
+        env.sql("create table T (ID integer primary key, few text, many text, once text, num real)");
+        TConnection c;
+        c.Open(env.dbPath());
+        c.BeginTrans();
+        for (int i = 0; i < 3000; ++i)
+            c.Execute(QStringLiteral("insert into T values (%1, 'k%2', 'name %3', 'row %1', %4)")
+                          .arg(i)
+                          .arg(i % 3)
+                          .arg((i * 7) % 45)
+                          .arg(i % 2 ? QStringLiteral("null") : QString::number(i) + QStringLiteral(".5")));
+        c.CommitTrans();
+        TQuery q(&DM->conn);
+        q.SQL << QStringLiteral("select ID, few, many, once, num from T order by ID");
+        q.Open();
+        TDBGridEh g;
+        std::vector<TColumnEh> cols(4);
+        cols[0].FieldName = "few";
+        cols[1].FieldName = "many";
+        cols[2].FieldName = "once";
+        cols[3].FieldName = "num";
+        cols[3].FooterType = TFooterValueType::fvtSum;
+        g.SetColumns(cols);
+        g.SetDataSet(&q);
+        QCOMPARE(g.model()->rowCount(), 3000);
+        for (int i = 0; i < 3000; ++i) {
+            QCOMPARE(g.CellText(i, 0), QStringLiteral("k%1").arg(i % 3));
+            QCOMPARE(g.CellText(i, 1), QStringLiteral("name %1").arg((i * 7) % 45));
+            QCOMPARE(g.CellText(i, 2), QStringLiteral("row %1").arg(i));
+            QCOMPARE(g.CellText(i, 3), i % 2 ? QString() : QString::number(i) + QStringLiteral(".5"));
+        }
+        // Even rows 0..2998: 2 * (0 + ... + 1499) + 1500 * 0.5.
+        QCOMPARE(g.FooterText(3), QStringLiteral("2249250"));
+    }
+
     void selectionIsKeptInListOrder()
     {
         TestEnv env;
