@@ -16,32 +16,30 @@
 
 namespace {
 
-void check(sqlite3* db, int rc)
-{
+void check(sqlite3* db, int rc) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
         std::fprintf(stderr, "bench-gen: %s\n", sqlite3_errmsg(db));
         std::exit(1);
     }
 }
 
-sqlite3_stmt* prepare(sqlite3* db, const char* sql)
-{
+sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
     sqlite3_stmt* st = nullptr;
     check(db, sqlite3_prepare_v2(db, sql, -1, &st, nullptr));
     return st;
 }
 
-const char* const kFrom[] = {"Salary", "Grocer", "Landlord", "Power company", "Cafe", "Bookshop",
-                             "Pharmacy", "Garage", "Insurance", "Phone", "Cinema", "Bakery"};
-const char* const kFor[] = {"rent", "food", "fuel", "books", "lunch", "repairs", "gift",
-                            "holiday", "tax", "savings", "school", "health"};
-const char* const kMemo[] = {"", "", "", "", "paid by card", "split with Anna", "monthly",
-                             "receipt in the drawer"};
+const char* const kFrom[] = {"Salary",    "Grocer",   "Landlord", "Power company",
+                             "Cafe",      "Bookshop", "Pharmacy", "Garage",
+                             "Insurance", "Phone",    "Cinema",   "Bakery"};
+const char* const kFor[] = {"rent", "food",    "fuel", "books",   "lunch",  "repairs",
+                            "gift", "holiday", "tax",  "savings", "school", "health"};
+const char* const kMemo[] = {
+    "", "", "", "", "paid by card", "split with Anna", "monthly", "receipt in the drawer"};
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     int accounts = 50, wallets = 20, transactions = 1000000;
@@ -62,7 +60,9 @@ int main(int argc, char** argv)
             path = a;
     }
     if (path.isEmpty() || accounts < 1 || wallets < 1 || transactions < 1) {
-        std::fprintf(stderr, "usage: bench-gen PATH [--accounts N] [--wallets N] [--transactions N] [--seed N]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench-gen PATH [--accounts N] [--wallets N] [--transactions N] [--seed N]\n");
         return 2;
     }
     QFile::remove(path);
@@ -74,14 +74,17 @@ int main(int argc, char** argv)
     }
     sqlite3* db = nullptr;
     check(db, sqlite3_open(QFile::encodeName(path).constData(), &db));
-    check(db, sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr, nullptr, nullptr));
+    check(db, sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr,
+                           nullptr, nullptr));
 
     const int total = accounts + wallets;
-    sqlite3_stmt* acc = prepare(db, "insert into Account (name, type, URL, Memo) values (?, ?, '', '')");
+    sqlite3_stmt* acc =
+        prepare(db, "insert into Account (name, type, URL, Memo) values (?, ?, '', '')");
     for (int i = 1; i <= total; ++i) {
         const bool wallet = i > accounts;
         const QByteArray name = (wallet ? QStringLiteral("Wallet %1").arg(i - accounts)
-                                        : QStringLiteral("Account %1").arg(i)).toUtf8();
+                                        : QStringLiteral("Account %1").arg(i))
+                                    .toUtf8();
         sqlite3_bind_text(acc, 1, name.constData(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(acc, 2, wallet ? 2 : (i % 5 == 0 ? 1 : 0));
         check(db, sqlite3_step(acc));
@@ -89,10 +92,12 @@ int main(int argc, char** argv)
     }
     sqlite3_finalize(acc);
 
-    sqlite3_stmt* det = prepare(db, "insert into Detail (type, DestID, Date, [From], Amount, [For], Memo) "
-                                    "values (?, ?, ?, ?, ?, ?, ?)");
-    sqlite3_stmt* tra = prepare(db, "insert into Transfer (SourceID, DestID, Date, [From], Amount, [For], Memo) "
-                                    "values (?, ?, ?, ?, ?, ?, ?)");
+    sqlite3_stmt* det =
+        prepare(db, "insert into Detail (type, DestID, Date, [From], Amount, [For], Memo) "
+                    "values (?, ?, ?, ?, ?, ?, ?)");
+    sqlite3_stmt* tra =
+        prepare(db, "insert into Transfer (SourceID, DestID, Date, [From], Amount, [For], Memo) "
+                    "values (?, ?, ?, ?, ?, ?, ?)");
     std::mt19937_64 rng(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::uniform_int_distribution<int> other(2, total);
@@ -105,7 +110,8 @@ int main(int argc, char** argv)
     const int busiest = 1;
     for (int i = 0; i < transactions; ++i) {
         const qint64 at = qint64((double(i) + unit(rng)) * double(span) / double(transactions));
-        const QByteArray date = start.addSecs(std::min(at, span - 1)).toString("yyyy-MM-dd HH:mm:ss").toUtf8();
+        const QByteArray date =
+            start.addSecs(std::min(at, span - 1)).toString("yyyy-MM-dd HH:mm:ss").toUtf8();
         const qint64 cents = 100 + qint64(unit(rng) * unit(rng) * 50000);
         const char* from = kFrom[rng() % std::size(kFrom)];
         const char* forText = kFor[rng() % std::size(kFor)];

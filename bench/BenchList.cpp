@@ -29,16 +29,16 @@
 
 namespace {
 
-double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+double ms(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-long peakRssKb()
-{
+long peakRssKb() {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
@@ -49,8 +49,7 @@ long peakRssKb()
 }
 
 // Every row of a statement, every column read as its own type. Returns the row count.
-int readAll(sqlite3* db, const char* sql)
-{
+int readAll(sqlite3* db, const char* sql) {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "floor statement: %s\n", sqlite3_errmsg(db));
@@ -81,48 +80,49 @@ int readAll(sqlite3* db, const char* sql)
 
 // The list's rows in the form SQLite plans best: union all, the account and the dates
 // inside every branch, so each one is an index range scan.
-QByteArray floorList(int id, const QString& from, const QString& to, const char* order)
-{
+QByteArray floorList(int id, const QString& from, const QString& to, const char* order) {
     const QString branch = QStringLiteral(
         "select id, %1 As AccID, %2 as type, date, [from], amount, [for], memo from %3 "
         "where %1 = %4 and date between '%5 00:00:00' and '%6 00:00:00'");
     const QString d = branch.arg("DestID", "type", "detail").arg(id).arg(from, to);
     const QString s = branch.arg("SourceID", "2", "transfer").arg(id).arg(from, to);
     const QString t = branch.arg("DestID", "3", "transfer").arg(id).arg(from, to);
-    return QStringLiteral(
-               "SELECT A.id, AccID, CASE A.type WHEN 0 THEN 'Deposit' WHEN 1 THEN 'Debit' WHEN 2 THEN "
-               "'Trans Out' ELSE 'Trans In' END AS TypeName, A.type, A.date, date(A.date) as Date1, "
-               "A.[from], A.Amount, A.[for], A.memo, B.name, B.type as AccType FROM (%1 union all %2 "
-               "union all %3) AS A, Account AS B WHERE A.AccID = B.ID order by %4")
+    return QStringLiteral("SELECT A.id, AccID, CASE A.type WHEN 0 THEN 'Deposit' WHEN 1 THEN "
+                          "'Debit' WHEN 2 THEN "
+                          "'Trans Out' ELSE 'Trans In' END AS TypeName, A.type, A.date, "
+                          "date(A.date) as Date1, "
+                          "A.[from], A.Amount, A.[for], A.memo, B.name, B.type as AccType FROM (%1 "
+                          "union all %2 "
+                          "union all %3) AS A, Account AS B WHERE A.AccID = B.ID order by %4")
         .arg(d, s, t, QLatin1String(order))
         .toUtf8();
 }
 
-QByteArray floorStatistics(int id)
-{
+QByteArray floorStatistics(int id) {
     const QDate today = QDate::currentDate();
-    const QString m1 = today.toString("yyyy-MM-01 00:00:00"), d0 = today.toString("yyyy-MM-dd 00:00:00"),
+    const QString m1 = today.toString("yyyy-MM-01 00:00:00"),
+                  d0 = today.toString("yyyy-MM-dd 00:00:00"),
                   d1 = today.addDays(1).toString("yyyy-MM-dd 00:00:00");
-    const QString sum = QStringLiteral("(select sum(amount) from detail where destid=%1 and type=%2 and "
-                                       "Date between '%3' and '%4')");
-    return QStringLiteral("select name, Balance / (select sum(balance) from account), %2, %3, %4, %5 "
-                          "from account where id=%1")
+    const QString sum =
+        QStringLiteral("(select sum(amount) from detail where destid=%1 and type=%2 and "
+                       "Date between '%3' and '%4')");
+    return QStringLiteral(
+               "select name, Balance / (select sum(balance) from account), %2, %3, %4, %5 "
+               "from account where id=%1")
         .arg(id)
-        .arg(sum.arg(id).arg(0).arg(m1, d1), sum.arg(id).arg(1).arg(m1, d1), sum.arg(id).arg(0).arg(d0, d1),
-             sum.arg(id).arg(1).arg(d0, d1))
+        .arg(sum.arg(id).arg(0).arg(m1, d1), sum.arg(id).arg(1).arg(m1, d1),
+             sum.arg(id).arg(0).arg(d0, d1), sum.arg(id).arg(1).arg(d0, d1))
         .toUtf8();
 }
 
-void settle(QWidget* w)
-{
+void settle(QWidget* w) {
     QCoreApplication::processEvents();
     w->repaint();
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QElapsedTimer startup;
@@ -179,18 +179,21 @@ int main(int argc, char** argv)
     auto floorCard = [&](QDate from, int& rows) {
         QElapsedTimer t;
         t.start();
-        rows = readAll(raw, floorList(account, from.toString(fmt), today.addDays(1).toString(fmt), "A.date"));
+        rows = readAll(
+            raw, floorList(account, from.toString(fmt), today.addDays(1).toString(fmt), "A.date"));
         readAll(raw, floorStatistics(account));
         return ms(t);
     };
-    auto report = [](const char* what, int rows, const std::vector<double>& prog, const std::vector<double>& floor) {
+    auto report = [](const char* what, int rows, const std::vector<double>& prog,
+                     const std::vector<double>& floor) {
         const double p = median(prog), f = median(floor);
-        std::printf("%-28s %7d rows  %9.1f ms  floor %9.1f ms  ratio %5.2f  (first run %.1f ms)\n", what, rows,
-                    p, f, p / f, prog.front());
+        std::printf("%-28s %7d rows  %9.1f ms  floor %9.1f ms  ratio %5.2f  (first run %.1f ms)\n",
+                    what, rows, p, f, p / f, prog.front());
     };
     auto parts = [&] {
-        std::printf("  of which LoadList %.1f ms, LoadStatistics %.1f ms; repaint afterwards %.1f ms\n",
-                    median(listMs), median(statsMs), median(paintMs));
+        std::printf(
+            "  of which LoadList %.1f ms, LoadStatistics %.1f ms; repaint afterwards %.1f ms\n",
+            median(listMs), median(statsMs), median(paintMs));
         listMs.clear();
         statsMs.clear();
         paintMs.clear();
@@ -207,7 +210,8 @@ int main(int argc, char** argv)
         floor.push_back(floorCard(list->dtpRange1->date(), rows));
     }
     if (list->qryList.RecordCount() != rows)
-        std::fprintf(stderr, "row counts differ: %d listed, %d read\n", list->qryList.RecordCount(), rows);
+        std::fprintf(stderr, "row counts differ: %d listed, %d read\n", list->qryList.RecordCount(),
+                     rows);
     report("card, this month", rows, prog, floor);
     parts();
 
@@ -223,7 +227,8 @@ int main(int argc, char** argv)
         floor.push_back(floorCard(list->dtpRange1->date(), rows));
     }
     if (list->qryList.RecordCount() != rows)
-        std::fprintf(stderr, "row counts differ: %d listed, %d read\n", list->qryList.RecordCount(), rows);
+        std::fprintf(stderr, "row counts differ: %d listed, %d read\n", list->qryList.RecordCount(),
+                     rows);
     report("card, ten years", rows, prog, floor);
     parts();
 
@@ -241,14 +246,14 @@ int main(int argc, char** argv)
         prog.push_back(ms(t));
         settle(main.window.get());
         t.restart();
-        rows = readAll(raw, floorList(account, list->dtpRange1->date().toString(fmt), today.addDays(1).toString(fmt),
-                                      "A.Amount"));
+        rows = readAll(raw, floorList(account, list->dtpRange1->date().toString(fmt),
+                                      today.addDays(1).toString(fmt), "A.Amount"));
         floor.push_back(ms(t));
     }
     report("sort click on Amount", rows, prog, floor);
 
-    std::printf("peak RSS (VmHWM)              %9.1f MB with %d rows listed\n", double(peakRssKb()) / 1024.0,
-                list->qryList.RecordCount());
+    std::printf("peak RSS (VmHWM)              %9.1f MB with %d rows listed\n",
+                double(peakRssKb()) / 1024.0, list->qryList.RecordCount());
     main.window.reset();
     delete DM;
     return 0;

@@ -5,8 +5,7 @@
 
 #include <QVBoxLayout>
 
-BenchMainWindow CreateBenchMainWindow()
-{
+BenchMainWindow CreateBenchMainWindow() {
     BenchMainWindow m;
     m.window = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(m.window.get());

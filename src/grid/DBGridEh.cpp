@@ -15,8 +15,7 @@ public:
     explicit TGridFooter(TDBGridEh* grid) : QWidget(grid), m_grid(grid) {}
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), m_grid->m_footerColor);
         QFont f = font();
@@ -38,7 +37,8 @@ protected:
                 p.drawLine(cell.topRight(), cell.bottomRight());
                 p.setPen(palette().color(QPalette::Text));
                 p.drawText(cell.adjusted(3, 0, -3, 0),
-                           int(m_grid->Column(c).Alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter,
+                           int(m_grid->Column(c).Alignment & Qt::AlignHorizontal_Mask) |
+                               Qt::AlignVCenter,
                            m_grid->m_footerTexts[size_t(c)]);
             }
         }
@@ -52,15 +52,15 @@ private:
 
 // ---------------------------------------------------------------- TGridModel
 
-int TGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+int TGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
 
-int TGridModel::columnCount(const QModelIndex& parent) const
-{
+int TGridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_grid->ColumnCount();
 }
 
-QVariant TGridModel::data(const QModelIndex& index, int role) const
-{
+QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     switch (role) {
@@ -73,8 +73,7 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant TGridModel::headerData(int section, Qt::Orientation o, int role) const
-{
+QVariant TGridModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal || section < 0 || section >= m_grid->ColumnCount())
         return {};
     if (role == Qt::DisplayRole)
@@ -84,13 +83,11 @@ QVariant TGridModel::headerData(int section, Qt::Orientation o, int role) const
     return {};
 }
 
-Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const
-{
+Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void TGridModel::Reset()
-{
+void TGridModel::Reset() {
     beginResetModel();
     const TQuery* q = m_grid->m_query;
     m_rows = q && q->Active() ? q->RecordCount() : 0;
@@ -102,8 +99,7 @@ void TGridModel::Reset()
 TGridDelegate::TGridDelegate(TDBGridEh* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
 void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const
-{
+                          const QModelIndex& index) const {
     const TColumnEh& col = m_grid->Column(index.column());
     const bool selected = option.state & QStyle::State_Selected;
     if (!selected) {
@@ -128,8 +124,7 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
 TDBGridEh::TDBGridEh(QWidget* parent)
     : QTableView(parent), m_model(new TGridModel(this)), m_delegate(new TGridDelegate(this)),
-      m_footer(new TGridFooter(this))
-{
+      m_footer(new TGridFooter(this)) {
     setModel(m_model);
     setItemDelegate(m_delegate);
     setEditTriggers(NoEditTriggers);
@@ -151,7 +146,8 @@ TDBGridEh::TDBGridEh(QWidget* parent)
 
     // Selected rows keep their colour without the focus.
     QPalette pal = palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(pal);
@@ -162,8 +158,7 @@ TDBGridEh::TDBGridEh(QWidget* parent)
 
 TDBGridEh::~TDBGridEh() = default;
 
-void TDBGridEh::SetColumns(std::vector<TColumnEh> columns)
-{
+void TDBGridEh::SetColumns(std::vector<TColumnEh> columns) {
     m_columns = std::move(columns);
     m_fieldIndex.assign(m_columns.size(), -1);
     m_footerTexts.assign(m_columns.size(), QString());
@@ -172,8 +167,7 @@ void TDBGridEh::SetColumns(std::vector<TColumnEh> columns)
     DataChanged();
 }
 
-void TDBGridEh::applyColumnLayout()
-{
+void TDBGridEh::applyColumnLayout() {
     QHeaderView* h = horizontalHeader();
     for (int c = 0; c < ColumnCount(); ++c) {
         const TColumnEh& col = Column(c);
@@ -191,14 +185,12 @@ void TDBGridEh::applyColumnLayout()
     placeOverlays();
 }
 
-void TDBGridEh::SetDataSet(TQuery* query)
-{
+void TDBGridEh::SetDataSet(TQuery* query) {
     m_query = query;
     DataChanged();
 }
 
-void TDBGridEh::DataChanged()
-{
+void TDBGridEh::DataChanged() {
     m_fieldIndex.assign(m_columns.size(), -1);
     if (m_query && m_query->Active())
         for (int c = 0; c < ColumnCount(); ++c)
@@ -211,13 +203,11 @@ void TDBGridEh::DataChanged()
     m_footer->update();
 }
 
-int TDBGridEh::FieldIndex(int column) const
-{
+int TDBGridEh::FieldIndex(int column) const {
     return column >= 0 && column < ColumnCount() ? m_fieldIndex[size_t(column)] : -1;
 }
 
-void TDBGridEh::recomputeFooter()
-{
+void TDBGridEh::recomputeFooter() {
     const bool open = m_query && m_query->Active();
     for (int c = 0; c < ColumnCount(); ++c) {
         const TColumnEh& col = Column(c);
@@ -225,7 +215,8 @@ void TDBGridEh::recomputeFooter()
         if (col.FooterType == TFooterValueType::fvtStaticText) {
             text = col.FooterText;
         } else if (col.FooterType == TFooterValueType::fvtSum && open) {
-            const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName : col.FooterField);
+            const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName
+                                                                            : col.FooterField);
             Money sum;
             if (f >= 0)
                 for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
@@ -235,14 +226,14 @@ void TDBGridEh::recomputeFooter()
                     else if (v.typeId() == QMetaType::LongLong)
                         sum += Money::fromUnits(v.toLongLong());
                 }
-            text = col.FooterFormat == QLatin1String("0.##") ? sum.toShortString() : sum.toPlainString();
+            text = col.FooterFormat == QLatin1String("0.##") ? sum.toShortString()
+                                                             : sum.toPlainString();
         }
         m_footerTexts[size_t(c)] = text;
     }
 }
 
-QString TDBGridEh::formatValue(const QVariant& v) const
-{
+QString TDBGridEh::formatValue(const QVariant& v) const {
     switch (v.typeId()) {
     case QMetaType::UnknownType:
         return {};
@@ -259,16 +250,14 @@ QString TDBGridEh::formatValue(const QVariant& v) const
     }
 }
 
-QString TDBGridEh::CellText(int row, int column) const
-{
+QString TDBGridEh::CellText(int row, int column) const {
     const int f = FieldIndex(column);
     if (f < 0 || !m_query || row < 0 || row >= m_model->m_rows || row >= m_query->RecordCount())
         return {};
     return formatValue(m_query->ValueAt(row, f));
 }
 
-QString TDBGridEh::ColumnTitle(int column) const
-{
+QString TDBGridEh::ColumnTitle(int column) const {
     const TColumnEh& col = Column(column);
     if (!col.Title.isEmpty())
         return col.Title;
@@ -276,37 +265,36 @@ QString TDBGridEh::ColumnTitle(int column) const
     return f >= 0 ? m_query->FieldName(f) : col.FieldName;
 }
 
-QString TDBGridEh::FooterText(int column) const { return m_footerTexts.at(size_t(column)); }
+QString TDBGridEh::FooterText(int column) const {
+    return m_footerTexts.at(size_t(column));
+}
 
-void TDBGridEh::SetSortMarker(int column, TSortMarker marker)
-{
+void TDBGridEh::SetSortMarker(int column, TSortMarker marker) {
     for (int c = 0; c < ColumnCount(); ++c)
         m_columns[size_t(c)].SortMarker = c == column ? marker : TSortMarker::smNone;
     updateMarkers();
 }
 
-void TDBGridEh::updateMarkers()
-{
+void TDBGridEh::updateMarkers() {
     int marked = -1;
     Qt::SortOrder order = Qt::AscendingOrder;
     for (int c = 0; c < ColumnCount(); ++c)
         if (Column(c).SortMarker != TSortMarker::smNone) {
             marked = c;
-            order = Column(c).SortMarker == TSortMarker::smUp ? Qt::AscendingOrder : Qt::DescendingOrder;
+            order = Column(c).SortMarker == TSortMarker::smUp ? Qt::AscendingOrder
+                                                              : Qt::DescendingOrder;
         }
     horizontalHeader()->setSortIndicator(marked, order);
 }
 
-void TDBGridEh::titleClicked(int logical)
-{
+void TDBGridEh::titleClicked(int logical) {
     if (m_titleButtons && logical >= 0 && logical < ColumnCount() && Column(logical).TitleButton)
         emit TitleBtnClick(logical);
     // The header moves its own indicator on a click; ours follows the markers only.
     updateMarkers();
 }
 
-void TDBGridEh::sectionResized(int logical, int, int newSize)
-{
+void TDBGridEh::sectionResized(int logical, int, int newSize) {
     if (logical < 0 || logical >= ColumnCount())
         return;
     const TColumnEh& col = Column(logical);
@@ -326,8 +314,7 @@ void TDBGridEh::sectionResized(int logical, int, int newSize)
     m_footer->update();
 }
 
-std::vector<int> TDBGridEh::SelectedRows() const
-{
+std::vector<int> TDBGridEh::SelectedRows() const {
     std::vector<int> rows;
     for (const QModelIndex& i : selectionModel()->selectedRows())
         rows.push_back(i.row());
@@ -335,29 +322,27 @@ std::vector<int> TDBGridEh::SelectedRows() const
     return rows;
 }
 
-void TDBGridEh::SetMultiSelect(bool on) { setSelectionMode(on ? ExtendedSelection : SingleSelection); }
+void TDBGridEh::SetMultiSelect(bool on) {
+    setSelectionMode(on ? ExtendedSelection : SingleSelection);
+}
 
-void TDBGridEh::SetFooterRowCount(int rows)
-{
+void TDBGridEh::SetFooterRowCount(int rows) {
     m_footerRows = std::max(0, std::min(rows, 1));
     m_footer->setVisible(m_footerRows > 0);
     updateGeometries();
 }
 
-void TDBGridEh::SetOddRowColor(const QColor& c)
-{
+void TDBGridEh::SetOddRowColor(const QColor& c) {
     m_oddRowColor = c;
     viewport()->update();
 }
 
-void TDBGridEh::SetFooterColor(const QColor& c)
-{
+void TDBGridEh::SetFooterColor(const QColor& c) {
     m_footerColor = c;
     m_footer->update();
 }
 
-void TDBGridEh::SetFrozenCols(int count)
-{
+void TDBGridEh::SetFrozenCols(int count) {
     m_frozenCols = std::clamp(count, 0, 1);
     if (m_frozenCols == 0) {
         delete m_frozen;
@@ -390,14 +375,14 @@ void TDBGridEh::SetFrozenCols(int count)
                 &QAbstractSlider::setValue);
         connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
                 &QAbstractSlider::setValue);
-        connect(m_frozen->horizontalHeader(), &QHeaderView::sectionClicked, this, &TDBGridEh::titleClicked);
+        connect(m_frozen->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                &TDBGridEh::titleClicked);
         m_frozen->show();
     }
     applyColumnLayout();
 }
 
-void TDBGridEh::updateGeometries()
-{
+void TDBGridEh::updateGeometries() {
     QTableView::updateGeometries();
     if (m_inLayout)
         return;
@@ -412,8 +397,7 @@ void TDBGridEh::updateGeometries()
     placeOverlays();
 }
 
-void TDBGridEh::placeOverlays()
-{
+void TDBGridEh::placeOverlays() {
     const QRect vp = viewport()->geometry();
     if (m_footerRows > 0)
         m_footer->setGeometry(vp.x(), vp.bottom() + 1, vp.width(), viewportMargins().bottom());
@@ -429,14 +413,12 @@ void TDBGridEh::placeOverlays()
     }
 }
 
-void TDBGridEh::resizeEvent(QResizeEvent* e)
-{
+void TDBGridEh::resizeEvent(QResizeEvent* e) {
     QTableView::resizeEvent(e);
     placeOverlays();
 }
 
-void TDBGridEh::scrollContentsBy(int dx, int dy)
-{
+void TDBGridEh::scrollContentsBy(int dx, int dy) {
     QTableView::scrollContentsBy(dx, dy);
     if (dx != 0)
         m_footer->update();

@@ -17,20 +17,20 @@ enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum };
 
 // One column of the grid: which result field it shows and how.
 struct TColumnEh {
-    QString FieldName;             // matched to the result without regard to case; empty: unbound
-    QString Title;                 // empty: the field name as the query delivers it
+    QString FieldName; // matched to the result without regard to case; empty: unbound
+    QString Title;     // empty: the field name as the query delivers it
     Qt::Alignment Alignment = Qt::AlignLeft | Qt::AlignVCenter;
     Qt::Alignment TitleAlignment = Qt::AlignLeft | Qt::AlignVCenter;
     int Width = 64;
-    int MinWidth = 0;              // 0: no limit
-    int MaxWidth = 0;              // 0: no limit
-    bool Fixed = false;            // the user cannot drag it
-    bool TitleButton = true;       // a click on its title is reported
-    QColor Color;                  // cell background; invalid: the grid's own
+    int MinWidth = 0;        // 0: no limit
+    int MaxWidth = 0;        // 0: no limit
+    bool Fixed = false;      // the user cannot drag it
+    bool TitleButton = true; // a click on its title is reported
+    QColor Color;            // cell background; invalid: the grid's own
     TFooterValueType FooterType = TFooterValueType::fvtNon;
-    QString FooterText;            // for fvtStaticText
-    QString FooterField;           // for fvtSum; empty: the column's own field
-    QString FooterFormat;          // "0.##": at most two decimals; empty: general number
+    QString FooterText;   // for fvtStaticText
+    QString FooterField;  // for fvtSum; empty: the column's own field
+    QString FooterFormat; // "0.##": at most two decimals; empty: general number
     TSortMarker SortMarker = TSortMarker::smNone;
 };
 

@@ -16,8 +16,7 @@ struct WaitCursor {
 };
 } // namespace
 
-void SortGrid(TDBGridEh* grid, int column)
-{
+void SortGrid(TDBGridEh* grid, int column) {
     WaitCursor wait;
     if (!grid || column < 0 || column >= grid->ColumnCount())
         return;

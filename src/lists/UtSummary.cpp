@@ -8,15 +8,18 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
-TSummaryStrip::TSummaryStrip(QWidget* parent) : QWidget(parent), qryTotal(&DM->conn)
-{
+TSummaryStrip::TSummaryStrip(QWidget* parent) : QWidget(parent), qryTotal(&DM->conn) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     dbgrdhTotal = new TDBGridEh(this);
     dbgrdhTotal->setObjectName(QStringLiteral("dbgrdhTotal"));
     layout->addWidget(dbgrdhTotal);
 
-    struct Def { const char* field; const char* title; int width; };
+    struct Def {
+        const char* field;
+        const char* title;
+        int width;
+    };
     static const Def defs[] = {{"name", "Acc/Wal name", 116},
                                {"BalancePercent", "Balance Percent(%)", 99},
                                {"MonthDeposit", "Deposit of This Month", 114},
@@ -43,8 +46,7 @@ TSummaryStrip::TSummaryStrip(QWidget* parent) : QWidget(parent), qryTotal(&DM->c
     dbgrdhTotal->SetDataSet(&qryTotal);
 }
 
-void TSummaryStrip::LoadStatistics(int id)
-{
+void TSummaryStrip::LoadStatistics(int id) {
     const QDate today = QDate::currentDate();
     const QString monthStart = today.toString(QStringLiteral("yyyy-MM-01"));
     const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
@@ -55,21 +57,26 @@ void TSummaryStrip::LoadStatistics(int id)
     q.SQL.clear();
     q.ClearParams();
     q.SQL << QStringLiteral("select id, name, ")
-          << FormatSQL(QStringLiteral("(select balance from account where id=%d) as BalanceThis,"), {id})
+          << FormatSQL(QStringLiteral("(select balance from account where id=%d) as BalanceThis,"),
+                       {id})
           << QStringLiteral("(select sum(balance) from account) as balanceTotal,")
           << QStringLiteral("IIF(BalanceTotal=0, 0, BalanceThis / BalanceTotal) as BalancePercent,")
-          << FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 and "
-                                      "Date between #%s# and #%s#) as MonthDeposit,"),
-                       {id, monthStart, tomorrow})
-          << FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 and "
-                                      "Date between #%s# and #%s#) as MonthDebit,"),
-                       {id, monthStart, tomorrow})
-          << FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 and "
-                                      "Date between #%s# and #%s#) as TodayDeposit,"),
-                       {id, day, tomorrow})
-          << FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 and "
-                                      "Date between #%s# and #%s#) as TodayDebit"),
-                       {id, day, tomorrow})
+          << FormatSQL(
+                 QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 and "
+                                "Date between #%s# and #%s#) as MonthDeposit,"),
+                 {id, monthStart, tomorrow})
+          << FormatSQL(
+                 QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 and "
+                                "Date between #%s# and #%s#) as MonthDebit,"),
+                 {id, monthStart, tomorrow})
+          << FormatSQL(
+                 QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 and "
+                                "Date between #%s# and #%s#) as TodayDeposit,"),
+                 {id, day, tomorrow})
+          << FormatSQL(
+                 QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 and "
+                                "Date between #%s# and #%s#) as TodayDebit"),
+                 {id, day, tomorrow})
           << FormatSQL(QStringLiteral("from account where id=%d"), {id});
     q.Open();
 
@@ -89,15 +96,15 @@ void TSummaryStrip::LoadStatistics(int id)
     qryTotal.Close();
     dbgrdhTotal->DataChanged();
     qryTotal.SQL.clear();
-    qryTotal.SQL << FormatSQL(QStringLiteral("select '%s' as name, '%s%%' as BalancePercent, '%s' as "
-                                             "MonthDeposit, '%s' as MonthDebit, '%s' as TodayDeposit, "
-                                             "'%s' as TodayDebit"),
-                              {name, percent, monthDeposit, monthDebit, todayDeposit, todayDebit});
+    qryTotal.SQL << FormatSQL(
+        QStringLiteral("select '%s' as name, '%s%%' as BalancePercent, '%s' as "
+                       "MonthDeposit, '%s' as MonthDebit, '%s' as TodayDeposit, "
+                       "'%s' as TodayDebit"),
+        {name, percent, monthDeposit, monthDebit, todayDeposit, todayDebit});
     qryTotal.Open();
 }
 
-void TSummaryStrip::ResizeColumns(int width)
-{
+void TSummaryStrip::ResizeColumns(int width) {
     for (int c = 0; c < dbgrdhTotal->ColumnCount(); ++c)
         dbgrdhTotal->setColumnWidth(c, width / 6 - 1);
 }

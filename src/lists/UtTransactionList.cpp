@@ -33,27 +33,25 @@ const char* const kDateEntries[] = {"-----None-----", "  Today", "  Last 3 days"
                                     "  This Month"};
 
 // Typed text that matches no entry counts as the first entry.
-int entryIndex(const QComboBox* box)
-{
+int entryIndex(const QComboBox* box) {
     const int i = box->findText(box->currentText(), Qt::MatchFixedString);
     return i < 0 ? 0 : i;
 }
 
-QDateEdit* datePicker(QWidget* parent, const char* name, int left)
-{
+QDateEdit* datePicker(QWidget* parent, const char* name, int left) {
     auto* d = new QDateEdit(parent);
     d->setObjectName(QLatin1String(name));
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setGeometry(left, 4, 81, 22);
     // A slim drop-down button leaves the 81 pixels to the date.
-    d->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 1px; } QDateEdit::drop-down { width: 12px; }"));
+    d->setStyleSheet(
+        QStringLiteral("QDateEdit { padding-left: 1px; } QDateEdit::drop-down { width: 12px; }"));
     return d;
 }
 
 QComboBox* comboBox(QWidget* parent, const char* name, int left, int width,
-                    std::initializer_list<const char*> entries)
-{
+                    std::initializer_list<const char*> entries) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
     c->setEditable(true);
@@ -66,8 +64,7 @@ QComboBox* comboBox(QWidget* parent, const char* name, int left, int width,
 
 } // namespace
 
-TTransactionList::TTransactionList(QWidget* parent) : QWidget(parent), qryList(&DM->conn)
-{
+TTransactionList::TTransactionList(QWidget* parent) : QWidget(parent), qryList(&DM->conn) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -78,8 +75,7 @@ TTransactionList::TTransactionList(QWidget* parent) : QWidget(parent), qryList(&
     prepare();
 }
 
-void TTransactionList::buildFilterBar()
-{
+void TTransactionList::buildFilterBar() {
     pnl3 = new QWidget(this);
     pnl3->setObjectName(QStringLiteral("pnl3"));
     pnl3->setFixedHeight(31);
@@ -94,10 +90,12 @@ void TTransactionList::buildFilterBar()
     auto* to = new QLabel(QStringLiteral("to"), pnl3);
     to->move(160, 8);
     dtpRange2 = datePicker(pnl3, "dtpRange2", 176);
-    cbbType = comboBox(pnl3, "cbbType", 264, 89,
-                       {kTypeEntries[0], kTypeEntries[1], kTypeEntries[2], kTypeEntries[3], kTypeEntries[4]});
-    cbbDate = comboBox(pnl3, "cbbDate", 360, 121,
-                       {kDateEntries[0], kDateEntries[1], kDateEntries[2], kDateEntries[3], kDateEntries[4]});
+    cbbType = comboBox(
+        pnl3, "cbbType", 264, 89,
+        {kTypeEntries[0], kTypeEntries[1], kTypeEntries[2], kTypeEntries[3], kTypeEntries[4]});
+    cbbDate = comboBox(
+        pnl3, "cbbDate", 360, 121,
+        {kDateEntries[0], kDateEntries[1], kDateEntries[2], kDateEntries[3], kDateEntries[4]});
     btnExport = new QPushButton(QStringLiteral("&Export"), pnl3);
     btnExport->setObjectName(QStringLiteral("btnExport"));
     btnExport->setFlat(true);
@@ -112,8 +110,7 @@ void TTransactionList::buildFilterBar()
     GuardedConnect(btnExport, &QPushButton::clicked, this, &TTransactionList::btnExportClick);
 }
 
-void TTransactionList::buildGrid()
-{
+void TTransactionList::buildGrid() {
     dbgrdh1 = new TDBGridEh(this);
     dbgrdh1->setObjectName(QStringLiteral("dbgrdh1"));
     const auto centred = Qt::AlignHCenter | Qt::AlignVCenter;
@@ -154,15 +151,15 @@ void TTransactionList::buildGrid()
     // a light shade of it keeps the selected row distinguishable.
     const QColor hl = palette().color(QPalette::Highlight);
     const QColor base = palette().color(QPalette::Base);
-    dbgrdh1->SetOddRowColor(QColor((hl.red() + 3 * base.red()) / 4, (hl.green() + 3 * base.green()) / 4,
+    dbgrdh1->SetOddRowColor(QColor((hl.red() + 3 * base.red()) / 4,
+                                   (hl.green() + 3 * base.green()) / 4,
                                    (hl.blue() + 3 * base.blue()) / 4));
     dbgrdh1->SetDataSet(&qryList);
     connect(dbgrdh1, &TDBGridEh::TitleBtnClick, this, &TTransactionList::dbgrdh1TitleBtnClick);
     connect(dbgrdh1, &TDBGridEh::DrawColumnCell, this, &TTransactionList::dbgrdh1DrawColumnCell);
 }
 
-void TTransactionList::prepare()
-{
+void TTransactionList::prepare() {
     qryList.Close();
     qryList.SQL = {QStringLiteral("SELECT A.type, A.DestID, A.Date, A.From, A.Amount, A.For, "
                                   "A.Memo, B.name FROM Detail AS A , Account AS B where A.DestID "
@@ -179,8 +176,7 @@ void TTransactionList::prepare()
     cbbDate->setCurrentIndex(0);
 }
 
-void TTransactionList::LoadList(int id)
-{
+void TTransactionList::LoadList(int id) {
     // The grid lets go of the old rows before they are dropped, and shows whatever is
     // open afterwards, the empty result of a failed statement included.
     struct Refresh {
@@ -198,16 +194,18 @@ void TTransactionList::LoadList(int id)
     if (kind >= 0)
         qryList.SQL << QStringLiteral(" and A.type = ") + QString::number(kind);
     const QString fmt = QStringLiteral("yyyy-MM-dd");
-    qryList.SQL << FormatSQL(QStringLiteral(" and Date between #%s# and #%s# "),
-                             {dtpRange1->date().toString(fmt), dtpRange2->date().addDays(1).toString(fmt)});
+    qryList.SQL << FormatSQL(
+        QStringLiteral(" and Date between #%s# and #%s# "),
+        {dtpRange1->date().toString(fmt), dtpRange2->date().addDays(1).toString(fmt)});
     qryList.SQL << QStringLiteral(" order by date ");
     qryList.Open();
 }
 
-void TTransactionList::FilterChange() { LoadList(CurrentListId); }
+void TTransactionList::FilterChange() {
+    LoadList(CurrentListId);
+}
 
-void TTransactionList::cbbDateChange()
-{
+void TTransactionList::cbbDateChange() {
     const QDate today = QDate::currentDate();
     {
         // The pickers are set as one step; their own change must not load twice more.
@@ -236,15 +234,15 @@ void TTransactionList::cbbDateChange()
     LoadList(CurrentListId);
 }
 
-void TTransactionList::SortGrid(TDBGridEh* grid, int column) { ::SortGrid(grid, column); }
+void TTransactionList::SortGrid(TDBGridEh* grid, int column) {
+    ::SortGrid(grid, column);
+}
 
-void TTransactionList::dbgrdh1TitleBtnClick(int column)
-{
+void TTransactionList::dbgrdh1TitleBtnClick(int column) {
     Guarded([&] { SortGrid(dbgrdh1, column); });
 }
 
-void TTransactionList::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rect, int column)
-{
+void TTransactionList::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rect, int column) {
     if (column != 0)
         return;
     const int recNo = dbgrdh1->DrawingRecNo();
@@ -255,11 +253,11 @@ void TTransactionList::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rec
     painter->drawText(rect.left() + 3, rect.top() + 2 + fm.ascent(), QString::number(recNo));
 }
 
-void TTransactionList::btnExportClick()
-{
+void TTransactionList::btnExportClick() {
     const SaveDialogResult r = FileDialogs().Save(
-        this, SaveDialogRequest{QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"),
-                                QStringLiteral("xls"), QStringLiteral("dayreport"), 1});
+        this,
+        SaveDialogRequest{QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"),
+                          QStringLiteral("xls"), QStringLiteral("dayreport"), 1});
     if (!r.accepted)
         return;
     TExportChoice choice;

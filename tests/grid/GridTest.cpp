@@ -13,20 +13,20 @@
 namespace {
 
 // Five rows whose statement order (by id) differs from their amount order.
-void fillRows(TestEnv& env)
-{
+void fillRows(TestEnv& env) {
     const char* rows[] = {"(0, 1, '2024-01-01 10:00:00', 'a', 30.25, 'x', 'm5')",
                           "(1, 1, '2024-01-02 10:00:00', 'b', 10.5, 'y', 'm1')",
                           "(0, 1, '2024-01-03 10:00:00', 'c', 20, 'z', 'm4')",
                           "(1, 1, '2024-01-04 10:00:00', 'd', 0.125, 'w', 'm2')",
                           "(0, 1, '2024-01-05 10:00:00', 'e', 5, 'v', 'm3')"};
     for (const char* r : rows)
-        env.sql(QStringLiteral("insert into Detail (type, DestID, Date, [From], Amount, [For], Memo) values ") +
-                QLatin1String(r));
+        env.sql(
+            QStringLiteral(
+                "insert into Detail (type, DestID, Date, [From], Amount, [For], Memo) values ") +
+            QLatin1String(r));
 }
 
-std::vector<TColumnEh> testColumns()
-{
+std::vector<TColumnEh> testColumns() {
     std::vector<TColumnEh> cols(5);
     cols[0].Title = QStringLiteral("No.");
     cols[0].Width = cols[0].MinWidth = cols[0].MaxWidth = 30;
@@ -47,19 +47,18 @@ std::vector<TColumnEh> testColumns()
     return cols;
 }
 
-std::vector<QString> columnTexts(const TDBGridEh& g, int column)
-{
+std::vector<QString> columnTexts(const TDBGridEh& g, int column) {
     std::vector<QString> out;
     for (int r = 0; r < g.model()->rowCount(); ++r)
         out.push_back(g.CellText(r, column));
     return out;
 }
 
-void clickTitle(TDBGridEh& g, int column)
-{
+void clickTitle(TDBGridEh& g, int column) {
     QHeaderView* h = g.horizontalHeader();
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
-                      QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2));
+    QTest::mouseClick(
+        h->viewport(), Qt::LeftButton, {},
+        QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2));
 }
 
 } // namespace
@@ -67,8 +66,7 @@ void clickTitle(TDBGridEh& g, int column)
 class GridTest : public QObject {
     Q_OBJECT
 private slots:
-    void bindingTitlesFooterAndWidthLimits()
-    {
+    void bindingTitlesFooterAndWidthLimits() {
         TestEnv env;
         fillRows(env);
         TQuery q(&DM->conn);
@@ -102,7 +100,8 @@ private slots:
         QCOMPARE(g.horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
 
         // The sums are cached with the data: a reopened query with fewer rows shows new ones.
-        q.SQL = {QStringLiteral("select ID, Amount, Memo, [From] from Detail where Amount > 10 order by ID")};
+        q.SQL = {QStringLiteral(
+            "select ID, Amount, Memo, [From] from Detail where Amount > 10 order by ID")};
         q.Open();
         g.DataChanged();
         QCOMPARE(g.model()->rowCount(), 3);
@@ -115,8 +114,7 @@ private slots:
         QCOMPARE(g.FooterText(1), QString());
     }
 
-    void titleClicksSortAndMarkOneColumn()
-    {
+    void titleClicksSortAndMarkOneColumn() {
         TestEnv env;
         fillRows(env);
         TQuery q(&DM->conn);
@@ -168,8 +166,7 @@ private slots:
         QCOMPARE(clicked, (std::vector<int>{1, 1, 1, 1, 3, 2, 4}));
     }
 
-    void rowNumbersFollowTheSortOrder()
-    {
+    void rowNumbersFollowTheSortOrder() {
         TestEnv env;
         fillRows(env);
         TQuery q(&DM->conn);
@@ -213,11 +210,11 @@ private slots:
         QCOMPARE(cellByRecNo[1].left(), 0);
     }
 
-    void manyRowsShowTheirOwnTexts()
-    {
+    void manyRowsShowTheirOwnTexts() {
         // Texts that repeat a little, a lot, and never: each row must show its own.
         TestEnv env;
-        env.sql("create table T (ID integer primary key, few text, many text, once text, num real)");
+        env.sql(
+            "create table T (ID integer primary key, few text, many text, once text, num real)");
         TConnection c;
         c.Open(env.dbPath());
         c.BeginTrans();
@@ -226,7 +223,8 @@ private slots:
                           .arg(i)
                           .arg(i % 3)
                           .arg((i * 7) % 45)
-                          .arg(i % 2 ? QStringLiteral("null") : QString::number(i) + QStringLiteral(".5")));
+                          .arg(i % 2 ? QStringLiteral("null")
+                                     : QString::number(i) + QStringLiteral(".5")));
         c.CommitTrans();
         TQuery q(&DM->conn);
         q.SQL << QStringLiteral("select ID, few, many, once, num from T order by ID");
@@ -245,14 +243,14 @@ private slots:
             QCOMPARE(g.CellText(i, 0), QStringLiteral("k%1").arg(i % 3));
             QCOMPARE(g.CellText(i, 1), QStringLiteral("name %1").arg((i * 7) % 45));
             QCOMPARE(g.CellText(i, 2), QStringLiteral("row %1").arg(i));
-            QCOMPARE(g.CellText(i, 3), i % 2 ? QString() : QString::number(i) + QStringLiteral(".5"));
+            QCOMPARE(g.CellText(i, 3),
+                     i % 2 ? QString() : QString::number(i) + QStringLiteral(".5"));
         }
         // Even rows 0..2998: 2 * (0 + ... + 1499) + 1500 * 0.5.
         QCOMPARE(g.FooterText(3), QStringLiteral("2249250"));
     }
 
-    void selectionIsKeptInListOrder()
-    {
+    void selectionIsKeptInListOrder() {
         TestEnv env;
         fillRows(env);
         TQuery q(&DM->conn);

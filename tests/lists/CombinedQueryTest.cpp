@@ -13,8 +13,7 @@ namespace {
 
 // Every row of a statement already in SQLite's dialect, each row as one text, sorted:
 // the multiset of rows whatever order they come in.
-QStringList rowsOf(const QString& sqliteSql)
-{
+QStringList rowsOf(const QString& sqliteSql) {
     sqlite3* db = DM->conn.Handle();
     sqlite3_stmt* st = nullptr;
     const QByteArray text = sqliteSql.toUtf8();
@@ -25,7 +24,8 @@ QStringList rowsOf(const QString& sqliteSql)
         QStringList cells;
         for (int c = 0; c < sqlite3_column_count(st); ++c)
             cells << QString::number(sqlite3_column_type(st, c)) + QLatin1Char(':') +
-                         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+                         QString::fromUtf8(
+                             reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
         rows << cells.join(QLatin1Char('|'));
     }
     sqlite3_finalize(st);
@@ -33,17 +33,20 @@ QStringList rowsOf(const QString& sqliteSql)
     return rows;
 }
 
-QString planOf(const QString& sqliteSql) { return rowsOf(QStringLiteral("EXPLAIN QUERY PLAN ") + sqliteSql).join('\n'); }
+QString planOf(const QString& sqliteSql) {
+    return rowsOf(QStringLiteral("EXPLAIN QUERY PLAN ") + sqliteSql).join('\n');
+}
 
-int countOf(const QString& text, const QString& part) { return int(text.count(part, Qt::CaseInsensitive)); }
+int countOf(const QString& text, const QString& part) {
+    return int(text.count(part, Qt::CaseInsensitive));
+}
 
 } // namespace
 
 class CombinedQueryTest : public QObject {
     Q_OBJECT
 private slots:
-    void disjointUnionRule()
-    {
+    void disjointUnionRule() {
         auto translated = [](const char* s) { return TranslateSql(QLatin1String(s)); };
         // Detail.type is limited to 0/1 by the schema, the literals 2 and 3 are apart from it,
         // and every branch carries its table's key.
@@ -51,8 +54,9 @@ private slots:
                                     "transfer union select ID, 3 as Type from transfer"),
                          "union all"),
                  2);
-        QCOMPARE(countOf(translated("select * from (select D.ID, D.type from detail D union select T.ID, "
-                                    "3 from transfer AS T where T.Amount > 1) AS A order by 1"),
+        QCOMPARE(countOf(translated(
+                             "select * from (select D.ID, D.type from detail D union select T.ID, "
+                             "3 from transfer AS T where T.Amount > 1) AS A order by 1"),
                          "union all"),
                  1);
         // Each condition missing leaves the union as written.
@@ -83,8 +87,7 @@ private slots:
         QVERIFY(!translated("select 'x union y' as t from detail").contains("all"));
     }
 
-    void unionAllGivesTheSameRows()
-    {
+    void unionAllGivesTheSameRows() {
         TestEnv env;
         const int a = addAccount(env, QStringLiteral("A"), 0);
         const int b = addAccount(env, QStringLiteral("B"), 2);
@@ -111,7 +114,8 @@ private slots:
                 const QString sql = TranslateSql(list.qryList.Text());
                 QCOMPARE(countOf(sql, "union all"), 2);
                 QString asWritten = sql;
-                asWritten.replace(QStringLiteral("union all"), QStringLiteral("union"), Qt::CaseInsensitive);
+                asWritten.replace(QStringLiteral("union all"), QStringLiteral("union"),
+                                  Qt::CaseInsensitive);
                 const QStringList fast = rowsOf(sql), exact = rowsOf(asWritten);
                 QCOMPARE(fast, exact);
                 QCOMPARE(list.qryList.RecordCount(), int(exact.size()));
@@ -121,18 +125,20 @@ private slots:
         // Whole tables, no outer conditions: every row of every branch survives in both.
         const QString all = QStringLiteral(
             "select id, DestID As AccID, [type], date, [from], amount, for, memo from detail union "
-            "select   ID, SourceID as AccID, 2 as Type, date, [from], amount, for, memo from transfer "
-            "union select   ID, DestID as AccID, 3 as Type, date, [from], amount, for, memo from transfer");
+            "select   ID, SourceID as AccID, 2 as Type, date, [from], amount, for, memo from "
+            "transfer "
+            "union select   ID, DestID as AccID, 3 as Type, date, [from], amount, for, memo from "
+            "transfer");
         QString allWritten = TranslateSql(all);
         QCOMPARE(countOf(allWritten, "union all"), 2);
         const QStringList fast = rowsOf(allWritten);
-        allWritten.replace(QStringLiteral("union all"), QStringLiteral("union"), Qt::CaseInsensitive);
+        allWritten.replace(QStringLiteral("union all"), QStringLiteral("union"),
+                           Qt::CaseInsensitive);
         QCOMPARE(fast, rowsOf(allWritten));
         QCOMPARE(fast.size(), 4 + 2 * 5);
     }
 
-    void conditionsReachTheIndexes()
-    {
+    void conditionsReachTheIndexes() {
         TestEnv env;
         const int a = addAccount(env, QStringLiteral("A"), 0);
         TTransactionList list;

@@ -5,8 +5,8 @@
 #include <QString>
 
 // Small helpers that put rows straight into the test database.
-inline int addAccount(TestEnv& env, const QString& name, int type, const QString& balance = QStringLiteral("0"))
-{
+inline int addAccount(TestEnv& env, const QString& name, int type,
+                      const QString& balance = QStringLiteral("0")) {
     QString quoted = name;
     quoted.replace(QLatin1String("'"), QLatin1String("''"));
     env.sql(QStringLiteral("insert into Account (name, type, Balance) values ('%1', %2, %3)")
@@ -16,9 +16,9 @@ inline int addAccount(TestEnv& env, const QString& name, int type, const QString
     return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
 }
 
-inline void addDetail(TestEnv& env, int account, int type, const QString& date, const QString& amount,
-                      const QString& from = QStringLiteral("shop"), const QString& memo = QString())
-{
+inline void addDetail(TestEnv& env, int account, int type, const QString& date,
+                      const QString& amount, const QString& from = QStringLiteral("shop"),
+                      const QString& memo = QString()) {
     env.sql(QStringLiteral("insert into Detail (type, DestID, Date, [From], Amount, [For], Memo) "
                            "values (%1, %2, '%3', '%4', %5, 'food', '%6')")
                 .arg(type)
@@ -26,12 +26,12 @@ inline void addDetail(TestEnv& env, int account, int type, const QString& date, 
                 .arg(date, from, amount, memo));
 }
 
-inline void addTransfer(TestEnv& env, int source, int dest, const QString& date, const QString& amount,
-                        const QString& from = QStringLiteral("me"))
-{
-    env.sql(QStringLiteral("insert into Transfer (SourceID, DestID, Date, [From], Amount, [For], Memo) "
-                           "values (%1, %2, '%3', '%4', %5, 'move', '')")
-                .arg(source)
-                .arg(dest)
-                .arg(date, from, amount));
+inline void addTransfer(TestEnv& env, int source, int dest, const QString& date,
+                        const QString& amount, const QString& from = QStringLiteral("me")) {
+    env.sql(
+        QStringLiteral("insert into Transfer (SourceID, DestID, Date, [From], Amount, [For], Memo) "
+                       "values (%1, %2, '%3', '%4', %5, 'move', '')")
+            .arg(source)
+            .arg(dest)
+            .arg(date, from, amount));
 }

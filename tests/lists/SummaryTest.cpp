@@ -10,8 +10,7 @@
 class SummaryTest : public QObject {
     Q_OBJECT
 private slots:
-    void statisticsRow()
-    {
+    void statisticsRow() {
         TestEnv env;
         const int bank = addAccount(env, QStringLiteral("Bank"), 0, "75");
         const int other = addAccount(env, QStringLiteral("Other"), 0, "225");
@@ -23,7 +22,10 @@ private slots:
         addDetail(env, bank, 1, midnight.addSecs(3600).toString(fmt), "10.5");
         addDetail(env, bank, 0, midnight.addDays(1).toString(fmt), "1000"); // tomorrow 00:00 counts
         addDetail(env, bank, 0, midnight.addDays(1).addSecs(1).toString(fmt), "5000");
-        addDetail(env, bank, 0, QDateTime(QDate(today.year(), today.month(), 1).addDays(-1), QTime(12, 0)).toString(fmt), "7");
+        addDetail(env, bank, 0,
+                  QDateTime(QDate(today.year(), today.month(), 1).addDays(-1), QTime(12, 0))
+                      .toString(fmt),
+                  "7");
         addDetail(env, other, 0, midnight.toString(fmt), "999");
         addTransfer(env, other, bank, midnight.addSecs(60).toString(fmt), "50");
 
@@ -42,7 +44,8 @@ private slots:
         QCOMPARE(g->CellText(0, 1), QStringLiteral("25.00%"));
         // The month runs from the 1st up to 00:00 of tomorrow; yesterday may lie in the
         // previous month, so its deposit counts only when it does not.
-        const QString month = today.day() == 1 ? QStringLiteral("$1,100.00") : QStringLiteral("$1,140.00");
+        const QString month =
+            today.day() == 1 ? QStringLiteral("$1,100.00") : QStringLiteral("$1,140.00");
         QCOMPARE(g->CellText(0, 2), month);
         QCOMPARE(g->CellText(0, 3), QStringLiteral("$10.50"));
         QCOMPARE(g->CellText(0, 4), QStringLiteral("$1,100.00"));
@@ -58,8 +61,7 @@ private slots:
             QCOMPARE(g->ColumnWidth(c), 99);
     }
 
-    void zeroBalancesAndQuotedNames()
-    {
+    void zeroBalancesAndQuotedNames() {
         TestEnv env;
         const int acc = addAccount(env, QStringLiteral("O'Brien's"), 2);
         addAccount(env, QStringLiteral("Empty"), 0);

@@ -14,16 +14,14 @@ namespace {
 
 const int colNo = 0, colDate = 1, colType = 2, colAmount = 4, colMemo = 7;
 
-QStringList column(const TTransactionList& list, int col)
-{
+QStringList column(const TTransactionList& list, int col) {
     QStringList out;
     for (int r = 0; r < list.dbgrdh1->model()->rowCount(); ++r)
         out << list.dbgrdh1->CellText(r, col);
     return out;
 }
 
-void setRange(TTransactionList& list, QDate from, QDate to)
-{
+void setRange(TTransactionList& list, QDate from, QDate to) {
     list.dtpRange1->setDate(from);
     list.dtpRange2->setDate(to);
 }
@@ -33,11 +31,11 @@ void setRange(TTransactionList& list, QDate from, QDate to)
 class TransactionListTest : public QObject {
     Q_OBJECT
 private slots:
-    void startsEmptyAndFiltersBeforeAnyCard()
-    {
+    void startsEmptyAndFiltersBeforeAnyCard() {
         TestEnv env;
         const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")), "12");
+        addDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
+                  "12");
         TTransactionList list;
         const QDate today = QDate::currentDate();
         QCOMPARE(list.dtpRange1->date(), QDate(today.year(), today.month(), 1));
@@ -70,8 +68,7 @@ private slots:
         QCOMPARE(column(list, colType), QStringList{"Deposit"});
     }
 
-    void transfersShowOnBothSides()
-    {
+    void transfersShowOnBothSides() {
         TestEnv env;
         const int wallet = addAccount(env, QStringLiteral("Purse"), 2);
         const int bank = addAccount(env, QStringLiteral("Bank"), 0);
@@ -97,8 +94,7 @@ private slots:
         QCOMPARE(column(list, colType), QStringList{"Trans Out"});
     }
 
-    void rangeRunsToMidnightAfterTheEndDate()
-    {
+    void rangeRunsToMidnightAfterTheEndDate() {
         TestEnv env;
         const int acc = addAccount(env, QStringLiteral("Bank"), 0);
         addDetail(env, acc, 0, "2023-12-31 23:59:59", "1", "before");
@@ -113,8 +109,7 @@ private slots:
         QCOMPARE(list.dbgrdh1->FooterText(colAmount), QStringLiteral("9"));
     }
 
-    void datePresetsSetThePickers()
-    {
+    void datePresetsSetThePickers() {
         TestEnv env;
         const int acc = addAccount(env, QStringLiteral("Bank"), 0);
         const QDate today = QDate::currentDate();
@@ -150,8 +145,7 @@ private slots:
         QCOMPARE(list.dtpRange1->date(), today.addDays(-30));
     }
 
-    void titleClicksSortTheList()
-    {
+    void titleClicksSortTheList() {
         TestEnv env;
         const int acc = addAccount(env, QStringLiteral("Bank"), 0);
         addDetail(env, acc, 0, "2024-05-01 10:00:00", "30", "a");
@@ -187,8 +181,7 @@ private slots:
         QCOMPARE(g->SortMarker(colAmount), TSortMarker::smUp);
     }
 
-    void rowNumbersAndFooter()
-    {
+    void rowNumbersAndFooter() {
         TestEnv env;
         const int acc = addAccount(env, QStringLiteral("Bank"), 0);
         addDetail(env, acc, 0, "2024-05-01 10:00:00", "4.25");
@@ -214,10 +207,11 @@ private slots:
         QVERIFY(img.allGray() && img.pixel(20, 20) == QColor(Qt::white).rgb());
 
         QStringList drawn;
-        connect(list.dbgrdh1, &TDBGridEh::DrawColumnCell, &list, [&](QPainter*, const QRect&, int c) {
-            if (c == colNo)
-                drawn << QString::number(list.dbgrdh1->DrawingRecNo());
-        });
+        connect(list.dbgrdh1, &TDBGridEh::DrawColumnCell, &list,
+                [&](QPainter*, const QRect&, int c) {
+                    if (c == colNo)
+                        drawn << QString::number(list.dbgrdh1->DrawingRecNo());
+                });
         list.dbgrdh1->grab();
         QVERIFY(drawn.contains("1") && drawn.contains("3") && !drawn.contains("4"));
         const QImage shot = list.grab().toImage();
@@ -225,21 +219,26 @@ private slots:
         shot.save(QDir::temp().filePath(QStringLiteral("velmora-list.png")));
     }
 
-    void exportDecidesNameAndWriter()
-    {
+    void exportDecidesNameAndWriter() {
         TestEnv env;
         TTransactionList list;
         list.btnExportClick(); // the recorder cancels
         QVERIFY(!list.LastExport);
         QCOMPARE(env.files->requests.size(), size_t(1));
         const SaveDialogRequest& req = env.files->requests.front();
-        QCOMPARE(req.filter, QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"));
+        QCOMPARE(req.filter,
+                 QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"));
         QCOMPARE(req.defaultExtension, QStringLiteral("xls"));
         QCOMPARE(req.fileName, QStringLiteral("dayreport"));
         QCOMPARE(req.filterIndex, 1);
         QVERIFY(env.messages->messages.empty());
 
-        struct Case { QString typed; int filter; QString expected; TExportKind kind; };
+        struct Case {
+            QString typed;
+            int filter;
+            QString expected;
+            TExportKind kind;
+        };
         const Case cases[] = {
             {"/tmp/dayreport", 1, "/tmp/dayreport.xls", TExportKind::Xls},
             {"/tmp/REPORT.XLS", 1, "/tmp/REPORT.XLS", TExportKind::Xls},
