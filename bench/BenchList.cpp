@@ -130,17 +130,20 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     int account = 1, runs = 5;
-    QString db;
+    QString db, shot; // --shot FILE: a picture of the window with the ten-year list
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--account" && i + 1 < args.size())
             account = args[++i].toInt();
+        else if (args[i] == "--shot" && i + 1 < args.size())
+            shot = args[++i];
         else if (args[i] == "--runs" && i + 1 < args.size())
             runs = std::max(1, args[++i].toInt());
         else
             db = args[i];
     }
     if (db.isEmpty() || !QFileInfo::exists(db)) {
-        std::fprintf(stderr, "usage: bench-list DATABASE [--account ID] [--runs N]\n");
+        std::fprintf(stderr,
+                     "usage: bench-list DATABASE [--account ID] [--runs N] [--shot FILE]\n");
         return 2;
     }
     // The program reads Data.mdb from its own folder; a link there stands in for it.
@@ -252,6 +255,10 @@ int main(int argc, char** argv) {
     }
     report("sort click on Amount", rows, prog, floor);
 
+    if (!shot.isEmpty()) {
+        list->dbgrdh1->selectRow(2);
+        main.window->grab().save(shot);
+    }
     std::printf("peak RSS (VmHWM)              %9.1f MB with %d rows listed\n",
                 double(peakRssKb()) / 1024.0, list->qryList.RecordCount());
     main.window.reset();

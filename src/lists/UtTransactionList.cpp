@@ -45,8 +45,8 @@ QDateEdit* datePicker(QWidget* parent, const char* name, int left) {
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setGeometry(left, 4, 81, 22);
     // A slim drop-down button leaves the 81 pixels to the date.
-    d->setStyleSheet(
-        QStringLiteral("QDateEdit { padding-left: 1px; } QDateEdit::drop-down { width: 12px; }"));
+    d->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; font-size: "
+                                    "10px; } QDateEdit::drop-down { width: 11px; }"));
     return d;
 }
 
