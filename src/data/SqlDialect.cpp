@@ -1,8 +1,18 @@
 #include "data/SqlDialect.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <vector>
+
+// The schema is compiled into the program; the union rule below reads its keys and
+// CHECK constraints from there.
+static void initDataResource() { Q_INIT_RESOURCE(data); }
 
 namespace {
 
@@ -296,6 +306,271 @@ void inlineListAliases(std::vector<Token>& t)
 
 } // namespace
 
+// ---------------------------------------------------------------- disjoint unions
+//
+// A `union` removes duplicate rows, which forces SQLite to build every branch in full
+// before the outer query's conditions can narrow it: the combined transaction list
+// then scans all deposits, debits and transfers for every card click. Where the
+// branches provably cannot yield equal rows, `union all` gives the same rows and lets
+// SQLite push the outer conditions into each branch and use the indexes.
+//
+// The rule: a compound of selects joined by `union` becomes `union all` when
+//  1. every branch is "select <list> from <one table> [[as] alias] [where ...]", with no
+//     distinct, join, second table, group by, having or limit, and its list holds the
+//     table's INTEGER PRIMARY KEY column, so no branch repeats a row of its own; and
+//  2. at one list position every branch yields a known set of integers, pairwise
+//     disjoint: an integer literal gives itself, a column with a CHECK (col IN (...))
+//     in the schema gives that list.
+// Anything the rule cannot see through leaves the statement as it was.
+
+namespace {
+
+struct TableFacts {
+    QString primaryKey;
+    QHash<QString, QSet<qint64>> checkedValues; // lower-case column -> allowed values
+};
+
+const QHash<QString, TableFacts>& schemaFacts()
+{
+    static const QHash<QString, TableFacts> facts = [] {
+        initDataResource();
+        QHash<QString, TableFacts> out;
+        QFile f(QStringLiteral(":/data/schema.sql"));
+        if (!f.open(QIODevice::ReadOnly))
+            return out;
+        const QString schema = QString::fromUtf8(f.readAll());
+        static const QRegularExpression table(
+            QStringLiteral("CREATE TABLE\\s+\\[?(\\w+)\\]?\\s*\\((.*?)\\n\\);"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression pk(
+            QStringLiteral("^\\s*\\[?(\\w+)\\]?\\s+INTEGER\\s+PRIMARY\\s+KEY\\b"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+        static const QRegularExpression check(
+            QStringLiteral("^\\s*\\[?(\\w+)\\]?\\s+INTEGER\\b[^\\n]*CHECK\\s*\\(\\s*\\[?(\\w+)\\]?\\s+IN\\s*\\(([-\\d,\\s]+)\\)\\s*\\)"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+        for (auto t = table.globalMatch(schema); t.hasNext();) {
+            const auto m = t.next();
+            TableFacts tf;
+            const QString body = m.captured(2);
+            if (auto k = pk.match(body); k.hasMatch())
+                tf.primaryKey = k.captured(1).toLower();
+            for (auto c = check.globalMatch(body); c.hasNext();) {
+                const auto cm = c.next();
+                if (cm.captured(1).compare(cm.captured(2), Qt::CaseInsensitive) != 0)
+                    continue;
+                QSet<qint64> values;
+                for (const QString& v : cm.captured(3).split(u',', Qt::SkipEmptyParts))
+                    values.insert(v.trimmed().toLongLong());
+                tf.checkedValues.insert(cm.captured(1).toLower(), values);
+            }
+            out.insert(m.captured(1).toLower(), tf);
+        }
+        return out;
+    }();
+    return facts;
+}
+
+QString plainName(const Token& t)
+{
+    QString s = t.text;
+    if (t.kind == Tok::Bracket)
+        s = s.mid(1, s.size() - 2);
+    return s.toLower();
+}
+
+bool isNameToken(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::Bracket; }
+
+// The solid tokens of a select-list item without a trailing "as name" / bare alias.
+std::vector<const Token*> itemCore(const std::vector<const Token*>& item)
+{
+    std::vector<const Token*> core = item;
+    if (core.size() >= 3 && isWord(*core[core.size() - 2], "as") && isNameToken(*core.back()))
+        core.resize(core.size() - 2);
+    return core;
+}
+
+// The known integer values a select-list item can yield, or nothing.
+std::optional<QSet<qint64>> itemValues(const std::vector<const Token*>& item, const TableFacts& tf,
+                                       const QString& tableOrAlias1, const QString& alias2)
+{
+    const auto core = itemCore(item);
+    if (core.size() == 1 && core[0]->kind == Tok::Number && !core[0]->text.contains(u'.'))
+        return QSet<qint64>{core[0]->text.toLongLong()};
+    if (core.size() == 2 && isPunct(*core[0], "-") && core[1]->kind == Tok::Number &&
+        !core[1]->text.contains(u'.'))
+        return QSet<qint64>{-core[1]->text.toLongLong()};
+    QString col;
+    if (core.size() == 1 && isNameToken(*core[0]))
+        col = plainName(*core[0]);
+    else if (core.size() == 3 && isNameToken(*core[0]) && isPunct(*core[1], ".") && isNameToken(*core[2])) {
+        const QString q = plainName(*core[0]);
+        if (q != tableOrAlias1 && q != alias2)
+            return std::nullopt;
+        col = plainName(*core[2]);
+    }
+    if (col.isEmpty())
+        return std::nullopt;
+    const auto it = tf.checkedValues.find(col);
+    if (it == tf.checkedValues.end())
+        return std::nullopt;
+    return *it;
+}
+
+bool itemIsColumn(const std::vector<const Token*>& item, const QString& column, const QString& table,
+                  const QString& alias)
+{
+    const auto core = itemCore(item);
+    if (core.size() == 1 && isNameToken(*core[0]))
+        return plainName(*core[0]) == column;
+    if (core.size() == 3 && isNameToken(*core[0]) && isPunct(*core[1], ".") && isNameToken(*core[2])) {
+        const QString q = plainName(*core[0]);
+        return (q == table || q == alias) && plainName(*core[2]) == column;
+    }
+    return false;
+}
+
+// Per-position value sets of one branch [b, e) of solid tokens, or nothing when the
+// branch is not a plain single-table select that lists its table's key.
+std::optional<std::vector<std::optional<QSet<qint64>>>> branchShape(const std::vector<const Token*>& s)
+{
+    if (s.empty() || !isWord(*s[0], "select"))
+        return std::nullopt;
+    size_t i = 1;
+    if (i < s.size() && (isWord(*s[i], "distinct") || isWord(*s[i], "all") || isWord(*s[i], "top")))
+        return std::nullopt;
+    std::vector<std::vector<const Token*>> items(1);
+    int depth = 0;
+    for (; i < s.size(); ++i) {
+        if (isPunct(*s[i], "("))
+            ++depth;
+        else if (isPunct(*s[i], ")"))
+            --depth;
+        if (depth == 0 && isWord(*s[i], "from"))
+            break;
+        if (depth == 0 && isPunct(*s[i], ",")) {
+            items.emplace_back();
+            continue;
+        }
+        items.back().push_back(s[i]);
+    }
+    if (i >= s.size() || ++i >= s.size() || !isNameToken(*s[i]))
+        return std::nullopt;
+    const QString table = plainName(*s[i++]);
+    QString alias;
+    if (i < s.size() && isWord(*s[i], "as"))
+        ++i;
+    if (i < s.size() && s[i]->kind == Tok::Word && !isWord(*s[i], "where"))
+        alias = plainName(*s[i++]);
+    // Only a where clause may follow; it narrows a branch but cannot repeat a row.
+    if (i < s.size() && !isWord(*s[i], "where"))
+        return std::nullopt;
+    depth = 0;
+    for (size_t k = i; k < s.size(); ++k) {
+        if (isPunct(*s[k], "("))
+            ++depth;
+        else if (isPunct(*s[k], ")"))
+            --depth;
+        else if (depth == 0 && (isWord(*s[k], "group") || isWord(*s[k], "having") ||
+                                isWord(*s[k], "limit") || isWord(*s[k], "join") || isPunct(*s[k], ",")))
+            return std::nullopt;
+    }
+    const auto ft = schemaFacts().find(table);
+    if (ft == schemaFacts().end() || ft->primaryKey.isEmpty())
+        return std::nullopt;
+    bool hasKey = false;
+    std::vector<std::optional<QSet<qint64>>> shape;
+    for (const auto& item : items) {
+        if (item.empty())
+            return std::nullopt;
+        hasKey = hasKey || itemIsColumn(item, ft->primaryKey, table, alias);
+        shape.push_back(itemValues(item, *ft, table, alias));
+    }
+    if (!hasKey)
+        return std::nullopt;
+    return shape;
+}
+
+// Applies the rule to the compound whose depth-0 tokens run from `begin` to `end`:
+// the positions of the `union` words that may become `union all`.
+std::vector<size_t> disjointUnionsIn(const std::vector<Token>& t, size_t begin, size_t end)
+{
+    std::vector<std::vector<const Token*>> branches(1);
+    std::vector<size_t> unions;
+    int depth = 0;
+    for (size_t i = begin; i < end; ++i) {
+        const Token& tok = t[i];
+        if (tok.kind == Tok::Space)
+            continue;
+        if (isPunct(tok, "("))
+            ++depth;
+        else if (isPunct(tok, ")"))
+            --depth;
+        if (depth == 0 && isWord(tok, "union")) {
+            const size_t n = nextSolid(t, i + 1);
+            if (n < end && isWord(t[n], "all")) {
+                i = n;
+            } else {
+                unions.push_back(i);
+            }
+            branches.emplace_back();
+            continue;
+        }
+        // A trailing order by / limit belongs to the whole compound.
+        if (depth == 0 && (isWord(tok, "order") || isWord(tok, "limit") || isPunct(tok, ";")))
+            break;
+        branches.back().push_back(&tok);
+    }
+    if (unions.empty())
+        return {};
+    std::vector<std::vector<std::optional<QSet<qint64>>>> shapes;
+    for (const auto& b : branches) {
+        auto shape = branchShape(b);
+        if (!shape || (!shapes.empty() && shape->size() != shapes.front().size()))
+            return {};
+        shapes.push_back(std::move(*shape));
+    }
+    for (size_t p = 0; p < shapes.front().size(); ++p) {
+        QSet<qint64> seen;
+        bool disjoint = true;
+        for (const auto& shape : shapes) {
+            if (!shape[p] || seen.intersects(*shape[p])) {
+                disjoint = false;
+                break;
+            }
+            seen.unite(*shape[p]);
+        }
+        if (disjoint)
+            return unions;
+    }
+    return {};
+}
+
+void disjointUnions(std::vector<Token>& t)
+{
+    // Every parenthesised scope, and the statement itself.
+    std::vector<size_t> opens;
+    std::vector<std::pair<size_t, size_t>> scopes;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (isPunct(t[i], "("))
+            opens.push_back(i);
+        else if (isPunct(t[i], ")") && !opens.empty()) {
+            scopes.emplace_back(opens.back() + 1, i);
+            opens.pop_back();
+        }
+    }
+    scopes.emplace_back(0, t.size());
+    std::vector<size_t> found;
+    for (const auto& [b, e] : scopes) {
+        const auto u = disjointUnionsIn(t, b, e);
+        found.insert(found.end(), u.begin(), u.end());
+    }
+    std::sort(found.begin(), found.end(), std::greater<>());
+    for (size_t u : found)
+        t.insert(t.begin() + ptrdiff_t(u) + 1, {{Tok::Space, QStringLiteral(" ")}, {Tok::Word, QStringLiteral("all")}});
+}
+
+} // namespace
+
 QString TranslateSql(const QString& jetSql)
 {
     std::vector<Token> t = tokenize(jetSql);
@@ -303,6 +578,7 @@ QString TranslateSql(const QString& jetSql)
     bracketQualifiedNames(t);
     convertDateValue(t);
     convertTop(t);
+    disjointUnions(t);
     inlineListAliases(t);
     QString out;
     out.reserve(jetSql.size() + 32);

@@ -9,6 +9,9 @@
 #include <QSqlError>
 #include <QUrl>
 #include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string>
 #include <sqlite3.h>
 
 namespace {
@@ -73,6 +76,66 @@ QVariant columnValue(sqlite3_stmt* stmt, int c)
     default:
         return QVariant();
     }
+}
+
+// Lists repeat a few texts over thousands of rows (the kind, the account's name, the
+// day, the usual payees). Each column keeps the texts it met lately, and a row whose
+// text is one of them shares that copy instead of holding its own: less to allocate
+// while fetching, less memory while the list is shown. A column whose texts hardly
+// repeat (the full date and time) soon stops looking.
+class TextPool {
+public:
+    QVariant take(const char* p, int n)
+    {
+        if (!m_enabled)
+            return QVariant(QString::fromUtf8(p, n));
+        ++m_lookups;
+        const size_t count = m_entries.size();
+        for (size_t k = 0; k < count; ++k) {
+            Entry& e = m_entries[(m_last + k) % count];
+            if (e.utf8.size() == size_t(n) && std::memcmp(e.utf8.data(), p, size_t(n)) == 0) {
+                ++m_hits;
+                m_last = (m_last + k) % count;
+                return e.value;
+            }
+        }
+        QVariant v(QString::fromUtf8(p, n));
+        if (count < kSize) {
+            m_entries.push_back({std::string(p, size_t(n)), v});
+            m_last = count;
+        } else {
+            m_next = (m_next + 1) % kSize;
+            m_entries[m_next] = {std::string(p, size_t(n)), v};
+            m_last = m_next;
+        }
+        if (m_lookups == kTrial && m_hits * 4 < m_lookups) {
+            m_enabled = false;
+            m_entries.clear();
+        }
+        return v;
+    }
+
+private:
+    static constexpr size_t kSize = 32;
+    static constexpr int kTrial = 512;
+    struct Entry {
+        std::string utf8;
+        QVariant value;
+    };
+    std::vector<Entry> m_entries;
+    size_t m_last = 0, m_next = 0;
+    int m_lookups = 0, m_hits = 0;
+    bool m_enabled = true;
+};
+
+QVariant columnValue(sqlite3_stmt* stmt, int c, TextPool& pool)
+{
+    if (sqlite3_column_type(stmt, c) != SQLITE_TEXT)
+        return columnValue(stmt, c);
+    // Read as UTF-8, SQLite's own form: asking for UTF-16 would convert into a buffer
+    // of SQLite's and then copy.
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+    return pool.take(p, sqlite3_column_bytes(stmt, c));
 }
 
 // Finalizes a statement on every way out.
@@ -345,17 +408,36 @@ void TQuery::openImpl(bool forUpdate)
         const char* decl = sqlite3_column_decltype(stmt, c + first);
         declTypes.push_back(decl ? QString::fromUtf8(decl) : QString());
     }
-    std::vector<QVariant> cells;
+    // Rows arrive in blocks of fixed size and are put together once their number is
+    // known: a single growing array would at its last doubling hold the old copy and a
+    // new one near twice the size, the peak of the whole list.
+    constexpr size_t kBlockRows = 4096;
+    const size_t blockCells = kBlockRows * size_t(std::max(columns, 1));
+    std::vector<std::vector<QVariant>> blocks;
     std::vector<qint64> rowids;
+    std::vector<TextPool> pools(size_t(std::max(columns, 0)));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (forUpdate)
             rowids.push_back(sqlite3_column_int64(stmt, 0));
+        if (blocks.empty() || blocks.back().size() + size_t(columns) > blockCells) {
+            blocks.emplace_back();
+            blocks.back().reserve(blockCells);
+        }
         for (int c = 0; c < columns; ++c)
-            cells.push_back(columnValue(stmt, c + first));
+            blocks.back().push_back(columnValue(stmt, c + first, pools[size_t(c)]));
     }
     if (rc != SQLITE_DONE)
         throw EDatabaseError(engineMessage(conn()->Handle()));
+    size_t total = 0;
+    for (const auto& b : blocks)
+        total += b.size();
+    std::vector<QVariant> cells;
+    cells.reserve(total);
+    for (auto& b : blocks) {
+        std::move(b.begin(), b.end(), std::back_inserter(cells));
+        std::vector<QVariant>().swap(b);
+    }
 
     m_names = std::move(names);
     m_declTypes = std::move(declTypes);

@@ -1,0 +1,267 @@
+// Times the main window's list on a generated database (see bench/README.md):
+// start-up to the window shown, selecting the busiest card with this month's filter
+// and with a ten-year range, and a sort click on "Amount". Beside each figure stands
+// the floor: the same rows read straight through SQLite's C API with the best plan it
+// offers, every column read.
+//
+//   bench-list DATABASE [--account 1] [--runs 5]
+#include "BenchMainWindow.h"
+
+#include "app/ErrorReport.h"
+#include "data/AppPaths.h"
+#include "data/UtDM.h"
+#include "grid/DBGridEh.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+double ms(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long peakRssKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Every row of a statement, every column read as its own type. Returns the row count.
+int readAll(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "floor statement: %s\n", sqlite3_errmsg(db));
+        std::exit(1);
+    }
+    int rows = 0;
+    volatile qint64 sink = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0, n = sqlite3_column_count(st); c < n; ++c) {
+            switch (sqlite3_column_type(st, c)) {
+            case SQLITE_INTEGER:
+                sink = sink + sqlite3_column_int64(st, c);
+                break;
+            case SQLITE_FLOAT:
+                sink = sink + qint64(sqlite3_column_double(st, c));
+                break;
+            case SQLITE_NULL:
+                break;
+            default:
+                sink = sink + sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c);
+            }
+        }
+    }
+    sqlite3_finalize(st);
+    return rows;
+}
+
+// The list's rows in the form SQLite plans best: union all, the account and the dates
+// inside every branch, so each one is an index range scan.
+QByteArray floorList(int id, const QString& from, const QString& to, const char* order) {
+    const QString branch = QStringLiteral(
+        "select id, %1 As AccID, %2 as type, date, [from], amount, [for], memo from %3 "
+        "where %1 = %4 and date between '%5 00:00:00' and '%6 00:00:00'");
+    const QString d = branch.arg("DestID", "type", "detail").arg(id).arg(from, to);
+    const QString s = branch.arg("SourceID", "2", "transfer").arg(id).arg(from, to);
+    const QString t = branch.arg("DestID", "3", "transfer").arg(id).arg(from, to);
+    return QStringLiteral("SELECT A.id, AccID, CASE A.type WHEN 0 THEN 'Deposit' WHEN 1 THEN "
+                          "'Debit' WHEN 2 THEN "
+                          "'Trans Out' ELSE 'Trans In' END AS TypeName, A.type, A.date, "
+                          "date(A.date) as Date1, "
+                          "A.[from], A.Amount, A.[for], A.memo, B.name, B.type as AccType FROM (%1 "
+                          "union all %2 "
+                          "union all %3) AS A, Account AS B WHERE A.AccID = B.ID order by %4")
+        .arg(d, s, t, QLatin1String(order))
+        .toUtf8();
+}
+
+QByteArray floorStatistics(int id) {
+    const QDate today = QDate::currentDate();
+    const QString m1 = today.toString("yyyy-MM-01 00:00:00"),
+                  d0 = today.toString("yyyy-MM-dd 00:00:00"),
+                  d1 = today.addDays(1).toString("yyyy-MM-dd 00:00:00");
+    const QString sum =
+        QStringLiteral("(select sum(amount) from detail where destid=%1 and type=%2 and "
+                       "Date between '%3' and '%4')");
+    return QStringLiteral(
+               "select name, Balance / (select sum(balance) from account), %2, %3, %4, %5 "
+               "from account where id=%1")
+        .arg(id)
+        .arg(sum.arg(id).arg(0).arg(m1, d1), sum.arg(id).arg(1).arg(m1, d1),
+             sum.arg(id).arg(0).arg(d0, d1), sum.arg(id).arg(1).arg(d0, d1))
+        .toUtf8();
+}
+
+void settle(QWidget* w) {
+    QCoreApplication::processEvents();
+    w->repaint();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QElapsedTimer startup;
+    startup.start();
+    TApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    int account = 1, runs = 5;
+    QString db, shot; // --shot FILE: a picture of the window with the ten-year list
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--account" && i + 1 < args.size())
+            account = args[++i].toInt();
+        else if (args[i] == "--shot" && i + 1 < args.size())
+            shot = args[++i];
+        else if (args[i] == "--runs" && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else
+            db = args[i];
+    }
+    if (db.isEmpty() || !QFileInfo::exists(db)) {
+        std::fprintf(stderr,
+                     "usage: bench-list DATABASE [--account ID] [--runs N] [--shot FILE]\n");
+        return 2;
+    }
+    // The program reads Data.mdb from its own folder; a link there stands in for it.
+    QTemporaryDir dir;
+    QFile::link(QFileInfo(db).absoluteFilePath(), dir.filePath("Data.mdb"));
+    SetAppDirOverride(dir.path());
+
+    DM = new TDM();
+    BenchMainWindow main = CreateBenchMainWindow();
+    main.window->show();
+    if (!QTest::qWaitForWindowExposed(main.window.get()))
+        std::fprintf(stderr, "the window was not shown\n");
+    settle(main.window.get());
+    const double startupMs = ms(startup);
+
+    TTransactionList* list = main.list;
+    TSummaryStrip* strip = main.strip;
+    sqlite3* raw = DM->conn.Handle();
+    const QDate today = QDate::currentDate();
+    const QString fmt = QStringLiteral("yyyy-MM-dd");
+    // Card selection is LoadList + LoadStatistics; the repaint that follows is timed
+    // on its own (it costs the same for 30 rows or 115,000: only visible rows are drawn).
+    std::vector<double> listMs, statsMs, paintMs;
+    auto selectCard = [&] {
+        QElapsedTimer t;
+        t.start();
+        list->LoadList(account);
+        listMs.push_back(ms(t));
+        strip->LoadStatistics(account);
+        statsMs.push_back(ms(t) - listMs.back());
+        const double card = ms(t);
+        settle(main.window.get());
+        paintMs.push_back(ms(t) - card);
+        return card;
+    };
+    auto floorCard = [&](QDate from, int& rows) {
+        QElapsedTimer t;
+        t.start();
+        rows = readAll(
+            raw, floorList(account, from.toString(fmt), today.addDays(1).toString(fmt), "A.date"));
+        readAll(raw, floorStatistics(account));
+        return ms(t);
+    };
+    auto report = [](const char* what, int rows, const std::vector<double>& prog,
+                     const std::vector<double>& floor) {
+        const double p = median(prog), f = median(floor);
+        std::printf("%-28s %7d rows  %9.1f ms  floor %9.1f ms  ratio %5.2f  (first run %.1f ms)\n",
+                    what, rows, p, f, p / f, prog.front());
+    };
+    auto parts = [&] {
+        std::printf(
+            "  of which LoadList %.1f ms, LoadStatistics %.1f ms; repaint afterwards %.1f ms\n",
+            median(listMs), median(statsMs), median(paintMs));
+        listMs.clear();
+        statsMs.clear();
+        paintMs.clear();
+    };
+
+    std::printf("start-up to window shown      %9.1f ms   (peak RSS so far %.1f MB)\n", startupMs,
+                double(peakRssKb()) / 1024.0);
+
+    // This month: the default filter.
+    std::vector<double> prog, floor;
+    int rows = 0;
+    for (int r = 0; r < runs; ++r) {
+        prog.push_back(selectCard());
+        floor.push_back(floorCard(list->dtpRange1->date(), rows));
+    }
+    if (list->qryList.RecordCount() != rows)
+        std::fprintf(stderr, "row counts differ: %d listed, %d read\n", list->qryList.RecordCount(),
+                     rows);
+    report("card, this month", rows, prog, floor);
+    parts();
+
+    // Ten years.
+    {
+        const QSignalBlocker b(list->dtpRange1);
+        list->dtpRange1->setDate(today.addYears(-10).addDays(-1));
+    }
+    prog.clear();
+    floor.clear();
+    for (int r = 0; r < runs; ++r) {
+        prog.push_back(selectCard());
+        floor.push_back(floorCard(list->dtpRange1->date(), rows));
+    }
+    if (list->qryList.RecordCount() != rows)
+        std::fprintf(stderr, "row counts differ: %d listed, %d read\n", list->qryList.RecordCount(),
+                     rows);
+    report("card, ten years", rows, prog, floor);
+    parts();
+
+    // A title click on Amount, ascending, on the ten-year list.
+    prog.clear();
+    floor.clear();
+    const int amountColumn = 4;
+    for (int r = 0; r < runs; ++r) {
+        list->qryList.SetSort(QString());
+        list->dbgrdh1->SetSortMarker(amountColumn, TSortMarker::smNone);
+        list->dbgrdh1->DataChanged();
+        QElapsedTimer t;
+        t.start();
+        emit list->dbgrdh1->TitleBtnClick(amountColumn);
+        prog.push_back(ms(t));
+        settle(main.window.get());
+        t.restart();
+        rows = readAll(raw, floorList(account, list->dtpRange1->date().toString(fmt),
+                                      today.addDays(1).toString(fmt), "A.Amount"));
+        floor.push_back(ms(t));
+    }
+    report("sort click on Amount", rows, prog, floor);
+
+    if (!shot.isEmpty()) {
+        list->dbgrdh1->selectRow(2);
+        main.window->grab().save(shot);
+    }
+    std::printf("peak RSS (VmHWM)              %9.1f MB with %d rows listed\n",
+                double(peakRssKb()) / 1024.0, list->qryList.RecordCount());
+    main.window.reset();
+    delete DM;
+    return 0;
+}

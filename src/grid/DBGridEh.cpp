@@ -1,0 +1,425 @@
+#include "grid/DBGridEh.h"
+
+#include "data/UtQuery.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+// The footer row: one cell per column under the list, drawn at the columns' current
+// positions so it follows resizing and sideways scrolling.
+class TGridFooter : public QWidget {
+public:
+    explicit TGridFooter(TDBGridEh* grid) : QWidget(grid), m_grid(grid) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), m_grid->m_footerColor);
+        QFont f = font();
+        f.setBold(true);
+        p.setFont(f);
+        QHeaderView* h = m_grid->horizontalHeader();
+        const int n = m_grid->ColumnCount();
+        // Frozen columns last, so they cover what scrolls beneath them.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int c = 0; c < n; ++c) {
+                const bool frozen = c < m_grid->m_frozenCols;
+                if (frozen != (pass == 1) || h->isSectionHidden(c))
+                    continue;
+                const int x = frozen ? h->sectionPosition(c) : h->sectionViewportPosition(c);
+                const QRect cell(x, 0, h->sectionSize(c), height());
+                if (frozen)
+                    p.fillRect(cell, m_grid->m_footerColor);
+                p.setPen(palette().color(QPalette::Mid));
+                p.drawLine(cell.topRight(), cell.bottomRight());
+                p.setPen(palette().color(QPalette::Text));
+                p.drawText(cell.adjusted(3, 0, -3, 0),
+                           int(m_grid->Column(c).Alignment & Qt::AlignHorizontal_Mask) |
+                               Qt::AlignVCenter,
+                           m_grid->m_footerTexts[size_t(c)]);
+            }
+        }
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawLine(0, 0, width(), 0);
+    }
+
+private:
+    TDBGridEh* m_grid;
+};
+
+// ---------------------------------------------------------------- TGridModel
+
+int TGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_grid->ColumnCount();
+}
+
+QVariant TGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_grid->CellText(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_grid->Column(index.column()).Alignment);
+    default:
+        return {};
+    }
+}
+
+QVariant TGridModel::headerData(int section, Qt::Orientation o, int role) const {
+    if (o != Qt::Horizontal || section < 0 || section >= m_grid->ColumnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_grid->ColumnTitle(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_grid->Column(section).TitleAlignment);
+    return {};
+}
+
+Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void TGridModel::Reset() {
+    beginResetModel();
+    const TQuery* q = m_grid->m_query;
+    m_rows = q && q->Active() ? q->RecordCount() : 0;
+    endResetModel();
+}
+
+// ---------------------------------------------------------------- TGridDelegate
+
+TGridDelegate::TGridDelegate(TDBGridEh* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
+    const TColumnEh& col = m_grid->Column(index.column());
+    const bool selected = option.state & QStyle::State_Selected;
+    if (!selected) {
+        if (col.Color.isValid())
+            painter->fillRect(option.rect, col.Color);
+        else if (index.row() % 2 == 1 && m_grid->m_oddRowColor.isValid())
+            painter->fillRect(option.rect, m_grid->m_oddRowColor);
+    }
+    QStyleOptionViewItem opt(option);
+    // The selection stays visible when the grid has lost the focus.
+    opt.state |= QStyle::State_Active;
+    QStyledItemDelegate::paint(painter, opt, index);
+    m_grid->m_drawingRecNo = index.row() + 1;
+    painter->save();
+    painter->setClipRect(option.rect);
+    emit m_grid->DrawColumnCell(painter, option.rect, index.column());
+    painter->restore();
+    m_grid->m_drawingRecNo = -1;
+}
+
+// ---------------------------------------------------------------- TDBGridEh
+
+TDBGridEh::TDBGridEh(QWidget* parent)
+    : QTableView(parent), m_model(new TGridModel(this)), m_delegate(new TGridDelegate(this)),
+      m_footer(new TGridFooter(this)) {
+    setModel(m_model);
+    setItemDelegate(m_delegate);
+    setEditTriggers(NoEditTriggers);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 5);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    horizontalHeader()->setMinimumSectionSize(8);
+    horizontalHeader()->setStretchLastSection(false);
+    setHorizontalScrollMode(ScrollPerPixel);
+    m_footer->hide();
+
+    // Selected rows keep their colour without the focus.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &TDBGridEh::sectionResized);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TDBGridEh::titleClicked);
+}
+
+TDBGridEh::~TDBGridEh() = default;
+
+void TDBGridEh::SetColumns(std::vector<TColumnEh> columns) {
+    m_columns = std::move(columns);
+    m_fieldIndex.assign(m_columns.size(), -1);
+    m_footerTexts.assign(m_columns.size(), QString());
+    m_model->Reset();
+    applyColumnLayout();
+    DataChanged();
+}
+
+void TDBGridEh::applyColumnLayout() {
+    QHeaderView* h = horizontalHeader();
+    for (int c = 0; c < ColumnCount(); ++c) {
+        const TColumnEh& col = Column(c);
+        h->setSectionResizeMode(c, col.Fixed ? QHeaderView::Fixed : QHeaderView::Interactive);
+        h->resizeSection(c, col.Width);
+    }
+    if (m_frozen) {
+        for (int c = 0; c < ColumnCount(); ++c) {
+            m_frozen->setColumnHidden(c, c >= m_frozenCols);
+            if (c < m_frozenCols)
+                m_frozen->setColumnWidth(c, columnWidth(c));
+        }
+    }
+    updateMarkers();
+    placeOverlays();
+}
+
+void TDBGridEh::SetDataSet(TQuery* query) {
+    m_query = query;
+    DataChanged();
+}
+
+void TDBGridEh::DataChanged() {
+    m_fieldIndex.assign(m_columns.size(), -1);
+    if (m_query && m_query->Active())
+        for (int c = 0; c < ColumnCount(); ++c)
+            if (!Column(c).FieldName.isEmpty())
+                m_fieldIndex[size_t(c)] = m_query->FindFieldIndex(Column(c).FieldName);
+    recomputeFooter();
+    m_model->Reset();
+    // Titles may follow the result's own field names.
+    m_model->headerDataChanged(Qt::Horizontal, 0, std::max(0, ColumnCount() - 1));
+    m_footer->update();
+}
+
+int TDBGridEh::FieldIndex(int column) const {
+    return column >= 0 && column < ColumnCount() ? m_fieldIndex[size_t(column)] : -1;
+}
+
+void TDBGridEh::recomputeFooter() {
+    const bool open = m_query && m_query->Active();
+    for (int c = 0; c < ColumnCount(); ++c) {
+        const TColumnEh& col = Column(c);
+        QString text;
+        if (col.FooterType == TFooterValueType::fvtStaticText) {
+            text = col.FooterText;
+        } else if (col.FooterType == TFooterValueType::fvtSum && open) {
+            const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName
+                                                                            : col.FooterField);
+            Money sum;
+            if (f >= 0)
+                for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
+                    const QVariant& v = m_query->ValueAt(r, f);
+                    if (v.typeId() == QMetaType::Double)
+                        sum += Money::fromDouble(v.toDouble());
+                    else if (v.typeId() == QMetaType::LongLong)
+                        sum += Money::fromUnits(v.toLongLong());
+                }
+            text = col.FooterFormat == QLatin1String("0.##") ? sum.toShortString()
+                                                             : sum.toPlainString();
+        }
+        m_footerTexts[size_t(c)] = text;
+    }
+}
+
+QString TDBGridEh::formatValue(const QVariant& v) const {
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+        return {};
+    case QMetaType::Double: {
+        // General number format: shortest form, no thousands separator.
+        QLocale l;
+        l.setNumberOptions(QLocale::OmitGroupSeparator);
+        return l.toString(v.toDouble(), 'g', 15);
+    }
+    case QMetaType::LongLong:
+        return QString::number(v.toLongLong());
+    default:
+        return v.toString();
+    }
+}
+
+QString TDBGridEh::CellText(int row, int column) const {
+    const int f = FieldIndex(column);
+    if (f < 0 || !m_query || row < 0 || row >= m_model->m_rows || row >= m_query->RecordCount())
+        return {};
+    return formatValue(m_query->ValueAt(row, f));
+}
+
+QString TDBGridEh::ColumnTitle(int column) const {
+    const TColumnEh& col = Column(column);
+    if (!col.Title.isEmpty())
+        return col.Title;
+    const int f = FieldIndex(column);
+    return f >= 0 ? m_query->FieldName(f) : col.FieldName;
+}
+
+QString TDBGridEh::FooterText(int column) const {
+    return m_footerTexts.at(size_t(column));
+}
+
+void TDBGridEh::SetSortMarker(int column, TSortMarker marker) {
+    for (int c = 0; c < ColumnCount(); ++c)
+        m_columns[size_t(c)].SortMarker = c == column ? marker : TSortMarker::smNone;
+    updateMarkers();
+}
+
+void TDBGridEh::updateMarkers() {
+    int marked = -1;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    for (int c = 0; c < ColumnCount(); ++c)
+        if (Column(c).SortMarker != TSortMarker::smNone) {
+            marked = c;
+            order = Column(c).SortMarker == TSortMarker::smUp ? Qt::AscendingOrder
+                                                              : Qt::DescendingOrder;
+        }
+    horizontalHeader()->setSortIndicator(marked, order);
+}
+
+void TDBGridEh::titleClicked(int logical) {
+    if (m_titleButtons && logical >= 0 && logical < ColumnCount() && Column(logical).TitleButton)
+        emit TitleBtnClick(logical);
+    // The header moves its own indicator on a click; ours follows the markers only.
+    updateMarkers();
+}
+
+void TDBGridEh::sectionResized(int logical, int, int newSize) {
+    if (logical < 0 || logical >= ColumnCount())
+        return;
+    const TColumnEh& col = Column(logical);
+    int bounded = newSize;
+    if (col.MinWidth > 0)
+        bounded = std::max(bounded, col.MinWidth);
+    if (col.MaxWidth > 0)
+        bounded = std::min(bounded, col.MaxWidth);
+    if (bounded != newSize) {
+        horizontalHeader()->resizeSection(logical, bounded);
+        return;
+    }
+    if (m_frozen && logical < m_frozenCols) {
+        m_frozen->setColumnWidth(logical, newSize);
+        placeOverlays();
+    }
+    m_footer->update();
+}
+
+std::vector<int> TDBGridEh::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TDBGridEh::SetMultiSelect(bool on) {
+    setSelectionMode(on ? ExtendedSelection : SingleSelection);
+}
+
+void TDBGridEh::SetFooterRowCount(int rows) {
+    m_footerRows = std::max(0, std::min(rows, 1));
+    m_footer->setVisible(m_footerRows > 0);
+    updateGeometries();
+}
+
+void TDBGridEh::SetOddRowColor(const QColor& c) {
+    m_oddRowColor = c;
+    viewport()->update();
+}
+
+void TDBGridEh::SetFooterColor(const QColor& c) {
+    m_footerColor = c;
+    m_footer->update();
+}
+
+void TDBGridEh::SetFrozenCols(int count) {
+    m_frozenCols = std::clamp(count, 0, 1);
+    if (m_frozenCols == 0) {
+        delete m_frozen;
+        m_frozen = nullptr;
+        return;
+    }
+    if (!m_frozen) {
+        // A second view over the same rows and selection, showing only the frozen
+        // column, laid over the left edge so sideways scrolling passes beneath it.
+        m_frozen = new QTableView(this);
+        m_frozen->setModel(m_model);
+        m_frozen->setSelectionModel(selectionModel());
+        m_frozen->setItemDelegate(m_delegate);
+        m_frozen->setFocusPolicy(Qt::NoFocus);
+        m_frozen->setEditTriggers(NoEditTriggers);
+        m_frozen->setSelectionBehavior(SelectRows);
+        m_frozen->setSelectionMode(selectionMode());
+        m_frozen->setWordWrap(false);
+        m_frozen->verticalHeader()->hide();
+        m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+        m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        m_frozen->horizontalHeader()->setHighlightSections(false);
+        m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozen->setFrameShape(QFrame::NoFrame);
+        m_frozen->setPalette(palette());
+        m_frozen->setVerticalScrollMode(verticalScrollMode());
+        connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(m_frozen->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                &TDBGridEh::titleClicked);
+        m_frozen->show();
+    }
+    applyColumnLayout();
+}
+
+void TDBGridEh::updateGeometries() {
+    QTableView::updateGeometries();
+    if (m_inLayout)
+        return;
+    m_inLayout = true;
+    const int footerHeight = m_footerRows > 0 ? verticalHeader()->defaultSectionSize() + 2 : 0;
+    QMargins m = viewportMargins();
+    if (m.bottom() != footerHeight) {
+        m.setBottom(footerHeight);
+        setViewportMargins(m);
+    }
+    m_inLayout = false;
+    placeOverlays();
+}
+
+void TDBGridEh::placeOverlays() {
+    const QRect vp = viewport()->geometry();
+    if (m_footerRows > 0)
+        m_footer->setGeometry(vp.x(), vp.bottom() + 1, vp.width(), viewportMargins().bottom());
+    if (m_frozen) {
+        int w = 0;
+        for (int c = 0; c < m_frozenCols; ++c)
+            w += columnWidth(c);
+        const int headerHeight = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
+        m_frozen->horizontalHeader()->setFixedHeight(headerHeight);
+        m_frozen->horizontalHeader()->setVisible(headerHeight > 0);
+        m_frozen->setGeometry(vp.x(), vp.y() - headerHeight, w, vp.height() + headerHeight);
+        m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    }
+}
+
+void TDBGridEh::resizeEvent(QResizeEvent* e) {
+    QTableView::resizeEvent(e);
+    placeOverlays();
+}
+
+void TDBGridEh::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    if (dx != 0)
+        m_footer->update();
+}
