@@ -3,14 +3,15 @@
 #include <QWidget>
 #include <memory>
 
+class TFrmMain;
 class TTransactionList;
 class TSummaryStrip;
 
 // What the benchmark needs of the main window: the window itself and the list and
-// summary it holds. For now a plain frame stands in for it; the real main window
-// takes its place here once it exists.
+// summary it holds.
 struct BenchMainWindow {
     std::unique_ptr<QWidget> window;
+    TFrmMain* frm = nullptr;
     TTransactionList* list = nullptr;
     TSummaryStrip* strip = nullptr;
 };

@@ -10,6 +10,9 @@
 #include "app/Skin.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
+#include "grid/DBGridEh.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
@@ -297,6 +300,9 @@ void TFrmMain::buildClientArea() {
     auto* topLayout = new QVBoxLayout(pnlTop);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->setSpacing(0);
+    SummaryStrip = new TSummaryStrip(pnlTop);
+    SummaryStrip->dbgrdhTotal->installEventFilter(this);
+    topLayout->addWidget(SummaryStrip);
     column->addWidget(pnlTop);
 
     splitter = new QSplitter(Qt::Horizontal, central);
@@ -339,6 +345,8 @@ void TFrmMain::buildClientArea() {
     auto* listLayout = new QVBoxLayout(frame);
     listLayout->setContentsMargins(1, 1, 1, 1);
     listLayout->setSpacing(0);
+    TransactionList = new TTransactionList(frame);
+    listLayout->addWidget(TransactionList);
     pnl2 = frame;
     mainColumn->addWidget(pnl2, 1);
 
@@ -410,15 +418,11 @@ bool TFrmMain::event(QEvent* e) {
     return true;
 }
 
-void TFrmMain::LoadList(int id) {
-    // The list itself lives in pnl2; until it is there, only its account is kept.
-    CurrentListId = id;
-}
+int TFrmMain::CurrentListId() const { return TransactionList->CurrentListId; }
 
-void TFrmMain::LoadStatistics(int id) {
-    // The summary strip in pnlTop fills itself from the same id once it is there.
-    Q_UNUSED(id);
-}
+void TFrmMain::LoadList(int id) { TransactionList->LoadList(id); }
+
+void TFrmMain::LoadStatistics(int id) { SummaryStrip->LoadStatistics(id); }
 
 void TFrmMain::ShowTotals() {
     const Money accounts = TDM::GetAccountTotal();
@@ -428,17 +432,15 @@ void TFrmMain::ShowTotals() {
 }
 
 void TFrmMain::ResizeSummaryColumns() {
-    auto* grid = pnlTop->findChild<QTableView*>(QStringLiteral("dbgrdhTotal"));
-    if (!grid || !grid->model())
-        return;
-    const int width = grid->width() / 6 - 1;
-    for (int c = 0; c < qMin(6, grid->model()->columnCount()); ++c)
-        grid->horizontalHeader()->resizeSection(c, width);
+    SummaryStrip->ResizeColumns(SummaryStrip->dbgrdhTotal->width());
 }
 
-void TFrmMain::resizeEvent(QResizeEvent* e) {
-    QMainWindow::resizeEvent(e);
-    Guarded([this] { ResizeSummaryColumns(); });
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The summary grid fills the strip across the window, so its own resize is the
+    // moment the window's new width has reached it.
+    if (SummaryStrip && watched == SummaryStrip->dbgrdhTotal && event->type() == QEvent::Resize)
+        Guarded([this] { ResizeSummaryColumns(); });
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------

@@ -11,6 +11,8 @@ class QToolButton;
 class TImageCtrl;
 class TPanelMgr;
 class TScrollBox;
+class TSummaryStrip;
+class TTransactionList;
 
 // The program's frame: toolbar, menus, the two card panels, the list area, the
 // status bar with totals and clock, and every command that opens a window.
@@ -40,9 +42,12 @@ public:
 
     TPanelMgr* Panels = nullptr; // this window's card panel manager (PanelMgr)
 
+    TSummaryStrip* SummaryStrip = nullptr;       // in pnlTop
+    TTransactionList* TransactionList = nullptr; // in pnl2: filter bar and list
+
     // The account or wallet whose transactions the list shows; 0 until a card is
-    // selected.
-    int CurrentListId = 0;
+    // selected. The list keeps it, since its filters reload with it.
+    int CurrentListId() const;
 
     void LoadList(int id);
     void LoadStatistics(int id);
@@ -88,7 +93,7 @@ public slots:
 
 protected:
     bool event(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolbar();

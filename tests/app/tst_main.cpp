@@ -123,11 +123,11 @@ private slots:
         addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("1000"));
         const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("-20.25"));
         TFrmMain frm;
-        QCOMPARE(frm.CurrentListId, 0);
+        QCOMPARE(frm.CurrentListId(), 0);
         frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
         QCOMPARE(frm.statusTotals->text(),
                  QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
-        QCOMPARE(frm.CurrentListId, w);
+        QCOMPARE(frm.CurrentListId(), w);
 
         // A balance that moves elsewhere shows up with the next selection only.
         env.sql(QStringLiteral("update Account set Balance = 0 where ID = %1").arg(a));
@@ -136,7 +136,7 @@ private slots:
         frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
         QCOMPARE(frm.statusTotals->text(),
                  QStringLiteral("Total: $979.75  Account: $1,000.00  Wallet: ($20.25)"));
-        QCOMPARE(frm.CurrentListId, a);
+        QCOMPARE(frm.CurrentListId(), a);
     }
 
     void commandsActOnTheRightCard() {

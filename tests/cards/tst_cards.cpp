@@ -109,7 +109,7 @@ private slots:
         QTest::mouseRelease(c1, Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(c1->Selected && !c2->Selected);
         QCOMPARE(frm.Panels->GetSelectedAccount(), c1);
-        QCOMPARE(frm.CurrentListId, a1);
+        QCOMPARE(frm.CurrentListId(), a1);
         QVERIFY(shows(env, c1, QStringLiteral("acc_f.bmp")));
         QVERIFY(shows(env, c2, QStringLiteral("acc.bmp")));
         QCOMPARE(rec.count(WM_CARDSELECT), 1);
@@ -121,7 +121,7 @@ private slots:
         QTest::mouseRelease(cw, Qt::LeftButton, {}, QPoint(20, 20));
         QCOMPARE(frm.Panels->GetSelectedAccount(), c1);
         QCOMPARE(frm.Panels->GetSelectedWallet(), cw);
-        QCOMPARE(frm.CurrentListId, w1);
+        QCOMPARE(frm.CurrentListId(), w1);
         QCOMPARE(rec.got.back().l, qintptr(1));
         QVERIFY(shows(env, cw, QStringLiteral("wallet_f.bmp")));
 
@@ -129,7 +129,7 @@ private slots:
         QTest::mousePress(c2, Qt::RightButton, {}, QPoint(20, 20));
         QTest::mouseRelease(c2, Qt::RightButton, {}, QPoint(20, 20));
         QVERIFY(c2->Selected && !c1->Selected);
-        QCOMPARE(frm.CurrentListId, a2);
+        QCOMPARE(frm.CurrentListId(), a2);
 
         // A click on the empty part of the column clears it and tells nobody.
         const int selects = rec.count(WM_CARDSELECT);
@@ -138,7 +138,7 @@ private slots:
         QVERIFY(shows(env, c1, QStringLiteral("acc.bmp")) &&
                 shows(env, c2, QStringLiteral("acc.bmp")));
         QCOMPARE(frm.Panels->GetSelectedWallet(), cw);
-        QCOMPARE(frm.CurrentListId, a2);
+        QCOMPARE(frm.CurrentListId(), a2);
         QCOMPARE(rec.count(WM_CARDSELECT), selects);
 
         // The same for the wallet strip.
