@@ -128,10 +128,7 @@ void TFrmBankAccount::btnSaveClick() {
     const QString url = edtURL->text().trimmed();
     const QString memo = Memo->toPlainText().trimmed();
 
-    TQuery& q = DM->m_Query;
-    q.Close();
-    q.SQL.clear();
-    q.ClearParams();
+    TQuery& q = TDM::FreshQuery();
     if (!Info) {
         q.SQL << FormatSQL(
             QStringLiteral(

@@ -464,34 +464,28 @@ void TFrmMain::mniMenu_NewWalletClick() {
         Panels->LoadWallets();
 }
 
-void TFrmMain::mniMenu_DeleteAccountClick() {
-    TImageCtrl* card = Panels->GetSelectedAccount();
-    if (!card)
-        return;
-    if (ShowMessage(this, QStringLiteral("Query"),
-                    QStringLiteral("Are you sure to delete this information?"), MsgIcon::Question,
-                    mbOK | mbCancel) != mbOK)
-        return;
-    if (TDM::DeleteAccountRow(card->GetID()))
-        Panels->LoadAccounts();
-    else
-        ShowMessage(this, QStringLiteral("Error"), QStringLiteral("Deleting Account error"),
-                    MsgIcon::Error, mbOK);
-}
+void TFrmMain::mniMenu_DeleteAccountClick() { deleteCard(Panels->GetSelectedAccount()); }
 
-void TFrmMain::mniMenu_DeleteWalletClick() {
-    TImageCtrl* card = Panels->GetSelectedWallet();
+void TFrmMain::mniMenu_DeleteWalletClick() { deleteCard(Panels->GetSelectedWallet()); }
+
+void TFrmMain::deleteCard(TImageCtrl* card) {
     if (!card)
         return;
     if (ShowMessage(this, QStringLiteral("Query"),
                     QStringLiteral("Are you sure to delete this information?"), MsgIcon::Question,
                     mbOK | mbCancel) != mbOK)
         return;
-    if (TDM::DeleteAccountRow(card->GetID()))
+    if (!TDM::DeleteAccountRow(card->GetID())) {
+        ShowMessage(this, QStringLiteral("Error"),
+                    card->IsWallet ? QStringLiteral("Deleting Wallet error")
+                                   : QStringLiteral("Deleting Account error"),
+                    MsgIcon::Error, mbOK);
+        return;
+    }
+    if (card->IsWallet)
         Panels->LoadWallets();
     else
-        ShowMessage(this, QStringLiteral("Error"), QStringLiteral("Deleting Wallet error"),
-                    MsgIcon::Error, mbOK);
+        Panels->LoadAccounts();
 }
 
 void TFrmMain::showAccountInfo(TImageCtrl* card) {

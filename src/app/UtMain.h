@@ -109,6 +109,7 @@ private:
     void openCard(int id);
 
     // Windows built elsewhere; each returns the window's modal result.
+    void deleteCard(TImageCtrl* card);
     int openDeposit(int id, bool debit);
     int openTransfer(int sourceId, int destId);
     void openHistory(int startId);

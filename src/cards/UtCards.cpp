@@ -69,10 +69,7 @@ void TImageBase::drawFrom(const QString& bitmapName, bool transparent) {
 void TImageBase::Reload() {
     if (!Info)
         return;
-    TQuery& q = DM->m_Query;
-    q.Close();
-    q.SQL.clear();
-    q.ClearParams();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << (IsWallet ? QStringLiteral("select [ID], [name],[type],[Balance], "
                                         "[negative],[WarnNegative],[URL],[Memo] "
                                         "from Account where ID=:aa and type = 2")
@@ -256,10 +253,7 @@ void TPanelMgr::loadPanel(bool wallets) {
     list.clear();
     box->FitPage();
 
-    TQuery& q = DM->m_Query;
-    q.Close();
-    q.SQL.clear();
-    q.ClearParams();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << (wallets ? QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, "
                                        "Memo FROM Account where type=2;")
                       : QStringLiteral("select [ID], [name],[type],[Balance], "

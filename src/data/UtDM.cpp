@@ -17,19 +17,9 @@ TDM& dm()
     return *DM;
 }
 
-// Every service use of the shared query starts the same way.
-TQuery& freshQuery()
-{
-    TQuery& q = dm().m_Query;
-    q.Close();
-    q.SQL.clear();
-    q.ClearParams();
-    return q;
-}
-
 Money sumStatement(const QString& sql)
 {
-    TQuery& q = freshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << sql;
     q.Open();
     return q.FieldByName(QStringLiteral("b")).AsMoney();
@@ -76,6 +66,15 @@ void TDM::DataModuleCreate()
     }
 }
 
+TQuery& TDM::FreshQuery()
+{
+    TQuery& q = dm().m_Query;
+    q.Close();
+    q.SQL.clear();
+    q.ClearParams();
+    return q;
+}
+
 Money TDM::GetWalletTotal()
 {
     return sumStatement(QStringLiteral("select sum(balance) as b from Account where type=2"));
@@ -88,7 +87,7 @@ Money TDM::GetAccountTotal()
 
 PDataInfo TDM::LoadAccountInfo(int id)
 {
-    TQuery& q = freshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral(
         "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from Account where ID=:a");
     q.SetParam(QStringLiteral("a"), id);
@@ -97,7 +96,7 @@ PDataInfo TDM::LoadAccountInfo(int id)
 
 PDataInfo TDM::FindAccountInfo(const QString& name, bool isWallet)
 {
-    TQuery& q = freshQuery();
+    TQuery& q = TDM::FreshQuery();
     if (isWallet)
         q.SQL << FormatSQL(QStringLiteral("SELECT [ID], [NAME],[type], [Balance],Negative, WarnNegative, "
                                           "[URL],[MEMO] FROM Account WHERE type = 2 and [name]='%s'"),
@@ -111,7 +110,7 @@ PDataInfo TDM::FindAccountInfo(const QString& name, bool isWallet)
 
 bool TDM::DeleteAccountRow(int id)
 {
-    TQuery& q = freshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << FormatSQL(QStringLiteral("delete from Account where [ID]=%d"), {id});
     return q.ExecSQL() > 0;
 }

@@ -45,6 +45,10 @@ public:
     // report and start-up goes on; every later statement then fails the same way.
     void DataModuleCreate();
 
+    // The shared query, closed and emptied of its text and parameters, ready for the
+    // next statement: every use of m_Query starts here.
+    static TQuery& FreshQuery();
+
     static Money GetWalletTotal();
     static Money GetAccountTotal();
     static PDataInfo LoadAccountInfo(int id);

@@ -52,10 +52,7 @@ void TSummaryStrip::LoadStatistics(int id) {
     const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
     const QString tomorrow = today.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
 
-    TQuery& q = DM->m_Query;
-    q.Close();
-    q.SQL.clear();
-    q.ClearParams();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select id, name, ")
           << FormatSQL(QStringLiteral("(select balance from account where id=%d) as BalanceThis,"),
                        {id})

@@ -114,16 +114,6 @@ void TabOrder(std::initializer_list<QWidget*> widgets) {
     }
 }
 
-TQuery& FreshQuery() {
-    if (!DM)
-        throw EDatabaseError(QStringLiteral("The data module has not been created"));
-    TQuery& q = DM->m_Query;
-    q.Close();
-    q.SQL.clear();
-    q.ClearParams();
-    return q;
-}
-
 bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,
                 std::optional<Money>& amount) {
     if (party->currentText().trimmed().isEmpty()) {

@@ -41,9 +41,6 @@ QDateEdit* DatePicker(QWidget* parent, const QRect& geometry);
 // Tab order through the given controls, in this order.
 void TabOrder(std::initializer_list<QWidget*> widgets);
 
-// The shared query, closed and emptied for the next statement.
-TQuery& FreshQuery();
-
 // The party and amount checks of every entry window, with their messages and focus.
 // On success the parsed amount is returned through `amount`.
 bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,

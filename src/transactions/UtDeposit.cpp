@@ -145,7 +145,7 @@ void TFrmDeposit::FormCreate() {
     Ready = false;
     AccountInfo = std::make_shared<TDataInfo>();
 
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QString::fromLatin1(traitsOf(m_kind == Kind::Debit).partyListSql);
     q.Open();
     for (; !q.Eof(); q.Next())
@@ -163,7 +163,7 @@ void TFrmDeposit::PresetAccount(int id) {
 
 void TFrmDeposit::LoadForEdit(int id) {
     EditId = id;
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << FormatSQL(
         QStringLiteral(
             "SELECT type, DestID, Date, [From], Amount, For, Memo FROM Detail where ID=%d"),
@@ -207,7 +207,7 @@ void TFrmDeposit::FormActivate() {
 
 void TFrmDeposit::LoadNameList() {
     cbbInf->clear();
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select [name] from Account ") +
                  (rbAccount->isChecked() ? QStringLiteral("where type in (0, 1)")
                                          : QStringLiteral("where type = 2"));
@@ -245,7 +245,7 @@ void TFrmDeposit::btnOKClick() {
 
     // Opening the row is outside the guarded part: nothing is written yet, and the
     // engine's own text says more than "Error occured!" would.
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     if (EditId < 1)
         q.SQL << QStringLiteral(
             "SELECT top 1 [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Detail");
@@ -294,7 +294,7 @@ void TFrmDeposit::saveRecord(Money amount) {
 }
 
 void TFrmDeposit::runStatement(const QString& sql) {
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << sql;
     q.ExecSQL();
 }

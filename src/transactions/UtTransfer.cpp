@@ -74,7 +74,7 @@ void TFrmTransfer::FormCreate() {
     SourceInfo = std::make_shared<TDataInfo>();
     DestInfo = std::make_shared<TDataInfo>();
 
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("SELECT DISTINCT [from] FROM Transfer");
     q.Open();
     for (; !q.Eof(); q.Next())
@@ -90,7 +90,7 @@ void TFrmTransfer::FormCreate() {
 void TFrmTransfer::FillAccountLists() {
     cbbInf1->addItem(AccountHeader);
     cbbInf2->addItem(AccountHeader);
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select ID, [name], [Type] from Account order by type");
     q.Open();
     bool walletHeader = false;
@@ -117,7 +117,7 @@ void TFrmTransfer::SetEndpoints(int sourceId, int destId) {
 
 void TFrmTransfer::LoadForEdit(int id) {
     EditId = id;
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << FormatSQL(
         QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] "
                        "FROM Transfer where ID=%d"),
@@ -168,7 +168,7 @@ void TFrmTransfer::ApplyEndpoints() {
 }
 
 void TFrmTransfer::applyEndpoint(int id, QComboBox* list, PDataInfo& info, TImageBase* card) {
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select [name], [Type] from Account where ID=") + QString::number(id);
     q.Open();
     if (q.Eof())
@@ -229,7 +229,7 @@ void TFrmTransfer::btnSaveClick() {
 
     // Opening the row and beginning the transaction are left to the top-level report:
     // nothing is written yet, and the engine's own text says more.
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     if (EditId < 1)
         q.SQL << QStringLiteral("SELECT top 1 [SourceID], [DestID], [Date], [From], [Amount], "
                                 "[For], [Memo] FROM Transfer");
@@ -292,7 +292,7 @@ void TFrmTransfer::saveRecord(Money amount) {
 }
 
 void TFrmTransfer::runStatement(const QString& sql) {
-    TQuery& q = Entry::FreshQuery();
+    TQuery& q = TDM::FreshQuery();
     q.SQL << sql;
     q.ExecSQL();
 }
