@@ -350,6 +350,9 @@ std::vector<int> TDBGridEh::SelectedRows() const {
 
 void TDBGridEh::SetMultiSelect(bool on) {
     setSelectionMode(on ? ExtendedSelection : SingleSelection);
+    // Clicks in the frozen column work on the same selection and must extend it alike.
+    if (m_frozen)
+        m_frozen->setSelectionMode(selectionMode());
 }
 
 void TDBGridEh::SetFooterRowCount(int rows) {
