@@ -1,5 +1,6 @@
 #include "grid/DBGridEh.h"
 
+#include "data/Errors.h"
 #include "data/UtQuery.h"
 
 #include <QHeaderView>
@@ -217,19 +218,44 @@ void TDBGridEh::recomputeFooter() {
         } else if (col.FooterType == TFooterValueType::fvtSum && open) {
             const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName
                                                                             : col.FooterField);
-            Money sum;
-            if (f >= 0)
-                for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
-                    const QVariant& v = m_query->ValueAt(r, f);
-                    if (v.typeId() == QMetaType::Double)
-                        sum += Money::fromDouble(v.toDouble());
-                    else if (v.typeId() == QMetaType::LongLong)
-                        sum += Money::fromUnits(v.toLongLong());
-                }
-            text = col.FooterFormat == QLatin1String("0.##") ? sum.toShortString()
-                                                             : sum.toPlainString();
+            text = sumText(f, col.FooterFormat == QLatin1String("0.##"));
         }
         m_footerTexts[size_t(c)] = text;
+    }
+}
+
+QString TDBGridEh::sumText(int field, bool twoDecimals) const {
+    try {
+        Money sum;
+        if (field >= 0)
+            for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
+                const QVariant& v = m_query->ValueAt(r, field);
+                if (v.typeId() == QMetaType::Double)
+                    sum += Money::fromDouble(v.toDouble());
+                else if (v.typeId() == QMetaType::LongLong)
+                    sum += Money::fromUnits(v.toLongLong());
+            }
+        return twoDecimals ? sum.toShortString() : sum.toPlainString();
+    } catch (const EBudgetError&) {
+        // Amounts that each fit the money range can add up beyond it. The grid refreshes
+        // from destructors and paint code, where nothing may be thrown, so such a sum is
+        // added up in floating point instead; that far out cents are lost anyway.
+        long double sum = 0;
+        for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
+            const QVariant& v = m_query->ValueAt(r, field);
+            if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong)
+                sum += v.toDouble();
+        }
+        QLocale l;
+        l.setNumberOptions(QLocale::OmitGroupSeparator);
+        QString s = l.toString(double(sum), 'f', twoDecimals ? 2 : 4);
+        if (s.contains(l.decimalPoint())) {
+            while (s.endsWith(u'0'))
+                s.chop(1);
+            if (s.endsWith(l.decimalPoint()))
+                s.chop(l.decimalPoint().size());
+        }
+        return s;
     }
 }
 
@@ -324,6 +350,9 @@ std::vector<int> TDBGridEh::SelectedRows() const {
 
 void TDBGridEh::SetMultiSelect(bool on) {
     setSelectionMode(on ? ExtendedSelection : SingleSelection);
+    // Clicks in the frozen column work on the same selection and must extend it alike.
+    if (m_frozen)
+        m_frozen->setSelectionMode(selectionMode());
 }
 
 void TDBGridEh::SetFooterRowCount(int rows) {

@@ -135,6 +135,7 @@ private:
     void titleClicked(int logical);
     void updateMarkers();
     QString formatValue(const QVariant& v) const;
+    QString sumText(int field, bool twoDecimals) const;
 
     std::vector<TColumnEh> m_columns;
     std::vector<int> m_fieldIndex;      // per column, in the open result

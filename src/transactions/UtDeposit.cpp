@@ -1,6 +1,7 @@
 #include "transactions/UtDeposit.h"
 
 #include "app/ErrorReport.h"
+#include "app/Skin.h"
 #include "cards/UtCards.h"
 #include "data/Errors.h"
 #include "data/UtFormat.h"
@@ -138,6 +139,10 @@ void TFrmDeposit::buildControls() {
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmDeposit::btnOKClick);
     GuardedConnect(btnHelp, &QPushButton::clicked, this, &TFrmDeposit::btnHelpClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    // F1 anywhere in the window asks for the window's own topic.
+    setProperty("HelpContext", t.helpContext);
+    ApplySkin(this);
 }
 
 void TFrmDeposit::FormCreate() {

@@ -1,6 +1,7 @@
 #include "transactions/UtTransfer.h"
 
 #include "app/ErrorReport.h"
+#include "app/Skin.h"
 #include "cards/UtCards.h"
 #include "data/UtFormat.h"
 #include "transactions/EntryHelpers.h"
@@ -67,6 +68,10 @@ void TFrmTransfer::buildControls() {
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmTransfer::btnSaveClick);
     GuardedConnect(btn1, &QPushButton::clicked, this, &TFrmTransfer::btn1Click);
     connect(btn3, &QPushButton::clicked, this, &QDialog::reject);
+
+    // F1 anywhere in the window asks for the window's own topic.
+    setProperty("HelpContext", 1011);
+    ApplySkin(this);
 }
 
 void TFrmTransfer::FormCreate() {
