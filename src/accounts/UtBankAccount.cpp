@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QRadioButton>
 
 namespace {
@@ -80,9 +81,12 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
 
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmBankAccount::chkNegativeClick);
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmBankAccount::btnSaveClick);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ShowHelpContext(this, 1007); }); });
+    GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    // The window's help topic, from its button and from F1 anywhere in it.
+    const auto help = [this] { ShowHelpContext(this, 1007); };
+    GuardedConnect(btnHelp, &QPushButton::clicked, this, help);
+    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+                   help);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

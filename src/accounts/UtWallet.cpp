@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 template <class W> W* named(W* w, const char* name, const QRect& geometry) {
@@ -78,9 +79,12 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
 
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmWallet::chkNegativeClick);
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmWallet::btnOKClick);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ShowHelpContext(this, 1008); }); });
+    GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    // The window's help topic, from its button and from F1 anywhere in it.
+    const auto help = [this] { ShowHelpContext(this, 1008); };
+    GuardedConnect(btnHelp, &QPushButton::clicked, this, help);
+    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+                   help);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });
