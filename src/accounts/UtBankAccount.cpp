@@ -65,8 +65,7 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     btnSave = named(new QPushButton(QStringLiteral("&Save"), this), "btnSave", {286, 294, 75, 25});
     btnClose =
         named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {367, 294, 75, 25});
-    btnHelp->setAutoDefault(false);
-    btnClose->setAutoDefault(false);
+    // Enter presses the focused button, and this one from anywhere else.
     btnSave->setDefault(true);
 
     setTabOrder(edtName, rbTypeBank);

@@ -65,8 +65,7 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
     btnOK = named(new QPushButton(QStringLiteral("&OK"), this), "btnOK", {358, 302, 75, 25});
     btnClose =
         named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {439, 302, 75, 25});
-    btnHelp->setAutoDefault(false);
-    btnClose->setAutoDefault(false);
+    // Enter presses the focused button, and this one from anywhere else.
     btnOK->setDefault(true);
 
     setTabOrder(edtName, chkNegative);

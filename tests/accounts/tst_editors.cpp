@@ -188,6 +188,31 @@ private slots:
                                           context + ":1008"}));
     }
 
+    void enterPressesTheFocusedButtonElseSaves() {
+        TestEnv env;
+        TFrmBankAccount account;
+        TFrmWallet wallet;
+        for (QDialog* d : {static_cast<QDialog*>(&account), static_cast<QDialog*>(&wallet)}) {
+            d->show();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("edtName"));
+            name->setText(QStringLiteral("Kept"));
+            auto* close = d->findChild<QPushButton*>(QStringLiteral("btnClose"));
+            close->setFocus();
+            QTest::keyClick(close, Qt::Key_Return);
+            QCOMPARE(d->result(), int(QDialog::Rejected));
+            QCOMPARE(env.sql(QStringLiteral("select count(*) from Account")).toInt(), 0);
+
+            d->show();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            name->setFocus();
+            QTest::keyClick(name, Qt::Key_Return);
+            QCOMPARE(d->result(), int(QDialog::Accepted));
+            QCOMPARE(env.sql(QStringLiteral("select count(*) from Account")).toInt(), 1);
+            env.sql(QStringLiteral("delete from Account"));
+        }
+    }
+
     void walletShareOfAllBalances() {
         TestEnv env;
         const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("25"));
