@@ -13,6 +13,8 @@
 #include <QShortcut>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace {
 template <class W> W* named(W* w, const char* name, const QRect& geometry) {
     w->setObjectName(QLatin1String(name));
@@ -41,7 +43,14 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     rbTypeCredit = named(new QRadioButton(QStringLiteral("Credit Card Account"), grp1),
                          "rbTypeCredit", {130, 50, 150, 21});
     rbTypeBank->setChecked(true);
-    lblBalance = named(new QLabel(grp1), "lblBalance", {280, 50, 145, 21});
+    // The kind captions get what the bold font needs, so neither is cut off; the
+    // balance keeps its width at the row's right end.
+    const int bankWidth = std::max(120, rbTypeBank->sizeHint().width());
+    rbTypeBank->resize(bankWidth, 21);
+    rbTypeCredit->setGeometry(16 + bankWidth, 50,
+                              std::max(150, rbTypeCredit->sizeHint().width()), 21);
+    const int balanceLeft = std::clamp(rbTypeCredit->geometry().right() + 1, 280, 433 - 145);
+    lblBalance = named(new QLabel(grp1), "lblBalance", {balanceLeft, 50, 145, 21});
     lblBalance->setAlignment(Qt::AlignCenter);
     lblBalance->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
 
