@@ -10,8 +10,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -47,8 +47,8 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     // balance keeps its width at the row's right end.
     const int bankWidth = std::max(120, rbTypeBank->sizeHint().width());
     rbTypeBank->resize(bankWidth, 21);
-    rbTypeCredit->setGeometry(16 + bankWidth, 50,
-                              std::max(150, rbTypeCredit->sizeHint().width()), 21);
+    rbTypeCredit->setGeometry(16 + bankWidth, 50, std::max(150, rbTypeCredit->sizeHint().width()),
+                              21);
     const int balanceLeft = std::clamp(rbTypeCredit->geometry().right() + 1, 280, 433 - 145);
     lblBalance = named(new QLabel(grp1), "lblBalance", {balanceLeft, 50, 145, 21});
     lblBalance->setAlignment(Qt::AlignCenter);

@@ -318,9 +318,10 @@ void TFrmMain::buildClientArea() {
     scrlbxLeft->setMinimumWidth(40);
     paintPanel(scrlbxLeft);
     scrlbxLeft->Page()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(scrlbxLeft->Page(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        Guarded([&] { pmAccountPanel->exec(scrlbxLeft->Page()->mapToGlobal(pos)); });
-    });
+    connect(scrlbxLeft->Page(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) {
+                Guarded([&] { pmAccountPanel->exec(scrlbxLeft->Page()->mapToGlobal(pos)); });
+            });
 
     scrlbxMain = new QWidget(splitter);
     scrlbxMain->setObjectName(QStringLiteral("scrlbxMain"));
