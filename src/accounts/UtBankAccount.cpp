@@ -11,6 +11,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+
+#include <algorithm>
 
 namespace {
 template <class W> W* named(W* w, const char* name, const QRect& geometry) {
@@ -40,7 +43,14 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     rbTypeCredit = named(new QRadioButton(QStringLiteral("Credit Card Account"), grp1),
                          "rbTypeCredit", {130, 50, 150, 21});
     rbTypeBank->setChecked(true);
-    lblBalance = named(new QLabel(grp1), "lblBalance", {280, 50, 145, 21});
+    // The kind captions get what the bold font needs, so neither is cut off; the
+    // balance keeps its width at the row's right end.
+    const int bankWidth = std::max(120, rbTypeBank->sizeHint().width());
+    rbTypeBank->resize(bankWidth, 21);
+    rbTypeCredit->setGeometry(16 + bankWidth, 50, std::max(150, rbTypeCredit->sizeHint().width()),
+                              21);
+    const int balanceLeft = std::clamp(rbTypeCredit->geometry().right() + 1, 280, 433 - 145);
+    lblBalance = named(new QLabel(grp1), "lblBalance", {balanceLeft, 50, 145, 21});
     lblBalance->setAlignment(Qt::AlignCenter);
     lblBalance->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
 
@@ -64,8 +74,7 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     btnSave = named(new QPushButton(QStringLiteral("&Save"), this), "btnSave", {286, 294, 75, 25});
     btnClose =
         named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {367, 294, 75, 25});
-    btnHelp->setAutoDefault(false);
-    btnClose->setAutoDefault(false);
+    // Enter presses the focused button, and this one from anywhere else.
     btnSave->setDefault(true);
 
     setTabOrder(edtName, rbTypeBank);
@@ -80,9 +89,12 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
 
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmBankAccount::chkNegativeClick);
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmBankAccount::btnSaveClick);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ShowHelpContext(this, 1007); }); });
+    GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    // The window's help topic, from its button and from F1 anywhere in it.
+    const auto help = [this] { ShowHelpContext(this, 1007); };
+    GuardedConnect(btnHelp, &QPushButton::clicked, this, help);
+    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+                   help);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

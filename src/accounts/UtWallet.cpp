@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 template <class W> W* named(W* w, const char* name, const QRect& geometry) {
@@ -64,8 +65,7 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
     btnOK = named(new QPushButton(QStringLiteral("&OK"), this), "btnOK", {358, 302, 75, 25});
     btnClose =
         named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {439, 302, 75, 25});
-    btnHelp->setAutoDefault(false);
-    btnClose->setAutoDefault(false);
+    // Enter presses the focused button, and this one from anywhere else.
     btnOK->setDefault(true);
 
     setTabOrder(edtName, chkNegative);
@@ -78,9 +78,12 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
 
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmWallet::chkNegativeClick);
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmWallet::btnOKClick);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ShowHelpContext(this, 1008); }); });
+    GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    // The window's help topic, from its button and from F1 anywhere in it.
+    const auto help = [this] { ShowHelpContext(this, 1008); };
+    GuardedConnect(btnHelp, &QPushButton::clicked, this, help);
+    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+                   help);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

@@ -63,7 +63,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
     setWindowIcon(WindowPicture());
+    // MS Sans Serif where the system has it, the system's own face otherwise.
     QFont small = font();
+    small.setFamilies({QStringLiteral("MS Sans Serif"), small.family()});
     small.setPointSize(8);
     setFont(small);
     resize(875, 605);
@@ -136,8 +138,8 @@ void TFrmMain::buildToolbar() {
     button("btnToolHelp", QStringLiteral("Help"), 5, &TFrmMain::mniMenu_HelpTopicsClick);
     button("btnToolWeb", QStringLiteral("WebPage"), 10, &TFrmMain::mniMenu_HomepageClick);
     QToolButton* exit = button("btnExit", QStringLiteral("Exit"), 7, &TFrmMain::btnExitClick);
+    // A tooltip only: a status tip would cover the welcome, totals and clock texts.
     exit->setToolTip(QStringLiteral("Exit the program"));
-    exit->setStatusTip(QStringLiteral("Exit the program"));
 }
 
 namespace {
@@ -171,7 +173,7 @@ void TFrmMain::buildMenus() {
         a->setCheckable(true);
         a->setChecked(true);
         // Shown checked, and they stay so: the bars are always there.
-        connect(a, &QAction::triggered, a, [a] { a->setChecked(true); });
+        GuardedConnect(a, &QAction::triggered, a, [a] { a->setChecked(true); });
     }
     view->addSeparator();
     addCommand(view, "mniMenu_Properties", QStringLiteral("&Properties"), this,
@@ -316,9 +318,10 @@ void TFrmMain::buildClientArea() {
     scrlbxLeft->setMinimumWidth(40);
     paintPanel(scrlbxLeft);
     scrlbxLeft->Page()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(
-        scrlbxLeft->Page(), &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& pos) { pmAccountPanel->exec(scrlbxLeft->Page()->mapToGlobal(pos)); });
+    connect(scrlbxLeft->Page(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) {
+                Guarded([&] { pmAccountPanel->exec(scrlbxLeft->Page()->mapToGlobal(pos)); });
+            });
 
     scrlbxMain = new QWidget(splitter);
     scrlbxMain->setObjectName(QStringLiteral("scrlbxMain"));
@@ -333,9 +336,10 @@ void TFrmMain::buildClientArea() {
     scrlbxWallet->setFrameShadow(QFrame::Raised);
     paintPanel(scrlbxWallet);
     scrlbxWallet->Page()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(
-        scrlbxWallet->Page(), &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& pos) { pmWalletPanel->exec(scrlbxWallet->Page()->mapToGlobal(pos)); });
+    connect(scrlbxWallet->Page(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) {
+                Guarded([&] { pmWalletPanel->exec(scrlbxWallet->Page()->mapToGlobal(pos)); });
+            });
     mainColumn->addWidget(scrlbxWallet);
 
     auto* frame = new QFrame(scrlbxMain);

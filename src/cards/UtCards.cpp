@@ -40,11 +40,7 @@ void TImageBase::drawFrom(const QString& bitmapName, bool transparent) {
                 ? QStringLiteral("Cannot read the picture \"%1\"").arg(path)
                 : QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(path));
     // The bitmap's background colour (its bottom-left pixel) lets the parent show through.
-    QBitmap mask;
-    if (transparent) {
-        const QColor background = picture.toImage().pixelColor(0, picture.height() - 1);
-        mask = picture.createMaskFromColor(background, Qt::MaskInColor);
-    }
+    const QColor background = picture.toImage().pixelColor(0, picture.height() - 1);
     if (Info) {
         QPainter p(&picture);
         QFont f = p.font();
@@ -59,8 +55,9 @@ void TImageBase::drawFrom(const QString& bitmapName, bool transparent) {
         writeCentred(Info->Name, 25, QColor(255, 255, 0));
         writeCentred(Format(QStringLiteral("%m"), {Info->Balance}), 55, QColor(255, 255, 255));
     }
+    // Masked only now: a text that runs over the background stays visible there.
     if (transparent)
-        picture.setMask(mask);
+        picture.setMask(picture.createMaskFromColor(background, Qt::MaskInColor));
     m_picture = picture;
     setPixmap(m_picture);
     resize(m_picture.size());
@@ -163,13 +160,15 @@ void TImageCtrl::mouseMoveEvent(QMouseEvent* event) {
     if ((event->position().toPoint() - m_pressPos).manhattanLength() < 10)
         return;
     m_dragArmed = false;
-    auto* drag = new QDrag(this);
-    auto* data = new QMimeData;
-    data->setData(MimeType(), QByteArray::number(GetID()));
-    drag->setMimeData(data);
-    drag->setPixmap(Picture());
-    drag->setHotSpot(m_pressPos);
-    drag->exec(Qt::MoveAction);
+    Guarded([this] {
+        auto* drag = new QDrag(this);
+        auto* data = new QMimeData;
+        data->setData(MimeType(), QByteArray::number(GetID()));
+        drag->setMimeData(data);
+        drag->setPixmap(Picture());
+        drag->setHotSpot(m_pressPos);
+        drag->exec(Qt::MoveAction);
+    });
 }
 
 void TImageCtrl::mouseReleaseEvent(QMouseEvent* event) {
@@ -189,7 +188,7 @@ void TImageCtrl::contextMenuEvent(QContextMenuEvent* event) {
     // act on it.
     event->accept();
     if (PopupMenu)
-        PopupMenu->exec(event->globalPos());
+        Guarded([&] { PopupMenu->exec(event->globalPos()); });
 }
 
 void TImageCtrl::dragEnterEvent(QDragEnterEvent* event) {

@@ -21,6 +21,14 @@ int addRow(TestEnv& env, const QString& name, int type, const QString& balance) 
     return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
 }
 
+class RecordingHelp : public IHtmlHelp {
+public:
+    void HtmlHelpA(QWidget*, const QString&, int command, qintptr data) override {
+        calls << QStringLiteral("%1:%2").arg(command).arg(data);
+    }
+    QStringList calls;
+};
+
 QString shareShown(int walletId) {
     TFrmWallet frm;
     frm.ShowWallet(TDM::LoadAccountInfo(walletId));
@@ -156,6 +164,53 @@ private slots:
                     "from Account"))
                 .toString(),
             QStringLiteral("O'Hara|2|40.0|1|mailto:me@example.org"));
+    }
+
+    void helpButtonAndF1AskForTheWindowsTopic() {
+        TestEnv env;
+        auto help = std::make_unique<RecordingHelp>();
+        RecordingHelp* rec = help.get();
+        auto previous = SetHtmlHelp(std::move(help));
+        {
+            TFrmBankAccount account;
+            TFrmWallet wallet;
+            for (QDialog* d : {static_cast<QDialog*>(&account), static_cast<QDialog*>(&wallet)}) {
+                d->show();
+                QVERIFY(QTest::qWaitForWindowActive(d));
+                d->findChild<QPushButton*>(QStringLiteral("btnHelp"))->click();
+                QTest::keyClick(d->findChild<QLineEdit*>(QStringLiteral("edtName")), Qt::Key_F1);
+                d->hide();
+            }
+        }
+        SetHtmlHelp(std::move(previous));
+        const QString context = QString::number(HH_HELP_CONTEXT);
+        QCOMPARE(rec->calls, QStringList({context + ":1007", context + ":1007", context + ":1008",
+                                          context + ":1008"}));
+    }
+
+    void enterPressesTheFocusedButtonElseSaves() {
+        TestEnv env;
+        TFrmBankAccount account;
+        TFrmWallet wallet;
+        for (QDialog* d : {static_cast<QDialog*>(&account), static_cast<QDialog*>(&wallet)}) {
+            d->show();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("edtName"));
+            name->setText(QStringLiteral("Kept"));
+            auto* close = d->findChild<QPushButton*>(QStringLiteral("btnClose"));
+            close->setFocus();
+            QTest::keyClick(close, Qt::Key_Return);
+            QCOMPARE(d->result(), int(QDialog::Rejected));
+            QCOMPARE(env.sql(QStringLiteral("select count(*) from Account")).toInt(), 0);
+
+            d->show();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            name->setFocus();
+            QTest::keyClick(name, Qt::Key_Return);
+            QCOMPARE(d->result(), int(QDialog::Accepted));
+            QCOMPARE(env.sql(QStringLiteral("select count(*) from Account")).toInt(), 1);
+            env.sql(QStringLiteral("delete from Account"));
+        }
     }
 
     void walletShareOfAllBalances() {
