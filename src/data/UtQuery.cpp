@@ -156,6 +156,17 @@ TConnection::~TConnection() { Close(); }
 
 void TConnection::Open(const QString& path)
 {
+    try {
+        m_openError.clear();
+        openFile(path);
+    } catch (const EDatabaseError& e) {
+        m_openError = e.message();
+        throw;
+    }
+}
+
+void TConnection::openFile(const QString& path)
+{
     Close();
     m_path = QFileInfo(path).absoluteFilePath();
     {
@@ -205,6 +216,8 @@ void TConnection::Close()
 
 sqlite3* TConnection::Handle() const
 {
+    if (!m_db && !m_openError.isEmpty())
+        throw EDatabaseError(m_openError);
     if (!m_db)
         throw EDatabaseError(m_path.isEmpty()
                                  ? QStringLiteral("The database is not open")

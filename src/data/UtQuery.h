@@ -27,6 +27,7 @@ public:
     void Open(const QString& path);
     void Close();
     bool Connected() const { return m_db != nullptr; }
+    QString OpenError() const { return m_openError; }
     QString FileName() const { return m_path; }
     sqlite3* Handle() const; // throws when not connected
 
@@ -41,8 +42,10 @@ public:
     QString ConnectionString;
 
 private:
+    void openFile(const QString& path);
     QString m_connName;
     QString m_path;
+    QString m_openError; // why the last Open failed: every later statement says the same
     sqlite3* m_db = nullptr;
 };
 

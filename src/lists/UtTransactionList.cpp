@@ -165,7 +165,10 @@ void TTransactionList::prepare() {
                                   "A.Memo, B.name FROM Detail AS A , Account AS B where A.DestID "
                                   "= B.ID and A.ID=:aa")};
     qryList.SetParam(QStringLiteral("aa"), 0);
-    Guarded([&] { qryList.Open(); });
+    // Without a database the start-up has already said why; the main window's card
+    // panels report the failure once more, so the empty list need not add a third box.
+    if (qryList.Connection && qryList.Connection->Connected())
+        Guarded([&] { qryList.Open(); });
     dbgrdh1->DataChanged();
 
     const QSignalBlocker b1(dtpRange1), b2(dtpRange2), b3(cbbType), b4(cbbDate);
