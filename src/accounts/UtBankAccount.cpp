@@ -2,6 +2,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/Skin.h"
+#include "app/WindowParts.h"
 #include "data/UtFormat.h"
 
 #include <QCheckBox>
@@ -11,36 +12,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 
 #include <algorithm>
 
-namespace {
-template <class W> W* named(W* w, const char* name, const QRect& geometry) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
-}
-} // namespace
-
 TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmBankAccount"));
-    setWindowTitle(QStringLiteral("Bank Account"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(451, 327);
-    QFont bold = font();
-    bold.setBold(true);
-    setFont(bold);
+    SetupFixedWindow(this, QStringLiteral("Bank Account"), 451, 327);
 
-    grp1 = named(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 433, 81});
+    grp1 = Placed(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 433, 81});
     auto* lblName =
-        named(new QLabel(QStringLiteral("Bank Account Name:"), grp1), "lblName", {10, 20, 140, 21});
-    edtName = named(new QLineEdit(grp1), "edtName", {160, 20, 249, 21});
+        Placed(new QLabel(QStringLiteral("Bank Account Name:"), grp1), "lblName", {10, 20, 140, 21});
+    edtName = Placed(new QLineEdit(grp1), "edtName", {160, 20, 249, 21});
     lblName->setBuddy(edtName);
-    rbTypeBank = named(new QRadioButton(QStringLiteral("Bank Account"), grp1), "rbTypeBank",
+    rbTypeBank = Placed(new QRadioButton(QStringLiteral("Bank Account"), grp1), "rbTypeBank",
                        {10, 50, 120, 21});
-    rbTypeCredit = named(new QRadioButton(QStringLiteral("Credit Card Account"), grp1),
+    rbTypeCredit = Placed(new QRadioButton(QStringLiteral("Credit Card Account"), grp1),
                          "rbTypeCredit", {130, 50, 150, 21});
     rbTypeBank->setChecked(true);
     // The kind captions get what the bold font needs, so neither is cut off; the
@@ -50,51 +36,40 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     rbTypeCredit->setGeometry(16 + bankWidth, 50, std::max(150, rbTypeCredit->sizeHint().width()),
                               21);
     const int balanceLeft = std::clamp(rbTypeCredit->geometry().right() + 1, 280, 433 - 145);
-    lblBalance = named(new QLabel(grp1), "lblBalance", {balanceLeft, 50, 145, 21});
+    lblBalance = Placed(new QLabel(grp1), "lblBalance", {balanceLeft, 50, 145, 21});
     lblBalance->setAlignment(Qt::AlignCenter);
     lblBalance->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
 
-    grp2 = named(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 433, 81});
-    chkNegative = named(new QCheckBox(QStringLiteral("Allow bank account to go negative"), grp2),
+    grp2 = Placed(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 433, 81});
+    chkNegative = Placed(new QCheckBox(QStringLiteral("Allow bank account to go negative"), grp2),
                         "chkNegative", {16, 22, 400, 21});
-    chkWarn = named(new QCheckBox(QStringLiteral("Warn when bank account goes negative"), grp2),
+    chkWarn = Placed(new QCheckBox(QStringLiteral("Warn when bank account goes negative"), grp2),
                     "chkWarn", {16, 48, 400, 21});
 
-    grp3 = named(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 433, 105});
+    grp3 = Placed(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 433, 105});
     auto* lblURL =
-        named(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 120, 21});
-    edtURL = named(new QLineEdit(grp3), "edtURL", {134, 20, 289, 21});
+        Placed(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 120, 21});
+    edtURL = Placed(new QLineEdit(grp3), "edtURL", {134, 20, 289, 21});
     lblURL->setBuddy(edtURL);
-    auto* lblMemo = named(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 120, 21});
-    Memo = named(new QPlainTextEdit(grp3), "Memo", {134, 48, 289, 49});
+    auto* lblMemo = Placed(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 120, 21});
+    Memo = Placed(new QPlainTextEdit(grp3), "Memo", {134, 48, 289, 49});
     Memo->setTabChangesFocus(true);
     lblMemo->setBuddy(Memo);
 
-    btnHelp = named(new QPushButton(QStringLiteral("&Help"), this), "btnHelp", {205, 294, 75, 25});
-    btnSave = named(new QPushButton(QStringLiteral("&Save"), this), "btnSave", {286, 294, 75, 25});
+    btnHelp = Placed(new QPushButton(QStringLiteral("&Help"), this), "btnHelp", {205, 294, 75, 25});
+    btnSave = Placed(new QPushButton(QStringLiteral("&Save"), this), "btnSave", {286, 294, 75, 25});
     btnClose =
-        named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {367, 294, 75, 25});
+        Placed(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {367, 294, 75, 25});
     // Enter presses the focused button, and this one from anywhere else.
     btnSave->setDefault(true);
 
-    setTabOrder(edtName, rbTypeBank);
-    setTabOrder(rbTypeBank, rbTypeCredit);
-    setTabOrder(rbTypeCredit, chkNegative);
-    setTabOrder(chkNegative, chkWarn);
-    setTabOrder(chkWarn, edtURL);
-    setTabOrder(edtURL, Memo);
-    setTabOrder(Memo, btnHelp);
-    setTabOrder(btnHelp, btnSave);
-    setTabOrder(btnSave, btnClose);
+    SetTabOrder({edtName, rbTypeBank, rbTypeCredit, chkNegative, chkWarn, edtURL, Memo, btnHelp,
+                 btnSave, btnClose});
 
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmBankAccount::chkNegativeClick);
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmBankAccount::btnSaveClick);
     GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    // The window's help topic, from its button and from F1 anywhere in it.
-    const auto help = [this] { ShowHelpContext(this, 1007); };
-    GuardedConnect(btnHelp, &QPushButton::clicked, this, help);
-    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-                   help);
+    SetHelpContext(this, 1007, btnHelp);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

@@ -2,6 +2,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/Skin.h"
+#include "app/WindowParts.h"
 #include "data/UtFormat.h"
 
 #include <QCheckBox>
@@ -10,80 +11,55 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
-
-namespace {
-template <class W> W* named(W* w, const char* name, const QRect& geometry) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
-}
-} // namespace
 
 TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmWallet"));
-    setWindowTitle(QStringLiteral("New Wallet"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(524, 339);
-    QFont bold = font();
-    bold.setBold(true);
-    setFont(bold);
+    SetupFixedWindow(this, QStringLiteral("New Wallet"), 524, 339);
 
-    grp1 = named(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 505, 81});
+    grp1 = Placed(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 505, 81});
     auto* lblName =
-        named(new QLabel(QStringLiteral("Wallet Name:"), grp1), "lblName", {10, 20, 120, 21});
-    edtName = named(new QLineEdit(grp1), "edtName", {140, 20, 313, 21});
+        Placed(new QLabel(QStringLiteral("Wallet Name:"), grp1), "lblName", {10, 20, 120, 21});
+    edtName = Placed(new QLineEdit(grp1), "edtName", {140, 20, 313, 21});
     lblName->setBuddy(edtName);
-    lblBalance = named(new QLabel(grp1), "lblBalance", {140, 50, 89, 21});
-    lblOfAccounts = named(new QLabel(grp1), "lblOfAccounts", {240, 50, 89, 21});
+    lblBalance = Placed(new QLabel(grp1), "lblBalance", {140, 50, 89, 21});
+    lblOfAccounts = Placed(new QLabel(grp1), "lblOfAccounts", {240, 50, 89, 21});
     for (QLabel* l : {lblBalance, lblOfAccounts}) {
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     }
-    named(new QLabel(QStringLiteral("of total"), grp1), "lblOfTotal", {335, 50, 80, 21});
+    Placed(new QLabel(QStringLiteral("of total"), grp1), "lblOfTotal", {335, 50, 80, 21});
 
-    grp2 = named(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 505, 81});
-    chkNegative = named(new QCheckBox(QStringLiteral("Allow wallet to go negative"), grp2),
+    grp2 = Placed(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 505, 81});
+    chkNegative = Placed(new QCheckBox(QStringLiteral("Allow wallet to go negative"), grp2),
                         "chkNegative", {16, 22, 400, 21});
-    chkWarn = named(new QCheckBox(QStringLiteral("Warn when wallet goes negative"), grp2),
+    chkWarn = Placed(new QCheckBox(QStringLiteral("Warn when wallet goes negative"), grp2),
                     "chkWarn", {16, 48, 400, 21});
 
-    grp3 = named(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 505, 105});
+    grp3 = Placed(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 505, 105});
     auto* lblURL =
-        named(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 125, 21});
-    edtURL = named(new QLineEdit(grp3), "edtURL", {140, 20, 345, 21});
+        Placed(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 125, 21});
+    edtURL = Placed(new QLineEdit(grp3), "edtURL", {140, 20, 345, 21});
     lblURL->setBuddy(edtURL);
-    auto* lblMemo = named(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 125, 21});
-    Memo = named(new QPlainTextEdit(grp3), "Memo", {140, 48, 345, 49});
+    auto* lblMemo = Placed(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 125, 21});
+    Memo = Placed(new QPlainTextEdit(grp3), "Memo", {140, 48, 345, 49});
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Memos may be laid out in columns, so Tab types a tab here.
     Memo->setTabChangesFocus(false);
     lblMemo->setBuddy(Memo);
 
-    btnHelp = named(new QPushButton(QStringLiteral("&Help"), this), "btnHelp", {277, 302, 75, 25});
-    btnOK = named(new QPushButton(QStringLiteral("&OK"), this), "btnOK", {358, 302, 75, 25});
+    btnHelp = Placed(new QPushButton(QStringLiteral("&Help"), this), "btnHelp", {277, 302, 75, 25});
+    btnOK = Placed(new QPushButton(QStringLiteral("&OK"), this), "btnOK", {358, 302, 75, 25});
     btnClose =
-        named(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {439, 302, 75, 25});
+        Placed(new QPushButton(QStringLiteral("&Close"), this), "btnClose", {439, 302, 75, 25});
     // Enter presses the focused button, and this one from anywhere else.
     btnOK->setDefault(true);
 
-    setTabOrder(edtName, chkNegative);
-    setTabOrder(chkNegative, chkWarn);
-    setTabOrder(chkWarn, edtURL);
-    setTabOrder(edtURL, Memo);
-    setTabOrder(Memo, btnHelp);
-    setTabOrder(btnHelp, btnOK);
-    setTabOrder(btnOK, btnClose);
+    SetTabOrder({edtName, chkNegative, chkWarn, edtURL, Memo, btnHelp, btnOK, btnClose});
 
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmWallet::chkNegativeClick);
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmWallet::btnOKClick);
     GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    // The window's help topic, from its button and from F1 anywhere in it.
-    const auto help = [this] { ShowHelpContext(this, 1008); };
-    GuardedConnect(btnHelp, &QPushButton::clicked, this, help);
-    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-                   help);
+    SetHelpContext(this, 1008, btnHelp);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

@@ -1,5 +1,6 @@
 #include "transactions/EntryHelpers.h"
 
+#include "app/WindowParts.h"
 #include "data/Errors.h"
 #include "data/UtDM.h"
 #include "platform/Platform.h"
@@ -23,36 +24,17 @@ void showError(QWidget* owner, const QString& text) {
 }
 } // namespace
 
-void SetupFrame(QDialog* dialog, const QString& caption, int clientWidth, int clientHeight) {
-    dialog->setWindowTitle(caption);
-    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    dialog->setFixedSize(clientWidth, clientHeight);
-    QFont bold = dialog->font();
-    bold.setBold(true);
-    dialog->setFont(bold);
-}
-
 QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* g = new QGroupBox(caption, parent);
-    g->setObjectName(QLatin1String(name));
-    g->setGeometry(geometry);
-    return g;
+    return Placed(new QGroupBox(caption, parent), name, geometry);
 }
 
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    return l;
+    return Placed(new QLabel(caption, parent), name, geometry);
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QRect& geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    return b;
+    return Placed(new QPushButton(caption, parent), name, geometry);
 }
 
 QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
@@ -103,15 +85,6 @@ QDateEdit* DatePicker(QWidget* parent, const QRect& geometry) {
     d->setDisplayFormat(format);
     d->setGeometry(geometry);
     return d;
-}
-
-void TabOrder(std::initializer_list<QWidget*> widgets) {
-    QWidget* previous = nullptr;
-    for (QWidget* w : widgets) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
 }
 
 bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,

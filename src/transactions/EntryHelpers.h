@@ -23,9 +23,6 @@ class TQuery;
 // controls, the input checks, and the way a save is wrapped in one transaction.
 namespace Entry {
 
-// A fixed-size bold window with only the system menu and the close box.
-void SetupFrame(QDialog* dialog, const QString& caption, int clientWidth, int clientHeight);
-
 QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
@@ -37,9 +34,6 @@ QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry);
 QLineEdit* AmountEdit(QWidget* parent, const QRect& geometry);
 QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry);
 QDateEdit* DatePicker(QWidget* parent, const QRect& geometry);
-
-// Tab order through the given controls, in this order.
-void TabOrder(std::initializer_list<QWidget*> widgets);
 
 // The party and amount checks of every entry window, with their messages and focus.
 // On success the parsed amount is returned through `amount`.

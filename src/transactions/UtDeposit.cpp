@@ -1,5 +1,6 @@
 #include "transactions/UtDeposit.h"
 
+#include "app/WindowParts.h"
 #include "app/ErrorReport.h"
 #include "app/Skin.h"
 #include "cards/UtCards.h"
@@ -83,7 +84,7 @@ TFrmDeposit::TFrmDeposit(QWidget* parent, Kind kind) : QDialog(parent), m_kind(k
 
 void TFrmDeposit::buildControls() {
     const KindTraits& t = traitsOf(m_kind == Kind::Debit);
-    Entry::SetupFrame(this, QString::fromLatin1(t.caption), t.width, t.height);
+    SetupFixedWindow(this, QString::fromLatin1(t.caption), t.width, t.height);
 
     grpPanel =
         Entry::Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
@@ -123,7 +124,7 @@ void TFrmDeposit::buildControls() {
     btnOK->setDefault(true);
     btnClose = Entry::Button(this, "btnClose", QStringLiteral("&Close"), QRect(455, 212, 75, 25));
 
-    Entry::TabOrder({cbbParty, edtAmmount, edtFor, mmoMemo, dtpDate, rbAccount, rbWallet, cbbInf,
+    SetTabOrder({cbbParty, edtAmmount, edtFor, mmoMemo, dtpDate, rbAccount, rbWallet, cbbInf,
                      btnHelp, btnOK, btnClose});
     cbbParty->setFocus();
 
@@ -137,11 +138,9 @@ void TFrmDeposit::buildControls() {
     // user's pick, so only user activation counts.
     GuardedConnect(cbbInf, &QComboBox::activated, this, &TFrmDeposit::cbbInfChange);
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmDeposit::btnOKClick);
-    GuardedConnect(btnHelp, &QPushButton::clicked, this, &TFrmDeposit::btnHelpClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    // F1 anywhere in the window asks for the window's own topic.
-    setProperty("HelpContext", t.helpContext);
+    SetHelpContext(this, t.helpContext, btnHelp);
     ApplySkin(this);
 }
 
@@ -237,10 +236,6 @@ void TFrmDeposit::cbbInfChange() {
     IsWallet = !rbAccount->isChecked();
     AccountInfo = TDM::FindAccountInfo(cbbInf->currentText(), IsWallet);
     imgCard->SetData(AccountInfo, IsWallet);
-}
-
-void TFrmDeposit::btnHelpClick() {
-    ShowHelpContext(this, traitsOf(m_kind == Kind::Debit).helpContext);
 }
 
 void TFrmDeposit::btnOKClick() {

@@ -62,7 +62,6 @@ public slots:
     void rbAccountClick();
     void cbbInfChange();
     void btnOKClick();
-    void btnHelpClick();
 
 protected:
     enum class Kind { Deposit, Debit };

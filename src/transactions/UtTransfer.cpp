@@ -1,5 +1,6 @@
 #include "transactions/UtTransfer.h"
 
+#include "app/WindowParts.h"
 #include "app/ErrorReport.h"
 #include "app/Skin.h"
 #include "cards/UtCards.h"
@@ -24,7 +25,7 @@ TFrmTransfer::TFrmTransfer(QWidget* parent) : QDialog(parent) {
 }
 
 void TFrmTransfer::buildControls() {
-    Entry::SetupFrame(this, QStringLiteral("Transfer"), 541, 325);
+    SetupFixedWindow(this, QStringLiteral("Transfer"), 541, 325);
 
     grpSource = Entry::Group(this, "grpSource", QStringLiteral("Source"), QRect(8, 8, 137, 105));
     imgSource = new TImageBase(grpSource);
@@ -59,18 +60,16 @@ void TFrmTransfer::buildControls() {
     btnSave->setDefault(true);
     btn3 = Entry::Button(this, "btn3", QStringLiteral("&Close"), QRect(455, 292, 75, 25));
 
-    Entry::TabOrder(
+    SetTabOrder(
         {dtpDate, cbbFrom, edtAmmount, edtFor, mmoMemo, cbbInf1, cbbInf2, btn1, btnSave, btn3});
     dtpDate->setFocus();
 
     GuardedConnect(cbbInf1, &QComboBox::activated, this, &TFrmTransfer::cbbInf1Change);
     GuardedConnect(cbbInf2, &QComboBox::activated, this, &TFrmTransfer::cbbInf2Change);
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmTransfer::btnSaveClick);
-    GuardedConnect(btn1, &QPushButton::clicked, this, &TFrmTransfer::btn1Click);
     connect(btn3, &QPushButton::clicked, this, &QDialog::reject);
 
-    // F1 anywhere in the window asks for the window's own topic.
-    setProperty("HelpContext", 1011);
+    SetHelpContext(this, 1011, btn1);
     ApplySkin(this);
 }
 
@@ -210,10 +209,6 @@ void TFrmTransfer::cbbInf1Change() {
 }
 void TFrmTransfer::cbbInf2Change() {
     chooseEntry(cbbInf2, DestInfo, imgDest);
-}
-
-void TFrmTransfer::btn1Click() {
-    ShowHelpContext(this, 1011);
 }
 
 void TFrmTransfer::btnSaveClick() {

@@ -67,7 +67,6 @@ public slots:
     void cbbInf1Change();
     void cbbInf2Change();
     void btnSaveClick();
-    void btn1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,0 +1,37 @@
+#include "app/WindowParts.h"
+
+#include "app/ErrorReport.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <QShortcut>
+
+void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight)
+{
+    window->setWindowTitle(caption);
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    window->setFixedSize(clientWidth, clientHeight);
+    QFont bold = window->font();
+    bold.setBold(true);
+    window->setFont(bold);
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> controls)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* w : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void SetHelpContext(QDialog* window, int context, QPushButton* helpButton)
+{
+    window->setProperty("HelpContext", context);
+    const auto help = [window, context] { ShowHelpContext(window, context); };
+    GuardedConnect(helpButton, &QPushButton::clicked, window, help);
+    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), window), &QShortcut::activated, window,
+                   help);
+}
