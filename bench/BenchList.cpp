@@ -8,7 +8,7 @@
 //   bench-list DATABASE [--account 1] [--runs 5]
 #include "BenchMainWindow.h"
 
-#include "app/ErrorReport.h"
+#include "ui/Application.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "grid/DBGridEh.h"

@@ -1,8 +1,8 @@
 #include "accounts/UtWallet.h"
 
-#include "app/ErrorReport.h"
-#include "app/Skin.h"
-#include "app/WindowParts.h"
+#include "ui/Guarded.h"
+#include "ui/Skin.h"
+#include "ui/WindowParts.h"
 #include "data/UtFormat.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/ErrorReport.h"
+#include "ui/Application.h"
 #include "app/UtMain.h"
 #include "data/UtDM.h"
 

@@ -1,13 +1,13 @@
 #include "cards/UtCards.h"
 
-#include "app/ErrorReport.h"
-#include "app/UtMain.h"
+#include "ui/Guarded.h"
 #include "cards/ScrollBox.h"
 #include "data/AppPaths.h"
 #include "data/Errors.h"
 #include "data/UtFormat.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QFileInfo>
@@ -110,9 +110,9 @@ void TImageCtrl::UpdateSelection(QObject* pressed) {
         DrawCard();
         // Sent, not posted: the main window has loaded this card's list before the
         // walk goes on to the next card.
-        if (FrmMain) {
+        if (Host) {
             TCardMessage msg(WM_CARDSELECT, GetID(), IsWallet ? 1 : 0);
-            QCoreApplication::sendEvent(FrmMain, &msg);
+            QCoreApplication::sendEvent(Host, &msg);
         }
     } else {
         Selected = false;
@@ -137,16 +137,16 @@ bool TImageCtrl::ImageDragOver(QObject* source) const {
 
 void TImageCtrl::ImageDragDrop(QObject* source) {
     const auto* card = qobject_cast<const TImageBase*>(source);
-    if (!card || card->GetID() == GetID() || !FrmMain)
+    if (!card || card->GetID() == GetID() || !Host)
         return;
     TCardMessage msg(WM_CARDDROP, card->GetID(), GetID());
-    QCoreApplication::sendEvent(FrmMain, &msg);
+    QCoreApplication::sendEvent(Host, &msg);
 }
 
 void TImageCtrl::ImageDblClick() {
     // Posted: the editor opens once the double-click handling is over.
-    if (FrmMain)
-        QCoreApplication::postEvent(FrmMain, new TCardMessage(WM_CARDOPEN, GetID(), 0));
+    if (Host)
+        QCoreApplication::postEvent(Host, new TCardMessage(WM_CARDOPEN, GetID(), 0));
 }
 
 void TImageCtrl::mousePressEvent(QMouseEvent* event) {
@@ -216,8 +216,10 @@ void TImageCtrl::dropEvent(QDropEvent* event) {
 
 TPanelMgr* PanelMgr = nullptr;
 
-TPanelMgr::TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* parent)
-    : QObject(parent), AccountBox(accountBox), WalletBox(walletBox) {
+TPanelMgr::TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* host,
+                     QMenu* accountMenu, QMenu* walletMenu)
+    : QObject(host), AccountBox(accountBox), WalletBox(walletBox), AccountMenu(accountMenu),
+      WalletMenu(walletMenu) {
     if (!PanelMgr)
         PanelMgr = this;
     connect(AccountBox, &TScrollBox::clicked, this,
@@ -260,10 +262,7 @@ void TPanelMgr::loadPanel(bool wallets) {
                                        "from Account where Type in(0,1)"));
     q.Open();
 
-    QMenu* menu = nullptr;
-    if (FrmMain)
-        menu = FrmMain->findChild<QMenu*>(wallets ? QStringLiteral("pmWallet")
-                                                  : QStringLiteral("pmAccount"));
+    QMenu* menu = wallets ? WalletMenu : AccountMenu;
 
     int n = 0;
     for (q.First(); !q.Eof(); q.Next(), ++n) {
@@ -278,6 +277,7 @@ void TPanelMgr::loadPanel(bool wallets) {
         info->Card = card;
         card->move(wallets ? QPoint(n * 90 + 10, 10) : QPoint(10, n * 90 + 10));
         card->PopupMenu = menu;
+        card->Host = parent();
         card->OnSelect = [this](TImageCtrl* pressed) { SelectCard(pressed); };
         card->DrawCard();
         card->show();

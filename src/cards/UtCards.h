@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <functional>
 
 class QMenu;
@@ -64,6 +65,8 @@ public:
     std::function<void(TImageCtrl*)> OnSelect;
     // The card's popup menu (the main window's pmAccount or pmWallet), or none.
     QMenu* PopupMenu = nullptr;
+    // The window that receives the card's messages (the main window), or none.
+    QPointer<QObject> Host;
 
     void DrawCard() override;
     // One step of a selection walk: selected exactly when pressed is a card with this
@@ -99,11 +102,16 @@ private:
 class TPanelMgr : public QObject {
     Q_OBJECT
 public:
-    TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* parent = nullptr);
+    // The cards send their messages to host and open the given popup menus; the
+    // manager belongs to host.
+    TPanelMgr(TScrollBox* accountBox, TScrollBox* walletBox, QObject* host,
+              QMenu* accountMenu = nullptr, QMenu* walletMenu = nullptr);
     ~TPanelMgr() override;
 
     TScrollBox* AccountBox;
     TScrollBox* WalletBox;
+    QMenu* AccountMenu;
+    QMenu* WalletMenu;
     QList<PDataInfo> AccountList; // in card order
     QList<PDataInfo> WalletList;
 

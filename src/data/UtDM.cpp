@@ -1,6 +1,6 @@
 #include "data/UtDM.h"
 
-#include "app/ErrorReport.h"
+#include "ui/Guarded.h"
 #include "data/AppPaths.h"
 #include "data/Errors.h"
 #include "data/UtFormat.h"

@@ -1,6 +1,6 @@
 #include "lists/UtTransactionList.h"
 
-#include "app/ErrorReport.h"
+#include "ui/Guarded.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
 #include "grid/DBGridEh.h"

@@ -1,6 +1,6 @@
 #include "transactions/EntryHelpers.h"
 
-#include "app/WindowParts.h"
+#include "ui/WindowParts.h"
 #include "data/Errors.h"
 #include "data/UtDM.h"
 #include "platform/Platform.h"

@@ -1,8 +1,8 @@
 #include "transactions/UtDeposit.h"
 
-#include "app/WindowParts.h"
-#include "app/ErrorReport.h"
-#include "app/Skin.h"
+#include "ui/WindowParts.h"
+#include "ui/Guarded.h"
+#include "ui/Skin.h"
 #include "cards/UtCards.h"
 #include "data/Errors.h"
 #include "data/UtFormat.h"

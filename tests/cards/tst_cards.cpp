@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "app/ErrorReport.h"
+#include "ui/Application.h"
 #include "app/UtMain.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"

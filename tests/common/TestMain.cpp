@@ -1,6 +1,6 @@
 // Runs every test class registered in this executable; fails when any test fails.
 #include "TestEnv.h"
-#include "app/ErrorReport.h"
+#include "ui/Application.h"
 
 #include <QtTest>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #include "TestEnv.h"
-#include "app/ErrorReport.h"
+#include "ui/Application.h"
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "data/UtDM.h"

@@ -1,4 +1,4 @@
-#include "app/Skin.h"
+#include "ui/Skin.h"
 
 #include <QDialog>
 #include <QFile>
@@ -7,16 +7,16 @@
 #include <QPalette>
 #include <QWidget>
 
-static void initAppResources() {
-    Q_INIT_RESOURCE(app);
+static void initUiResources() {
+    Q_INIT_RESOURCE(ui);
 }
 
 namespace {
 
 const QString& skinSheet() {
     static const QString sheet = [] {
-        initAppResources();
-        QFile f(QStringLiteral(":/app/skin/velmora.qss"));
+        initUiResources();
+        QFile f(QStringLiteral(":/ui/skin/velmora.qss"));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }();
     return sheet;
@@ -44,11 +44,11 @@ void ApplySkin(QWidget* window) {
 }
 
 QIcon ToolPicture(int index) {
-    initAppResources();
-    return QIcon(QStringLiteral(":/app/pictures/tool%1.png").arg(index, 2, 10, QLatin1Char('0')));
+    initUiResources();
+    return QIcon(QStringLiteral(":/ui/pictures/tool%1.png").arg(index, 2, 10, QLatin1Char('0')));
 }
 
 QIcon WindowPicture() {
-    initAppResources();
-    return QIcon(QStringLiteral(":/app/pictures/velmora.png"));
+    initUiResources();
+    return QIcon(QStringLiteral(":/ui/pictures/velmora.png"));
 }

@@ -1,6 +1,7 @@
-#include "app/WindowParts.h"
+#include "ui/WindowParts.h"
 
-#include "app/ErrorReport.h"
+#include "ui/Guarded.h"
+#include "ui/HelpContext.h"
 
 #include <QDialog>
 #include <QPushButton>

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+// The program's title, the caption of the top-level error report.
+QString ApplicationTitle();
+
+// The application object: its help file name, and a last-resort catch for any
+// exception that escapes an event handler.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    QString HelpFile;
+};
+
+// The running application object, or null (tests may run without one).
+TApplication* Application();
