@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Draws the program's own pictures with ImageMagick: the four card bitmaps
 # (resources/res/*.bmp, read beside the executable) and the toolbar and window
-# pictures (src/app/pictures/*.png, compiled into the program). Run it once after
+# pictures (src/ui/pictures/*.png, compiled into the program). Run it once after
 # changing a drawing and commit what it writes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 RES=resources/res
-PIC=src/app/pictures
+PIC=src/ui/pictures
 mkdir -p "$RES" "$PIC"
 FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 
