@@ -1,0 +1,64 @@
+#pragma once
+
+#include "TestEnv.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QDialog;
+
+// Rows put straight into the test database, and reading them back. Every test file
+// that needs rows takes them from here.
+namespace TestData {
+
+// Adds an Account row (type 0 bank, 1 card, 2 wallet) and returns its id. Quotes in
+// the texts are doubled.
+int AddAccount(TestEnv& env, const QString& name, int type,
+               const QString& balance = QStringLiteral("0"), const QString& url = {});
+
+// Adds a Detail row (type 0 deposit, 1 debit) and returns its id.
+int AddDetail(TestEnv& env, int account, int type, const QString& date, const QString& amount,
+              const QString& from = QStringLiteral("shop"), const QString& memo = {},
+              const QString& forText = QStringLiteral("food"));
+
+// Adds a Transfer row and returns its id.
+int AddTransfer(TestEnv& env, int source, int dest, const QString& date, const QString& amount,
+                const QString& from = QStringLiteral("me"), const QString& memo = {});
+
+// The stored balance as plain text ("110.01").
+QString Balance(TestEnv& env, int id);
+
+int Count(TestEnv& env, const QString& table);
+
+// Every account's and wallet's stored balance against what its records say (each record
+// moving it by its amount rounded to two decimals): empty when all agree, otherwise one
+// line per row that differs. Balances must start at 0 for this to hold.
+QStringList BalanceMismatches(TestEnv& env);
+
+// Makes every balance update fail, as a database error in the middle of a save would.
+void BreakBalanceUpdates(TestEnv& env);
+void MendBalanceUpdates(TestEnv& env);
+
+// The card bitmaps in res/ beside the program; plain ones are drawn when the real
+// pictures are missing.
+void EnsureCardBitmaps(const TestEnv& env);
+
+// Runs a command and reports every modal window it opened ("class:caption"); each is
+// handed to act (which may fill and save it) or else closed with Cancel.
+QStringList ModalsOpenedBy(const std::function<void()>& command,
+                           const std::function<void(QDialog*)>& act = {});
+
+} // namespace TestData
+
+// Stands in for the HTML Help entry point and records each call as "command:data"
+// (and the file it was asked for).
+class RecordingHelp : public IHtmlHelp {
+public:
+    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override
+    {
+        calls << QStringLiteral("%1:%2").arg(command).arg(data);
+        files << file;
+    }
+    QStringList calls, files;
+};
