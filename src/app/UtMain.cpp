@@ -5,19 +5,19 @@
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
-#include "ui/Guarded.h"
-#include "ui/Application.h"
-#include "ui/Modal.h"
-#include "ui/Skin.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
-#include "grid/DBGridEh.h"
-#include "lists/UtSummary.h"
-#include "lists/UtTransactionList.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "grid/DBGridEh.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Guarded.h"
+#include "ui/Modal.h"
+#include "ui/Skin.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -211,17 +211,25 @@ bool TFrmMain::event(QEvent* e) {
     return true;
 }
 
-int TFrmMain::CurrentListId() const { return TransactionList->CurrentListId; }
+int TFrmMain::CurrentListId() const {
+    return TransactionList->CurrentListId;
+}
 
-void TFrmMain::LoadList(int id) { TransactionList->LoadList(id); }
+void TFrmMain::LoadList(int id) {
+    TransactionList->LoadList(id);
+}
 
-void TFrmMain::LoadStatistics(int id) { SummaryStrip->LoadStatistics(id); }
+void TFrmMain::LoadStatistics(int id) {
+    SummaryStrip->LoadStatistics(id);
+}
 
 void TFrmMain::ShowTotals() {
     const Money accounts = TDM::GetAccountTotal();
     const Money wallets = TDM::GetWalletTotal();
+    // Balances beyond the money range read as its ends (a file written elsewhere), and
+    // their sum must not fail every selection.
     statusTotals->setText(Format(QStringLiteral("Total: %m  Account: %m  Wallet: %m"),
-                                 {accounts + wallets, accounts, wallets}));
+                                 {accounts.saturatingAdd(wallets), accounts, wallets}));
 }
 
 void TFrmMain::ResizeSummaryColumns() {

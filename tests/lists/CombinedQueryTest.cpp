@@ -1,4 +1,4 @@
-#include "ListTestData.h"
+#include "TestData.h"
 
 #include "data/SqlDialect.h"
 #include "data/UtDM.h"
@@ -8,6 +8,8 @@
 #include <QDateEdit>
 #include <QtTest>
 #include <sqlite3.h>
+
+using namespace TestData;
 
 namespace {
 
@@ -89,16 +91,16 @@ private slots:
 
     void unionAllGivesTheSameRows() {
         TestEnv env;
-        const int a = addAccount(env, QStringLiteral("A"), 0);
-        const int b = addAccount(env, QStringLiteral("B"), 2);
+        const int a = AddAccount(env, QStringLiteral("A"), 0);
+        const int b = AddAccount(env, QStringLiteral("B"), 2);
         // Rows that look alike in every column but their kind or id.
         for (int i = 0; i < 2; ++i) {
-            addDetail(env, a, 0, "2024-02-10 10:00:00", "5", "same");
-            addDetail(env, a, 1, "2024-02-10 10:00:00", "5", "same");
-            addTransfer(env, a, b, "2024-02-10 10:00:00", "5", "same");
-            addTransfer(env, b, a, "2024-02-10 10:00:00", "5", "same");
+            AddDetail(env, a, 0, "2024-02-10 10:00:00", "5", "same");
+            AddDetail(env, a, 1, "2024-02-10 10:00:00", "5", "same");
+            AddTransfer(env, a, b, "2024-02-10 10:00:00", "5", "same");
+            AddTransfer(env, b, a, "2024-02-10 10:00:00", "5", "same");
         }
-        addTransfer(env, a, a, "2024-02-10 10:00:00", "5", "same"); // to itself: both sides
+        AddTransfer(env, a, a, "2024-02-10 10:00:00", "5", "same"); // to itself: both sides
         env.sql("update Transfer set Memo = '' ");
         env.sql("update Detail set Memo = '', [For] = 'move'");
         // Two detail rows and two transfers with equal ids to each other.
@@ -140,7 +142,7 @@ private slots:
 
     void conditionsReachTheIndexes() {
         TestEnv env;
-        const int a = addAccount(env, QStringLiteral("A"), 0);
+        const int a = AddAccount(env, QStringLiteral("A"), 0);
         TTransactionList list;
         list.cbbType->setCurrentText(QStringLiteral("Debit"));
         list.LoadList(a);

@@ -1,4 +1,4 @@
-#include "ListTestData.h"
+#include "TestData.h"
 
 #include "data/UtDM.h"
 #include "grid/DBGridEh.h"
@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QtTest>
+
+using namespace TestData;
 
 namespace {
 
@@ -33,8 +35,8 @@ class TransactionListTest : public QObject {
 private slots:
     void startsEmptyAndFiltersBeforeAnyCard() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
                   "12");
         TTransactionList list;
         const QDate today = QDate::currentDate();
@@ -70,11 +72,11 @@ private slots:
 
     void transfersShowOnBothSides() {
         TestEnv env;
-        const int wallet = addAccount(env, QStringLiteral("Purse"), 2);
-        const int bank = addAccount(env, QStringLiteral("Bank"), 0);
-        addTransfer(env, wallet, bank, "2024-03-05 09:00:00", "50");
-        addDetail(env, bank, 0, "2024-03-06 09:00:00", "7");
-        addDetail(env, bank, 1, "2024-03-07 09:00:00", "3");
+        const int wallet = AddAccount(env, QStringLiteral("Purse"), 2);
+        const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddTransfer(env, wallet, bank, "2024-03-05 09:00:00", "50");
+        AddDetail(env, bank, 0, "2024-03-06 09:00:00", "7");
+        AddDetail(env, bank, 1, "2024-03-07 09:00:00", "3");
         TTransactionList list;
         setRange(list, QDate(2024, 3, 1), QDate(2024, 3, 31));
         list.LoadList(wallet);
@@ -96,12 +98,12 @@ private slots:
 
     void rangeRunsToMidnightAfterTheEndDate() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, "2023-12-31 23:59:59", "1", "before");
-        addDetail(env, acc, 0, "2024-01-01 00:00:00", "2", "first");
-        addDetail(env, acc, 0, "2024-01-31 23:59:59", "3", "last");
-        addDetail(env, acc, 0, "2024-02-01 00:00:00", "4", "midnight");
-        addDetail(env, acc, 0, "2024-02-01 00:00:01", "5", "after");
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, "2023-12-31 23:59:59", "1", "before");
+        AddDetail(env, acc, 0, "2024-01-01 00:00:00", "2", "first");
+        AddDetail(env, acc, 0, "2024-01-31 23:59:59", "3", "last");
+        AddDetail(env, acc, 0, "2024-02-01 00:00:00", "4", "midnight");
+        AddDetail(env, acc, 0, "2024-02-01 00:00:01", "5", "after");
         TTransactionList list;
         list.LoadList(acc);
         setRange(list, QDate(2024, 1, 1), QDate(2024, 1, 31));
@@ -111,13 +113,13 @@ private slots:
 
     void datePresetsSetThePickers() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
         const QDate today = QDate::currentDate();
         auto at = [](QDate d) { return d.toString(QStringLiteral("yyyy-MM-dd 12:00:00")); };
-        addDetail(env, acc, 0, at(today.addDays(-8)), "1", "d8");
-        addDetail(env, acc, 0, at(today.addDays(-4)), "1", "d4");
-        addDetail(env, acc, 0, at(today.addDays(-3)), "1", "d3");
-        addDetail(env, acc, 0, at(today), "1", "d0");
+        AddDetail(env, acc, 0, at(today.addDays(-8)), "1", "d8");
+        AddDetail(env, acc, 0, at(today.addDays(-4)), "1", "d4");
+        AddDetail(env, acc, 0, at(today.addDays(-3)), "1", "d3");
+        AddDetail(env, acc, 0, at(today), "1", "d0");
         TTransactionList list;
         list.LoadList(acc);
 
@@ -147,10 +149,10 @@ private slots:
 
     void titleClicksSortTheList() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, "2024-05-01 10:00:00", "30", "a");
-        addDetail(env, acc, 1, "2024-05-02 10:00:00", "10", "b");
-        addDetail(env, acc, 0, "2024-05-03 10:00:00", "20", "c");
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, "2024-05-01 10:00:00", "30", "a");
+        AddDetail(env, acc, 1, "2024-05-02 10:00:00", "10", "b");
+        AddDetail(env, acc, 0, "2024-05-03 10:00:00", "20", "c");
         TTransactionList list;
         setRange(list, QDate(2024, 5, 1), QDate(2024, 5, 31));
         list.LoadList(acc);
@@ -183,10 +185,10 @@ private slots:
 
     void rowNumbersAndFooter() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, "2024-05-01 10:00:00", "4.25");
-        addDetail(env, acc, 1, "2024-05-02 10:00:00", "6.25");
-        addDetail(env, acc, 0, "2024-05-03 10:00:00", "0");
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, "2024-05-01 10:00:00", "4.25");
+        AddDetail(env, acc, 1, "2024-05-02 10:00:00", "6.25");
+        AddDetail(env, acc, 0, "2024-05-03 10:00:00", "0");
         TTransactionList list;
         setRange(list, QDate(2024, 5, 1), QDate(2024, 5, 31));
         list.LoadList(acc);
