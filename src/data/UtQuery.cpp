@@ -245,7 +245,11 @@ int TConnection::Execute(const QString& sql)
     return sqlite3_changes(db);
 }
 
-void TConnection::BeginTrans() { Execute(QStringLiteral("BEGIN")); }
+// The write lock is taken at once: what a save reads inside its transaction is then what
+// it writes over, whatever another copy of the program does meanwhile.
+void TConnection::BeginTrans() {
+    Execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
 void TConnection::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
 void TConnection::RollbackTrans()
 {
