@@ -265,46 +265,66 @@ void TFrmMain::mniMenu_NewWalletClick() {
         Panels->LoadWallets();
 }
 
-void TFrmMain::mniMenu_DeleteAccountClick() { deleteCard(Panels->GetSelectedAccount()); }
+void TFrmMain::mniMenu_DeleteAccountClick() {
+    deleteCard(Panels->GetSelectedAccount());
+}
 
-void TFrmMain::mniMenu_DeleteWalletClick() { deleteCard(Panels->GetSelectedWallet()); }
+void TFrmMain::mniMenu_DeleteWalletClick() {
+    deleteCard(Panels->GetSelectedWallet());
+}
 
 void TFrmMain::deleteCard(TImageCtrl* card) {
     if (!card)
         return;
+    // Taken now: the question is modal, and the card may not outlive it.
+    const int id = card->GetID();
+    const bool wallet = card->IsWallet;
     if (ShowMessage(this, QStringLiteral("Query"),
                     QStringLiteral("Are you sure to delete this information?"), MsgIcon::Question,
                     mbOK | mbCancel) != mbOK)
         return;
-    if (!TDM::DeleteAccountRow(card->GetID())) {
+    if (!TDM::DeleteAccountRow(id)) {
         ShowMessage(this, QStringLiteral("Error"),
-                    card->IsWallet ? QStringLiteral("Deleting Wallet error")
-                                   : QStringLiteral("Deleting Account error"),
+                    wallet ? QStringLiteral("Deleting Wallet error")
+                           : QStringLiteral("Deleting Account error"),
                     MsgIcon::Error, mbOK);
         return;
     }
-    if (card->IsWallet)
+    if (wallet)
         Panels->LoadWallets();
     else
         Panels->LoadAccounts();
 }
 
+void TFrmMain::reloadAfterModal(const QPointer<TImageCtrl>& card, int id) {
+    // A panel rebuilt while the window was open has replaced the card; its successor
+    // for the same row is refreshed instead.
+    if (card)
+        card->Reload();
+    else if (Panels)
+        Panels->RefreshCard(id);
+}
+
 void TFrmMain::showAccountInfo(TImageCtrl* card) {
     if (!card)
         return;
+    const QPointer<TImageCtrl> held(card);
+    const int id = card->GetID();
     TFrmBankAccount frm(this);
     frm.ShowAccount(card->Info);
     if (ShowModal(frm) == mrOK)
-        card->Reload();
+        reloadAfterModal(held, id);
 }
 
 void TFrmMain::showWalletInfo(TImageCtrl* card) {
     if (!card)
         return;
+    const QPointer<TImageCtrl> held(card);
+    const int id = card->GetID();
     TFrmWallet frm(this);
     frm.ShowWallet(card->Info);
     if (ShowModal(frm) == mrOK)
-        card->Reload();
+        reloadAfterModal(held, id);
 }
 
 void TFrmMain::mniMenu_AccountInfoClick() {
@@ -346,8 +366,12 @@ void TFrmMain::mniMenu_WalletURLClick() {
 }
 
 void TFrmMain::depositTo(TImageCtrl* card, bool debit) {
-    if (card && openDeposit(card->GetID(), debit) == mrOK)
-        card->Reload();
+    if (!card)
+        return;
+    const QPointer<TImageCtrl> held(card);
+    const int id = card->GetID();
+    if (openDeposit(id, debit) == mrOK)
+        reloadAfterModal(held, id);
 }
 
 void TFrmMain::btnToolDepositeClick() {
