@@ -41,6 +41,10 @@ public:
     // The file name and writer the last export decided on (none when cancelled).
     std::optional<TExportChoice> LastExport;
 
+    // The combined transaction query: deposits and debits, transfers out and transfers
+    // in, joined with Account. The lists add their conditions to it.
+    static QString CombinedStatement();
+
     // The combined transaction query for one account or wallet, with the filters.
     void LoadList(int id);
     void SortGrid(TDBGridEh* grid, int column);

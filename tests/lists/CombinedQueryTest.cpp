@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QRegularExpression>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -147,11 +148,21 @@ private slots:
         list.cbbType->setCurrentText(QStringLiteral("Debit"));
         list.LoadList(a);
         const QString plan = planOf(TranslateSql(list.qryList.Text()));
-        QVERIFY2(plan.contains("Detail_DestID_Date"), qPrintable(plan));
-        QVERIFY2(plan.contains("Transfer_SourceID_Date"), qPrintable(plan));
-        QVERIFY2(plan.contains("Transfer_DestID_Date"), qPrintable(plan));
-        QVERIFY2(!plan.contains("SCAN detail", Qt::CaseInsensitive), qPrintable(plan));
-        QVERIFY2(!plan.contains("SCAN transfer", Qt::CaseInsensitive), qPrintable(plan));
+        // Which index the engine picks, and how it words the plan, change with its
+        // version; what matters is that neither table is read from end to end. A full
+        // scan reads "SCAN detail" or, in older versions, "SCAN TABLE detail"; a scan of
+        // a whole index ("SCAN detail USING INDEX ...") is just as slow.
+        static const QRegularExpression fullScan(
+            QStringLiteral("\\bSCAN (TABLE )?(detail|transfer)\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!fullScan.match(plan).hasMatch(), qPrintable(plan));
+        // Both tables are read at all: the plan is about them.
+        for (const char* table : {"detail", "transfer"})
+            QVERIFY2(
+                plan.contains(QRegularExpression(
+                    QStringLiteral("\\b(SEARCH|SCAN) (TABLE )?%1\\b").arg(QLatin1String(table)),
+                    QRegularExpression::CaseInsensitiveOption)),
+                qPrintable(plan));
     }
 };
 

@@ -216,9 +216,29 @@ private slots:
                 });
         list.dbgrdh1->grab();
         QVERIFY(drawn.contains("1") && drawn.contains("3") && !drawn.contains("4"));
-        const QImage shot = list.grab().toImage();
-        QVERIFY(!shot.isNull());
-        shot.save(QDir::temp().filePath(QStringLiteral("velmora-list.png")));
+        // What is on the screen: a number in each row's "No." cell, each a different one,
+        // and nothing in that column below the last row.
+        const QImage shot = list.dbgrdh1->grab().toImage();
+        const auto cell = [&](int row, int column) {
+            return list.dbgrdh1->visualRect(list.dbgrdh1->model()->index(row, column))
+                .translated(list.dbgrdh1->viewport()->pos());
+        };
+        // The dark pixels of a cell, as a pattern: a digit drawn there shows in it.
+        const auto ink = [&](const QRect& r) {
+            QList<bool> dark;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    dark << (qGray(shot.pixel(x, y)) < 100);
+            return dark;
+        };
+        const auto inked = [&](const QRect& r) { return int(ink(r).count(true)); };
+        for (int row = 0; row < 3; ++row)
+            QVERIFY2(inked(cell(row, colNo)) > 0, qPrintable(QString::number(row)));
+        QVERIFY(ink(cell(0, colNo)) != ink(cell(2, colNo)));
+        const QRect below = cell(2, colNo).translated(0, cell(2, colNo).height());
+        QVERIFY(below.bottom() < shot.height());
+        QCOMPARE(inked(below), 0);
+        QVERIFY(inked(cell(0, colAmount)) > 0);
     }
 
     void exportDecidesNameAndWriter() {
