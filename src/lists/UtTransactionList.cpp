@@ -261,7 +261,7 @@ void TTransactionList::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rec
 }
 
 void TTransactionList::btnExportClick() {
-    const SaveDialogResult r = FileDialogs().Save(
+    const SaveDialogResult r = ShowSaveDialog(
         this,
         SaveDialogRequest{QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"),
                           QStringLiteral("xls"), QStringLiteral("dayreport"), 1});
