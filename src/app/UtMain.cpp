@@ -64,11 +64,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
     setWindowIcon(WindowPicture());
-    // MS Sans Serif where the system has it, the system's own face otherwise.
-    QFont small = font();
-    small.setFamilies({QStringLiteral("MS Sans Serif"), small.family()});
-    small.setPointSize(8);
-    setFont(small);
+    setFont(WindowFont());
     resize(875, 605);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -138,6 +134,9 @@ void TFrmMain::buildClientArea() {
     scrlbxWallet = new TScrollBox(scrlbxMain);
     scrlbxWallet->setObjectName(QStringLiteral("scrlbxWallet"));
     scrlbxWallet->setFixedHeight(113);
+    // One row of cards: it scrolls sideways only. Its scroll bar takes some of the
+    // height, and a vertical one would follow for the last few pixels.
+    scrlbxWallet->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrlbxWallet->setFrameShape(QFrame::Panel);
     scrlbxWallet->setFrameShadow(QFrame::Raised);
     paintPanel(scrlbxWallet);

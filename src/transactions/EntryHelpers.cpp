@@ -47,6 +47,7 @@ QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
     c->setMaxVisibleItems(15);
     // The closed box is narrow; the open list shows whole names.
     c->view()->setMinimumWidth(160);
+    c->setProperty("narrow", geometry.width() < 100);
     return c;
 }
 

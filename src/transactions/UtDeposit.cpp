@@ -90,17 +90,15 @@ void TFrmDeposit::buildControls() {
     // Below the group's title, which Qt draws inside the box.
     imgCard->move(10, 20);
 
-    // The caption is wider than the column in a bold font, so it takes two lines.
     lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"),
-                             QRect(8, 120, 137, 34));
-    lblChange->setWordWrap(true);
+                             QRect(8, 124, 137, 17));
     rbAccount = new QRadioButton(QStringLiteral("Account"), this);
     rbAccount->setObjectName(QStringLiteral("rbAccount"));
-    rbAccount->setGeometry(8, 154, 137, 20);
+    rbAccount->setGeometry(8, 144, 137, 20);
     rbWallet = new QRadioButton(QStringLiteral("Wallet"), this);
     rbWallet->setObjectName(QStringLiteral("rbWallet"));
-    rbWallet->setGeometry(8, 174, 137, 20);
-    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 196, 137, 24));
+    rbWallet->setGeometry(8, 164, 137, 20);
+    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 188, 137, 22));
 
     grp2 = Entry::Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
     lblDate = Entry::Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));

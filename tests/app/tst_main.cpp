@@ -9,9 +9,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -72,6 +75,54 @@ private slots:
         QCOMPARE(frm.statusTotals->text(), QStringLiteral("account Info"));
         frm.tmr1Timer();
         QVERIFY(frm.statusClock->text() != QStringLiteral("Time"));
+    }
+
+    void textsFitTheDescribedSizes() {
+        TestEnv env;
+        AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("1100.5"));
+        AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("-20.25"));
+        for (int i = 0; i < 9; ++i)
+            AddAccount(env, QStringLiteral("Wallet %1").arg(i), 2, QStringLiteral("25"));
+        TFrmMain frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        // The sizes were made for this face; a stand-in with its metrics answers for it.
+        QCOMPARE(frm.font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(frm.font().pointSize(), 8);
+        QCOMPARE(QApplication::font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(QFontInfo(frm.font()).family(), QStringLiteral("Liberation Sans"));
+
+        for (const char* name : {"btnToolAccHistory", "btnToolWalHistory"}) {
+            auto* b = frm.findChild<QToolButton*>(QLatin1String(name));
+            QCOMPARE(b->width(), 63);
+            // Inside the skin's border and padding of a pixel each.
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 4 <= b->width(), name);
+        }
+        QCOMPARE(frm.statusBar()->height(), 17);
+        QVERIFY(frm.statusWelcome->sizeHint().width() <= frm.statusWelcome->width());
+        QCOMPARE(frm.statusWelcome->width(), 200);
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, frm.Panels->WalletList.last()->ID));
+        QCoreApplication::processEvents();
+        QCOMPARE(frm.statusTotals->text(),
+                 QStringLiteral("Total: $1,305.25  Account: $1,080.25  Wallet: $225.00"));
+        QVERIFY(frm.statusTotals->width() <= 300);
+        QVERIFY(frm.statusTotals->sizeHint().width() <= frm.statusTotals->width());
+        // Flat sections: nothing is drawn around the texts, so the edges of each section
+        // show the bar's own colour only.
+        const QImage bar = frm.statusBar()->grab().toImage();
+        const QRgb ground = bar.pixel(frm.statusWelcome->geometry().left() + 1, 1);
+        for (const QLabel* section : {frm.statusWelcome, frm.statusTotals, frm.statusClock}) {
+            const QRect r = section->geometry();
+            for (int x : {r.left() - 1, r.left(), r.right(), r.right() + 1})
+                for (int y = 0; x >= 0 && x < bar.width() && y < bar.height(); ++y)
+                    QVERIFY2(bar.pixel(x, y) == ground,
+                             qPrintable(
+                                 QStringLiteral("%1 at %2,%3").arg(section->text()).arg(x).arg(y)));
+        }
+
+        // Nine wallets run past the strip sideways; its height still holds the cards.
+        QVERIFY(frm.scrlbxWallet->horizontalScrollBar()->isVisible());
+        QVERIFY(!frm.scrlbxWallet->verticalScrollBar()->isVisible());
     }
 
     void selectingACardShowsTheTotalsOnlyThen() {

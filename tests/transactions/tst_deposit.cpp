@@ -245,6 +245,10 @@ void TestDepositDebit::walletGroupWithoutWalletsKeepsCard() {
     TFrmDeposit f;
     f.PresetAccount(bank);
     f.show();
+    // The column's caption stands on one line within its 137 pixels.
+    QVERIFY(!f.lblChange->wordWrap());
+    QVERIFY(f.lblChange->sizeHint().width() <= f.lblChange->width());
+    QVERIFY(f.lblChange->width() <= 137);
     auto* cbbInf = f.findChild<QComboBox*>(QStringLiteral("cbbInf"));
     QVERIFY(f.findChild<QRadioButton*>(QStringLiteral("rbAccount"))->isChecked());
     QCOMPARE(cbbInf->currentText(), QStringLiteral("Bank"));

@@ -8,6 +8,8 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 using namespace TestData;
@@ -66,6 +68,7 @@ private slots:
     void editKeepsTimeAndEscDoesNotClose();
     void rowsOfTheSameNameAreTakenByTheirIds();
     void changesByAnotherCopyAreReadAtSave();
+    void narrowListsShowTheirEntries();
 };
 
 void TestTransfer::listsHoldSectionsAndEndpointsArePreselected() {
@@ -484,6 +487,29 @@ void TestTransfer::changesByAnotherCopyAreReadAtSave() {
     QCOMPARE(Count(env, QStringLiteral("Transfer")), 0);
     QCOMPARE(BalanceMismatches(env), QStringList());
     QVERIFY(!DM->conn.InTransaction());
+}
+
+void TestTransfer::narrowListsShowTheirEntries() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int checking = AddAccount(env, QStringLiteral("Checking"), 0);
+    TFrmTransfer f;
+    f.SetEndpoints(0, checking);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    for (QComboBox* box : {combo(f, "cbbInf1"), combo(f, "cbbInf2")}) {
+        QCOMPARE(box->width(), 89);
+        QStyleOptionComboBox opt;
+        opt.initFrom(box);
+        opt.rect = box->rect();
+        opt.currentText = box->currentText();
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &opt,
+                                                         QStyle::SC_ComboBoxEditField, box);
+        QVERIFY2(box->fontMetrics().horizontalAdvance(box->currentText()) <= field.width(),
+                 qPrintable(box->currentText()));
+    }
+    QCOMPARE(combo(f, "cbbInf1")->currentText(), QStringLiteral("---Account---"));
+    QCOMPARE(combo(f, "cbbInf2")->currentText(), QStringLiteral("    Checking"));
 }
 
 BUDGET_TEST(TestTransfer)
