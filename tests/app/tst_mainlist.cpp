@@ -10,6 +10,7 @@
 #include "lists/UtTransactionList.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDateTime>
 #include <QPushButton>
 #include <QtTest>
@@ -21,8 +22,9 @@ private slots:
         TestEnv env;
         env.sql(QStringLiteral("insert into Account(name,type,Balance) values('Checking',0,75)"));
         env.sql(QStringLiteral("insert into Account(name,type,Balance) values('Cash',2,25)"));
-        const QString now =
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        // A fixed day for the summary's clock and the list's range alike.
+        const QDate today(2025, 3, 10);
+        const QString now = QStringLiteral("2025-03-10 12:00:00");
         env.sql(QStringLiteral("insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) "
                                "values(0,1,'%1','Boss',100,'pay','')")
                     .arg(now));
@@ -32,6 +34,9 @@ private slots:
                 .arg(now));
         TFrmMain frm;
         frm.show();
+        frm.SummaryStrip->Today = [today] { return today; };
+        frm.TransactionList->dtpRange1->setDate(QDate(2025, 3, 1));
+        frm.TransactionList->dtpRange2->setDate(today);
         TDBGridEh* list = frm.TransactionList->dbgrdh1;
         TDBGridEh* summary = frm.SummaryStrip->dbgrdhTotal;
         QCOMPARE(list->model()->rowCount(), 0);
