@@ -246,9 +246,9 @@ private slots:
         QCOMPARE(frm.CurrentListId(), big);
         QVERIFY(frm.statusTotals->text().startsWith(QStringLiteral("Total: ")));
         frm.Panels->RefreshCard(big);
-        QVERIFY2(env.messages->messages.empty(), qPrintable(env.messages->messages.empty()
-                                                                ? QString()
-                                                                : env.messages->messages[0].text));
+        QVERIFY2(env.messages->messages.empty(),
+                 qPrintable(env.messages->messages.empty() ? QString()
+                                                           : env.messages->messages[0].text));
     }
 
     void missingBitmapReachesTheErrorReport() {
