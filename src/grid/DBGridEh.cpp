@@ -373,14 +373,14 @@ QColor TDBGridEh::ColumnColor(int column) const {
 }
 
 std::vector<int> TDBGridEh::VisibleColumns() const {
+    std::vector<int> cols;
     const QHeaderView* h = horizontalHeader();
-    std::vector<int> out;
     for (int v = 0; v < h->count(); ++v) {
         const int c = h->logicalIndex(v);
-        if (c >= 0 && c < ColumnCount() && !h->isSectionHidden(c))
-            out.push_back(c);
+        if (c >= 0 && c < ColumnCount() && !isColumnHidden(c))
+            cols.push_back(c);
     }
-    return out;
+    return cols;
 }
 
 int TDBGridEh::RowCount() const {
@@ -401,6 +401,15 @@ QColor TDBGridEh::FontColor() const {
 
 QColor TDBGridEh::FixedColor() const {
     return palette().color(QPalette::Button);
+}
+
+QFont TDBGridEh::FooterFont() const {
+    return m_footerFont.value_or(font());
+}
+
+void TDBGridEh::SetFlat(bool on) {
+    m_flat = on;
+    setFrameShadow(on ? QFrame::Plain : QFrame::Sunken);
 }
 
 void TDBGridEh::SetFooterFont(const QFont& f) {

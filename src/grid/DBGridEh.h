@@ -99,27 +99,27 @@ public:
     QString ColumnTitle(int column) const;
     int ColumnWidth(int column) const { return columnWidth(column); }
     Qt::Alignment ColumnAlignment(int column) const; // horizontal part only
-    Qt::Alignment TitleAlignment(int column) const;
-    Qt::Alignment FooterAlignment(int column) const;
-    QColor ColumnColor(int column) const; // the column's own, else the grid's
     QString CellText(int row, int column) const;
     QString FooterText(int column) const;
     bool HasFooter() const { return m_footerRows > 0; }
     int FooterRowCount() const { return m_footerRows; }
-    // Columns shown, in display order.
+    QFont TitleFont() const;
+    QFont FooterFont() const;
+    QColor FooterColor() const { return m_footerColor; }
+    QColor FixedColor() const; // behind the titles
+    bool Flat() const { return m_flat; }
+    void SetFlat(bool on);
+    // Visible columns in display order.
     std::vector<int> VisibleColumns() const;
     // Rows shown, in the current order.
     int RowCount() const;
-    QFont TitleFont() const;
+    Qt::Alignment TitleAlignment(int column) const;
+    Qt::Alignment FooterAlignment(int column) const;
+    QColor ColumnColor(int column) const; // the column's own, else the grid's
     QColor TitleFontColor() const;
-    QColor FontColor() const; // of the cells' and the footer's text
-    QFont FooterFont() const { return m_footerFont.value_or(font()); }
-    void SetFooterFont(const QFont& f);
-    QColor FooterColor() const { return m_footerColor; }
-    QColor FixedColor() const; // of the title row and the fixed column
-    bool Flat() const { return m_flat; }
+    QColor FontColor() const;           // of the cells' and the footer's texts
+    void SetFooterFont(const QFont& f); // until set: the grid's own font
     bool Ctl3D() const { return m_ctl3D; }
-    void SetFlat(bool on) { m_flat = on; }
     void SetCtl3D(bool on) { m_ctl3D = on; }
 
     // Values behind the shown texts, for writers that keep numbers as numbers.
@@ -187,7 +187,7 @@ private:
     QColor m_oddRowColor;
     QColor m_footerColor{205, 206, 231};
     std::optional<QFont> m_footerFont;
-    bool m_flat = true;
+    bool m_flat = false;
     bool m_ctl3D = true;
     mutable int m_drawingRecNo = -1;
 };

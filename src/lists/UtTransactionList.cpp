@@ -147,6 +147,7 @@ void TTransactionList::buildGrid() {
     dbgrdh1->SetFooterRowCount(1);
     dbgrdh1->SetFooterColor(QColor(205, 206, 231)); // 15191757
     dbgrdh1->SetFrozenCols(1);
+    dbgrdh1->SetFlat(true);
     // The menu-highlight colour at full strength would be the selection colour too;
     // a light shade of it keeps the selected row distinguishable.
     const QColor hl = palette().color(QPalette::Highlight);

@@ -50,6 +50,7 @@ struct HistoryLikeGrid {
         grid.SetFooterRowCount(1);
         grid.SetFooterColor(QColor(205, 206, 231));
         grid.SetFrozenCols(1);
+        grid.SetFlat(true);
         grid.SetMultiSelect(true);
         grid.SetDataSet(&query);
         reload();
