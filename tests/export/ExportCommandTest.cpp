@@ -76,33 +76,6 @@ private slots:
         QVERIFY(env.shell->opened.isEmpty());
     }
 
-    void theFileIsOpenedOnlyOnYes() {
-        TestEnv env;
-        TTransactionList list;
-        fillList(env, list, 1);
-        const QString name = env.dir() + QStringLiteral("/dayreport");
-
-        ExportGridCommand(&list, list.dbgrdh1); // the dialog is cancelled
-        QVERIFY(env.messages->messages.empty());
-        QVERIFY(!QFile::exists(name + QStringLiteral(".xls")));
-
-        env.files->answer = {true, name, 3};
-        env.messages->answers = {mbNo};
-        ExportGridCommand(&list, list.dbgrdh1);
-        QVERIFY(QFile::exists(name + QStringLiteral(".htm")));
-        QVERIFY(env.shell->opened.isEmpty());
-
-        env.messages->answers = {mbYes};
-        ExportGridCommand(&list, list.dbgrdh1);
-        QCOMPARE(env.messages->messages.size(), size_t(2));
-        const RecordedMessage& m = env.messages->messages.back();
-        QCOMPARE(m.caption, QStringLiteral("Confirm"));
-        QCOMPARE(m.text, QStringLiteral("Do you want to lunch the file?"));
-        QCOMPARE(m.icon, MsgIcon::Question);
-        QCOMPARE(m.buttons, MsgButtons(mbYes | mbNo));
-        QCOMPARE(env.shell->opened, QStringList{name + QStringLiteral(".htm")});
-    }
-
     void failuresNameTheFileAndLeaveNoHalfFile() {
         TestEnv env;
         TTransactionList list;

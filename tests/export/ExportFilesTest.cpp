@@ -166,12 +166,6 @@ private slots:
         QCOMPARE(lines(ExportBytes<TDBGridEhExportAsText>(list.dbgrdh1)),
                  (QList<QByteArray>{"No.\tDate\tTypeName\tname\tAmount\tfrom\tfor\tmemo\r",
                                     "\tSUM\t\t\t0\t\t\t"}));
-        const QByteArray page = ExportBytes<TDBGridEhExportAsHTML>(list.dbgrdh1);
-        const QList<QByteArray> l = page.split('\n');
-        QCOMPARE(page.count("<TR>"), 2);
-        QVERIFY(
-            l[l.size() - 9].startsWith("  <TD WIDTH=81 ALIGN=\"RIGHT\" BGCOLOR=#CDCEE7><FONT "));
-        QVERIFY(l[l.size() - 9].endsWith("\">0</FONT></TD>\r"));
     }
 
     void textFileLines() {
@@ -212,8 +206,6 @@ private slots:
                                 "<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=1 BGCOLOR=#F0F0F0>\r\n"
                                 "\r\n<TR>\r\n"));
         QVERIFY(page.endsWith("</TR>\r\n</TABLE>\r\n</BODY>\r\n</HTML>\r\n"));
-        QCOMPARE(page.count("<TR>\r\n"), 4);
-        QCOMPARE(page.count("</TR>\r\n"), 4);
         const QByteArray font =
             "<FONT STYLE=\"font-family: MS Sans Serif; font-size: 9pt; color: #000000\">";
         QVERIFY(l.contains("  <TD WIDTH=30 ALIGN=\"LEFT\">" + font + "<B>No.</B></FONT></TD>\r"));
@@ -225,10 +217,8 @@ private slots:
         QVERIFY(page.contains("<B>&quotpay&quot</B>"));
         QVERIFY(l.contains("  <TD WIDTH=150 ALIGN=\"LEFT\" BGCOLOR=#FFFFFF>" + font +
                            "<B>&nbsp</B></FONT></TD>\r"));
-        // The unbound "To" column and the row numbers' column give blanks.
+        // The unbound "To" column gives a blank.
         QVERIFY(l.contains("  <TD WIDTH=100 ALIGN=\"LEFT\" BGCOLOR=#FFFFFF>" + font +
-                           "<B>&nbsp</B></FONT></TD>\r"));
-        QVERIFY(l.contains("  <TD WIDTH=30 ALIGN=\"LEFT\" BGCOLOR=#F0F0F0>" + font +
                            "<B>&nbsp</B></FONT></TD>\r"));
         QVERIFY(l.contains("  <TD WIDTH=100 ALIGN=\"RIGHT\" BGCOLOR=#FFFFFF>" + font +
                            "<B>10</B></FONT></TD>\r"));

@@ -252,6 +252,8 @@ private slots:
         QCOMPARE(env.messages->messages.size(), size_t(1));
         QCOMPARE(env.messages->messages[0].caption, QStringLiteral("Confirm"));
         QCOMPARE(env.messages->messages[0].text, QStringLiteral("Do you want to lunch the file?"));
+        QCOMPARE(env.messages->messages[0].icon, MsgIcon::Question);
+        QCOMPARE(env.messages->messages[0].buttons, MsgButtons(mbYes | mbNo));
         QCOMPARE(env.shell->opened, QStringList{path});
     }
 };
