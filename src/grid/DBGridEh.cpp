@@ -404,17 +404,12 @@ QColor TDBGridEh::FixedColor() const {
 }
 
 QFont TDBGridEh::FooterFont() const {
-    return m_footerFont.value_or(font());
+    return font();
 }
 
 void TDBGridEh::SetFlat(bool on) {
     m_flat = on;
     setFrameShadow(on ? QFrame::Plain : QFrame::Sunken);
-}
-
-void TDBGridEh::SetFooterFont(const QFont& f) {
-    m_footerFont = f;
-    m_footer->update();
 }
 
 QVariant TDBGridEh::CellValue(int row, int column) const {

@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <optional>
 #include <vector>
 
 class TQuery;
@@ -104,7 +103,7 @@ public:
     bool HasFooter() const { return m_footerRows > 0; }
     int FooterRowCount() const { return m_footerRows; }
     QFont TitleFont() const;
-    QFont FooterFont() const;
+    QFont FooterFont() const; // the grid's own
     QColor FooterColor() const { return m_footerColor; }
     QColor FixedColor() const; // behind the titles
     bool Flat() const { return m_flat; }
@@ -117,8 +116,7 @@ public:
     Qt::Alignment FooterAlignment(int column) const;
     QColor ColumnColor(int column) const; // the column's own, else the grid's
     QColor TitleFontColor() const;
-    QColor FontColor() const;           // of the cells' and the footer's texts
-    void SetFooterFont(const QFont& f); // until set: the grid's own font
+    QColor FontColor() const; // of the cells' and the footer's texts
     bool Ctl3D() const { return m_ctl3D; }
     void SetCtl3D(bool on) { m_ctl3D = on; }
 
@@ -186,7 +184,6 @@ private:
     bool m_inLayout = false;
     QColor m_oddRowColor;
     QColor m_footerColor{205, 206, 231};
-    std::optional<QFont> m_footerFont;
     bool m_flat = false;
     bool m_ctl3D = true;
     mutable int m_drawingRecNo = -1;
