@@ -138,3 +138,13 @@ QStringList ModalsOpenedBy(const std::function<void()>& command,
 }
 
 } // namespace TestData
+
+ScopedHelpRecorder::ScopedHelpRecorder() {
+    auto recorder = std::make_unique<RecordingHelp>();
+    m_recorder = recorder.get();
+    m_previous = SetHtmlHelp(std::move(recorder));
+}
+
+ScopedHelpRecorder::~ScopedHelpRecorder() {
+    SetHtmlHelp(std::move(m_previous));
+}
