@@ -48,6 +48,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Panel1 = Placed(new QFrame(this), "Panel1", {8, 8, 281, 161});
     // A lowered outer and a raised inner bevel: the etched frame.
     Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Panel1->setMidLineWidth(1);
     ProgramIcon = Placed(new QLabel(Panel1), "ProgramIcon", {8, 8, 65, 57});
     ProgramIcon->setPixmap(WindowPicture().pixmap(32, 32));
     ProgramIcon->setScaledContents(true);

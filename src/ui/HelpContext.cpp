@@ -53,8 +53,9 @@ int FindHelpContext(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         if (const int context = w->property(kHelpContext).toInt())
             return context;
-        // A dialog's parent is the window that opened it, whose help is not its own.
-        if (w->isWindow())
+        // A dialog's parent is the window that opened it, whose help is not its own;
+        // a drop-down list's popup belongs to its control.
+        if (w->isWindow() && w->windowType() != Qt::Popup)
             break;
     }
     return 0;

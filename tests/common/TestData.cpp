@@ -1,6 +1,7 @@
 #include "TestData.h"
 
 #include "data/Money.h"
+#include "ui/Application.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -147,4 +148,12 @@ ScopedHelpRecorder::ScopedHelpRecorder() {
 
 ScopedHelpRecorder::~ScopedHelpRecorder() {
     SetHtmlHelp(std::move(m_previous));
+}
+
+ScopedAppHelpFile::ScopedAppHelpFile(const QString& file) : m_previous(Application()->HelpFile) {
+    Application()->HelpFile = file;
+}
+
+ScopedAppHelpFile::~ScopedAppHelpFile() {
+    Application()->HelpFile = m_previous;
 }

@@ -65,6 +65,16 @@ public:
     QStringList calls, files, keywords;
 };
 
+// The application's help file while it lives, then the one there was before.
+class ScopedAppHelpFile {
+public:
+    explicit ScopedAppHelpFile(const QString& file);
+    ~ScopedAppHelpFile();
+
+private:
+    QString m_previous;
+};
+
 // Puts a RecordingHelp in place of HTML Help while it lives, then restores what was there.
 class ScopedHelpRecorder {
 public:

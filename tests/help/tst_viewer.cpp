@@ -6,7 +6,6 @@
 #include "help/HelpManager.h"
 #include "help/StoHtmlHelp.h"
 #include "help/WinHelpViewer.h"
-#include "ui/Application.h"
 
 #include <QtTest>
 
@@ -30,18 +29,6 @@ std::shared_ptr<TStoHtmlHelpViewer> viewerFor(const QString& file,
     return viewer;
 }
 
-// The application's help file for the length of a test.
-class AppHelpFile {
-public:
-    explicit AppHelpFile(const QString& file) : m_old(Application()->HelpFile) {
-        Application()->HelpFile = file;
-    }
-    ~AppHelpFile() { Application()->HelpFile = m_old; }
-
-private:
-    QString m_old;
-};
-
 } // namespace
 
 class TestHelpViewer : public QObject {
@@ -59,7 +46,7 @@ private slots:
 
     void helpFileComesFromTheRequestOrTheApplication() {
         TestEnv env;
-        const AppHelpFile app(QStringLiteral("other.chm"));
+        const ScopedAppHelpFile app(QStringLiteral("other.chm"));
         QCOMPARE(viewerFor(QStringLiteral("budget.chm"))->ResolveHelpFile(),
                  AppDir() + QStringLiteral("budget.chm"));
         QCOMPARE(viewerFor(QStringLiteral("/usr/share/help/budget.chm"))->ResolveHelpFile(),
@@ -146,7 +133,7 @@ private slots:
     void theProgramsRequestsReachTheViewer() {
         TestEnv env;
         ScopedHelpRecorder help;
-        const AppHelpFile app(QStringLiteral("budget.chm"));
+        const ScopedAppHelpFile app(QStringLiteral("budget.chm"));
         const QString full = AppDir() + QStringLiteral("budget.chm");
 
         ApplicationHelpContext(1009);
@@ -195,7 +182,7 @@ private slots:
         manager->ShutDown();
         QCOMPARE(help->calls, QStringList({"18:0"}));
         QCOMPARE(manager->ViewerCount(), 0);
-        const AppHelpFile app(QStringLiteral("after.chm"));
+        const ScopedAppHelpFile app(QStringLiteral("after.chm"));
         QCOMPARE(viewer->ResolveHelpFile(), AppDir() + QStringLiteral("after.chm"));
     }
 

@@ -152,6 +152,15 @@ private slots:
         ShowHelpFor(other);
         QVERIFY(help->calls.isEmpty());
         QCOMPARE(FindHelpContext(&opener), 1000);
+
+        // The deposit window's help button: one call for its topic in the program's folder.
+        const ScopedAppHelpFile start(QStringLiteral("budget.chm"));
+        help->files.clear();
+        TFrmDeposit deposit;
+        deposit.PresetAccount(TestData::AddAccount(env, QStringLiteral("Bank"), 0));
+        deposit.btnHelp->click();
+        QCOMPARE(help->calls, QStringList({"15:1009"}));
+        QCOMPARE(help->files, QStringList({AppDir() + QStringLiteral("budget.chm")}));
     }
 
     void aboutBoxShowsAndOpensItsLinks() {
