@@ -70,8 +70,8 @@ public:
 };
 
 // The entry point in place of the HTML Help library's HtmlHelpA: the help file as
-// null-terminated 8-bit text (or null), handed on to the HTML Help service in use. It
-// returns the help window, which callers may ignore.
+// null-terminated 8-bit text (or null), handed on to the HTML Help service in use. Its
+// window result is always null here; callers ignore it.
 using HtmlHelpEntry = QWidget* (*)(QWidget* caller, const char* file, quint32 command,
                                    quintptr data);
 QWidget* HtmlHelpA(QWidget* caller, const char* file, quint32 command, quintptr data);
