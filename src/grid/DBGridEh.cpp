@@ -19,9 +19,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), m_grid->m_footerColor);
-        QFont f = font();
-        f.setBold(true);
-        p.setFont(f);
+        p.setFont(m_grid->FooterFont());
         QHeaderView* h = m_grid->horizontalHeader();
         const int n = m_grid->ColumnCount();
         // Frozen columns last, so they cover what scrolls beneath them.
@@ -65,8 +63,13 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return m_grid->CellText(index.row(), index.column());
+    case Qt::DisplayRole: {
+        QString text = m_grid->CellText(index.row(), index.column());
+        if (m_grid->Column(index.column()).HideDuplicates && index.row() > 0 &&
+            text == m_grid->CellText(index.row() - 1, index.column()))
+            text.clear();
+        return text;
+    }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_grid->Column(index.column()).Alignment);
     default:
@@ -219,6 +222,14 @@ void TDBGridEh::recomputeFooter() {
             const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName
                                                                             : col.FooterField);
             text = sumText(f, col.FooterFormat == QLatin1String("0.##"));
+        } else if (col.FooterType == TFooterValueType::fvtCount && open) {
+            const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName
+                                                                            : col.FooterField);
+            int count = 0;
+            if (f >= 0)
+                for (int r = 0, n = m_query->RecordCount(); r < n; ++r)
+                    count += m_query->ValueAt(r, f).isNull() ? 0 : 1;
+            text = QString::number(count);
         }
         m_footerTexts[size_t(c)] = text;
     }
@@ -353,6 +364,68 @@ void TDBGridEh::SetMultiSelect(bool on) {
     // Clicks in the frozen column work on the same selection and must extend it alike.
     if (m_frozen)
         m_frozen->setSelectionMode(selectionMode());
+}
+
+TGridSelection TDBGridEh::Selection() const {
+    TGridSelection s;
+    // A single-row grid always shows its current row; only a multi-row grid selects.
+    if (selectionMode() == ExtendedSelection) {
+        s.Rows = SelectedRows();
+        if (!s.Rows.empty())
+            s.Type = TGridSelectionType::gstRecordBookmarks;
+    }
+    return s;
+}
+
+QFont TDBGridEh::TitleFont() const {
+    return horizontalHeader()->font();
+}
+
+QFont TDBGridEh::FooterFont() const {
+    QFont f = font();
+    f.setBold(true);
+    return f;
+}
+
+QColor TDBGridEh::FixedColor() const {
+    return palette().color(QPalette::Button);
+}
+
+void TDBGridEh::SetFlat(bool on) {
+    m_flat = on;
+    setFrameShadow(on ? QFrame::Plain : QFrame::Sunken);
+}
+
+std::vector<int> TDBGridEh::VisibleColumns() const {
+    std::vector<int> cols;
+    const QHeaderView* h = horizontalHeader();
+    for (int v = 0; v < h->count(); ++v) {
+        const int c = h->logicalIndex(v);
+        if (c >= 0 && c < ColumnCount() && !isColumnHidden(c))
+            cols.push_back(c);
+    }
+    return cols;
+}
+
+void TDBGridEh::SetRowHeight(int pixels) {
+    m_rowHeight = std::max(0, pixels);
+    applyRowHeight();
+}
+
+void TDBGridEh::SetRowLines(int lines) {
+    m_rowLines = std::max(0, lines);
+    applyRowHeight();
+}
+
+void TDBGridEh::applyRowHeight() {
+    const QFontMetrics fm(font());
+    const int h = m_rowHeight > 0 || m_rowLines > 0
+                      ? m_rowLines * (fm.height() + fm.leading()) + m_rowHeight
+                      : fm.height() + 5;
+    verticalHeader()->setDefaultSectionSize(std::max(h, 4));
+    if (m_frozen)
+        m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    updateGeometries();
 }
 
 void TDBGridEh::SetFooterRowCount(int rows) {

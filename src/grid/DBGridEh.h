@@ -13,7 +13,16 @@ class TDBGridEh;
 class TGridFooter;
 
 enum class TSortMarker { smNone, smUp, smDown };
-enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum };
+enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum, fvtCount };
+
+// What is selected in the grid, as printing reads it.
+enum class TGridSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+struct TGridSelection {
+    TGridSelectionType Type = TGridSelectionType::gstNon;
+    std::vector<int> Rows;                                        // selected records, in list order
+    int LeftCol = -1, RightCol = -1, TopRow = -1, BottomRow = -1; // a rectangle
+    std::vector<int> Columns;                                     // selected columns
+};
 
 // One column of the grid: which result field it shows and how.
 struct TColumnEh {
@@ -32,6 +41,7 @@ struct TColumnEh {
     QString FooterField;  // for fvtSum; empty: the column's own field
     QString FooterFormat; // "0.##": at most two decimals; empty: general number
     TSortMarker SortMarker = TSortMarker::smNone;
+    bool HideDuplicates = false; // a cell equal to the one above shows empty
 };
 
 // The read-only table model over a query's in-memory rows, in the query's current order.
@@ -97,10 +107,25 @@ public:
     QString CellText(int row, int column) const;
     QString FooterText(int column) const;
     bool HasFooter() const { return m_footerRows > 0; }
+    int FooterRowCount() const { return m_footerRows; }
+    QFont TitleFont() const;
+    QFont FooterFont() const;
+    QColor FooterColor() const { return m_footerColor; }
+    QColor FixedColor() const; // behind the titles
+    bool Flat() const { return m_flat; }
+    void SetFlat(bool on);
+    // Visible columns in display order.
+    std::vector<int> VisibleColumns() const;
+    // Row height in pixels and in lines of text; 0 each: the font decides.
+    int RowHeight() const { return m_rowHeight; }
+    int RowLines() const { return m_rowLines; }
+    void SetRowHeight(int pixels);
+    void SetRowLines(int lines);
 
     // Row positions (in list order) of the selected rows, ascending.
     std::vector<int> SelectedRows() const;
     void SetMultiSelect(bool on);
+    TGridSelection Selection() const;
 
     // Options.
     void SetFooterRowCount(int rows);
@@ -136,6 +161,7 @@ private:
     void updateMarkers();
     QString formatValue(const QVariant& v) const;
     QString sumText(int field, bool twoDecimals) const;
+    void applyRowHeight();
 
     std::vector<TColumnEh> m_columns;
     std::vector<int> m_fieldIndex;      // per column, in the open result
@@ -149,6 +175,9 @@ private:
     int m_footerRows = 0;
     bool m_titleButtons = true;
     bool m_inLayout = false;
+    bool m_flat = false;
+    int m_rowHeight = 0;
+    int m_rowLines = 0;
     QColor m_oddRowColor;
     QColor m_footerColor{205, 206, 231};
     mutable int m_drawingRecNo = -1;
