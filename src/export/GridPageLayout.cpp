@@ -199,10 +199,12 @@ void TGridPageLayout::prepare() {
         return int(std::clamp<qint64>(DivRoundHalfEven(qint64(dpi) * m.Raw, d), -1000000, 1000000));
     };
     const TPageParams& page = m_comp.Page;
-    m_frame = QRect(QPoint(margin(page.LeftMargin, m_geo.DpiX) - m_geo.OffsetX,
-                           margin(page.TopMargin, m_geo.DpiY) - m_geo.OffsetY),
-                    QPoint(m_geo.Width + m_geo.OffsetX - margin(page.RightMargin, m_geo.DpiX),
-                           m_geo.Height + m_geo.OffsetY - margin(page.BottomMargin, m_geo.DpiY)));
+    // Right and bottom are the first units past the frame.
+    const int left = margin(page.LeftMargin, m_geo.DpiX) - m_geo.OffsetX;
+    const int top = margin(page.TopMargin, m_geo.DpiY) - m_geo.OffsetY;
+    const int right = m_geo.Width + m_geo.OffsetX - margin(page.RightMargin, m_geo.DpiX);
+    const int bottom = m_geo.Height + m_geo.OffsetY - margin(page.BottomMargin, m_geo.DpiY);
+    m_frame = QRect(left, top, right - left, bottom - top);
     m_hInset = RoundHalfEven(2 * m_scaleX);
     m_vInset = RoundHalfEven(m_grid->Flat() ? m_scaleY : 2 * m_scaleY);
     m_lineWidth = std::max(1, RoundHalfEven((m_geo.DpiX + m_geo.DpiY) / 200.0));
@@ -388,6 +390,10 @@ bool TGridPageLayout::abortRequested() {
 
 void TGridPageLayout::startPage(bool newPage) {
     if (newPage) {
+        if (!m_counting) {
+            QCoreApplication::processEvents();
+            m_sinceEvents.start();
+        }
         if (abortRequested())
             return;
         m_printer.NewPage();
@@ -418,9 +424,10 @@ void TGridPageLayout::drawColontitle(const TPageColontitle& c, bool header) {
     p.save();
     p.setFont(header ? m_headerFontP : m_footerFontP);
     p.setPen(Qt::black);
+    const int outerBottom = outer.top() + outer.height();
     const QRect textRect =
         header ? QRect(outer.left(), outer.top(), outer.width(), textRoom)
-               : QRect(outer.left(), outer.bottom() - textRoom + 1, outer.width(), textRoom);
+               : QRect(outer.left(), outerBottom - textRoom, outer.width(), textRoom);
     const Qt::Alignment v = header ? Qt::AlignTop : Qt::AlignBottom;
     const std::pair<const QStringList*, Qt::Alignment> parts[] = {{&c.LeftText, Qt::AlignLeft},
                                                                   {&c.CenterText, Qt::AlignHCenter},
@@ -432,11 +439,12 @@ void TGridPageLayout::drawColontitle(const TPageColontitle& c, bool header) {
         const int vres = m_geo.DpiY;
         p.setPen(QPen(Qt::black, m_lineWidth, Qt::SolidLine, Qt::FlatCap));
         const int dir = header ? 1 : -1;
-        int y = header ? outer.top() + textRoom + vres / 40 : outer.bottom() - textRoom - vres / 40;
-        p.drawLine(outer.left(), y, outer.right(), y);
+        const int outerRight = outer.left() + outer.width();
+        int y = header ? outer.top() + textRoom + vres / 40 : outerBottom - textRoom - vres / 40;
+        p.drawLine(outer.left(), y, outerRight, y);
         if (c.LineType == TPageColontitleLineType::pcltDoubleLine) {
             y += dir * (vres / 30);
-            p.drawLine(outer.left(), y, outer.right(), y);
+            p.drawLine(outer.left(), y, outerRight, y);
         }
     }
     p.restore();
@@ -445,7 +453,12 @@ void TGridPageLayout::drawColontitle(const TPageColontitle& c, bool header) {
 void TGridPageLayout::cellDone() {
     if (m_counting)
         return;
+    // Letting events through after every cell would cost more than the drawing itself; a
+    // few milliseconds apart keeps the preview just as usable and Stop just as quick.
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < 10)
+        return;
     QCoreApplication::processEvents();
+    m_sinceEvents.start();
     // The grid or its data may have gone while events ran.
     abortRequested();
 }
@@ -594,6 +607,7 @@ void TGridPageLayout::printRichText(const QString& html, bool startsDocument) {
     doc.setHtml(html);
     const QRect frame = m_frame.adjusted(0, m_headerBand, 0, -m_footerBand);
     doc.setTextWidth(std::max(1, frame.width()));
+    const int frameBottom = frame.top() + frame.height();
 
     // Page breaks fall between lines of text.
     std::vector<qreal> lineBottoms;
@@ -604,13 +618,13 @@ void TGridPageLayout::printRichText(const QString& html, bool startsDocument) {
     }
     const qreal docHeight = doc.size().height();
     qreal y = startsDocument ? frame.top() : m_y * m_fit;
-    if (!startsDocument && y >= frame.bottom()) {
+    if (!startsDocument && y >= frameBottom) {
         startPage(true);
         y = frame.top();
     }
     qreal sliceTop = 0;
     while (sliceTop < docHeight && !m_stopped) {
-        const qreal room = frame.bottom() - y;
+        const qreal room = frameBottom - y;
         qreal sliceEnd = sliceTop + room;
         if (sliceEnd < docHeight) {
             qreal cut = sliceTop;

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QRectF>
 #include <QString>
@@ -118,4 +119,5 @@ private:
     qreal m_y = 0;                 // where the next thing goes on the page, grid units
     bool m_pageHasContent = false; // anything printed on the page being drawn
     std::vector<QString> m_above;  // per column: the text above, for hidden duplicates
+    QElapsedTimer m_sinceEvents;   // since events were last let through
 };

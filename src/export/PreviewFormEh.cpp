@@ -367,7 +367,8 @@ void TPreviewBox::PageAdded(int completedPages) {
     m_pageCount = completedPages;
     if (completedPages == 1)
         UpdateZoom();
-    m_panel->update();
+    if (completedPages == m_currentPage)
+        m_panel->update();
     emit OpenPreviewer();
     emit PrinterPreviewChanged();
 }
@@ -563,8 +564,10 @@ void TPreviewFormEh::openPreviewer() {
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
     if (!isVisible())
         showMaximized();
-    raise();
-    activateWindow();
+    if (!isActiveWindow()) {
+        raise();
+        activateWindow();
+    }
 }
 
 void TPreviewFormEh::tbtPrintClick() {

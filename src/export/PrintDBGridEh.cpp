@@ -69,6 +69,7 @@ void TPrintDBGridEh::Preview() {
     TPrinterPreview& preview = form.PrinterPreview();
     if (preview.Printing())
         return;
+    preview.Device().Refresh();
     QPointer<TPrintDBGridEh> self(this);
     preview.SetupHandler = OnPrinterSetupDialog ? OnPrinterSetupDialog : [self] {
         if (self)

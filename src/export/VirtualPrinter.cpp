@@ -19,6 +19,17 @@ TPrinterDevice::TPrinterDevice() : m_names(Printers().Installed()) {
 
 TPrinterDevice::~TPrinterDevice() = default;
 
+void TPrinterDevice::Refresh() {
+    const QStringList names = Printers().Installed();
+    if (names == m_names)
+        return;
+    m_names = names;
+    m_printer.reset();
+    m_index = -1;
+    if (!m_names.isEmpty())
+        SetIndex(0);
+}
+
 void TPrinterDevice::SetIndex(int index) {
     if (index < 0 || index >= m_names.size() || index == m_index)
         return;

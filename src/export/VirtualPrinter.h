@@ -45,6 +45,8 @@ public:
     ~TPrinterDevice();
 
     bool Installed() const { return m_printer != nullptr; }
+    // Reads the installed printers again; keeps the chosen one while the list is the same.
+    void Refresh();
     QPrinter* Printer() const { return m_printer.get(); }
     TPageGeometry Geometry() const;
 
