@@ -185,19 +185,9 @@ void TDrawPanel::mouseReleaseEvent(QMouseEvent* e) {
 // ---------------------------------------------------------------- TPreviewBox
 
 TPreviewBox::TPreviewBox(QWidget* parent)
-    : QAbstractScrollArea(parent), m_shadow(new QWidget(viewport())),
-      m_panel(new TDrawPanel(this)) {
+    : QAbstractScrollArea(parent), m_panel(new TDrawPanel(this)) {
     setObjectName(QStringLiteral("PreviewBox"));
     setFocusPolicy(Qt::StrongFocus);
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Window, palette().color(QPalette::Mid));
-    viewport()->setPalette(pal);
-    viewport()->setAutoFillBackground(true);
-    m_shadow->setAutoFillBackground(true);
-    QPalette sp = m_shadow->palette();
-    sp.setColor(QPalette::Window, QColor(64, 64, 64));
-    m_shadow->setPalette(sp);
-    m_panel->raise();
     horizontalScrollBar()->setSingleStep(16);
     verticalScrollBar()->setSingleStep(16);
 }
@@ -270,12 +260,18 @@ void TPreviewBox::UpdateZoom() {
 void TPreviewBox::placePanels() {
     const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     m_panel->setGeometry(m_page.translated(origin));
-    m_shadow->setGeometry(m_page.translated(origin + QPoint(4, 4)));
     m_panel->update();
+    viewport()->update();
 }
 
 void TPreviewBox::scrollContentsBy(int, int) {
     placePanels();
+}
+
+void TPreviewBox::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), palette().color(QPalette::Mid));
+    p.fillRect(ShadowRect(), QColor(64, 64, 64));
 }
 
 void TPreviewBox::resizeEvent(QResizeEvent* e) {
@@ -488,7 +484,11 @@ void TPreviewFormEh::applyLook(TToolbarLook look) {
     for (QToolButton* b : m_toolbar->findChildren<QToolButton*>()) {
         b->setToolButtonStyle(style);
         b->setIconSize(QSize(24, 24));
-        b->setFixedSize(size);
+        // A caption wider than the button in this face widens it rather than being cut.
+        const int textWidth = b->fontMetrics().horizontalAdvance(b->text()) + 10;
+        b->setFixedSize(look == TToolbarLook::ImagesOnly ? size.width()
+                                                         : std::max(size.width(), textWidth),
+                        size.height());
     }
 }
 

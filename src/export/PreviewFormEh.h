@@ -57,7 +57,8 @@ public:
     void UpdateZoom();
 
     TDrawPanel* PagePanel() const { return m_panel; }
-    QWidget* ShadowPanel() const { return m_shadow; }
+    // The dark backing panel behind the page, as a shadow, in the view's coordinates.
+    QRect ShadowRect() const { return m_panel->geometry().translated(4, 4); }
     // Zoom between "Whole Page" and 150%, keeping the clicked point where it is.
     void MagnifierClick(const QPoint& panelPos);
 
@@ -75,6 +76,7 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     void placePanels();
@@ -85,7 +87,6 @@ private:
     int m_zoomMode = kWholePage;
     int m_wheelPercent = 100;
     QRect m_page; // the page panel in content coordinates
-    QWidget* m_shadow;
     TDrawPanel* m_panel;
 };
 

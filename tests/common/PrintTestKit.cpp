@@ -1,6 +1,8 @@
 #include "PrintTestKit.h"
 
+#include "TestData.h"
 #include "TestEnv.h"
+#include "data/UtDM.h"
 #include "data/UtQuery.h"
 #include "export/VirtualPrinter.h"
 #include "grid/DBGridEh.h"
@@ -9,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QPaintEngine>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace PrintTestKit {
@@ -30,6 +33,44 @@ void AddRows(TestEnv& env, int account, int count, const QString& memo) {
         qWarning("AddRows: %s", error);
         sqlite3_free(error);
     }
+}
+
+GridFixture::GridFixture(int rows, const QString& memo) {
+    auto rec = std::make_unique<PrinterRecorder>();
+    printers = rec.get();
+    printers->outputDir = env.dir();
+    SetPrinters(std::move(rec));
+    account = TestData::AddAccount(env, QStringLiteral("Bank"), 0);
+    if (rows > 0)
+        AddRows(env, account, rows, memo);
+    query = std::make_unique<TQuery>(&DM->conn);
+    query->SQL << HistoryStatement();
+    query->Open();
+    grid.reset(MakeHistoryGrid(query.get()));
+    print.DBGridEh = grid.get();
+}
+
+GridFixture::~GridFixture() {
+    grid.reset();
+    query.reset();
+}
+
+void GridFixture::Reload() {
+    query->Close();
+    query->Open();
+    grid->DataChanged();
+}
+
+int PagesInPdf(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    auto it = QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))
+                  .globalMatch(QString::fromLatin1(f.readAll()));
+    int n = 0;
+    for (; it.hasNext(); it.next())
+        ++n;
+    return n;
 }
 
 QString HistoryStatement() {

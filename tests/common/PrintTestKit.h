@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestEnv.h"
+#include "export/PrintDBGridEh.h"
 #include "platform/Printers.h"
 
 #include <QLineF>
@@ -14,7 +16,7 @@ class QWidget;
 class TDBGridEh;
 class TQuery;
 struct TPageGeometry;
-class TestEnv;
+class PrinterRecorder;
 
 // What printing tests share: a grid set up like the history window's, a stand-in for
 // the printers and their dialogs, and a look at what a recorded page draws.
@@ -34,6 +36,25 @@ TDBGridEh* MakeHistoryGrid(TQuery* query, QWidget* parent = nullptr);
 
 // Selects these list positions in a multi-row grid.
 void SelectRows(TDBGridEh* grid, const std::vector<int>& rows);
+
+// Rows in a fresh database, the history grid over them, and the print component with the
+// history window's settings; no printer is installed unless a test names one.
+struct GridFixture {
+    TestEnv env;
+    PrinterRecorder* printers;
+    int account = 0;
+    std::unique_ptr<TQuery> query;
+    std::unique_ptr<TDBGridEh> grid;
+    TPrintDBGridEh print;
+
+    explicit GridFixture(int rows, const QString& memo = {});
+    ~GridFixture();
+    // Opens the statement again after rows were added.
+    void Reload();
+};
+
+// The number of pages in a PDF file (-1 when it cannot be read).
+int PagesInPdf(const QString& file);
 
 // One piece of text a page draws, in the page's device units.
 struct DrawnText {

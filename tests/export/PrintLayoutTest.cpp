@@ -17,32 +17,11 @@ using namespace PrintTestKit;
 
 namespace {
 
-// A test's printing set-up: rows in the database, the history grid over them, the print
-// component with the history window's settings, and a recording printer without any
-// installed printer (so the fixed 600 dpi page).
-struct Bench {
-    TestEnv env;
-    PrinterRecorder* printers;
-    int account = 0;
-    std::unique_ptr<TQuery> query;
-    std::unique_ptr<TDBGridEh> grid;
-    TPrintDBGridEh print;
+// The history grid with a recording printer of its own.
+struct Bench : GridFixture {
     TPrinterPreview preview;
-
-    explicit Bench(int rows, const QString& memo = {}) {
-        auto rec = std::make_unique<PrinterRecorder>();
-        printers = rec.get();
-        printers->outputDir = env.dir();
-        SetPrinters(std::move(rec));
+    explicit Bench(int rows, const QString& memo = {}) : GridFixture(rows, memo) {
         preview.Device().Refresh();
-        account = TestData::AddAccount(env, QStringLiteral("Bank"), 0);
-        if (rows > 0)
-            AddRows(env, account, rows, memo);
-        query = std::make_unique<TQuery>(&DM->conn);
-        query->SQL << HistoryStatement();
-        query->Open();
-        grid.reset(MakeHistoryGrid(query.get()));
-        print.DBGridEh = grid.get();
     }
     void layout() { print.Print(preview); }
     DrawnPage page(int i) const { return Replay(preview.Page(i), preview.DocGeometry()); }
@@ -64,18 +43,6 @@ bool hasVerticalLineAt(const DrawnPage& p, double x) {
         if (qAbs(l.x1() - x) < 0.5 && qAbs(l.x2() - x) < 0.5 && qAbs(l.dy()) > 1)
             return true;
     return false;
-}
-
-int pagesInPdf(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    auto it = QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))
-                  .globalMatch(QString::fromLatin1(f.readAll()));
-    int n = 0;
-    for (; it.hasNext(); it.next())
-        ++n;
-    return n;
 }
 
 } // namespace
@@ -266,9 +233,7 @@ private slots:
                 hugeMemo += QStringLiteral("word%1 ").arg(i);
             TestData::AddDetail(b.env, b.account, 0, QStringLiteral("2024-03-01 10:00:00"),
                                 QStringLiteral("5"), QStringLiteral("huge"), hugeMemo);
-            b.query->Close();
-            b.query->Open();
-            b.grid->DataChanged();
+            b.Reload();
             b.print.Options = pghRowAutoStretch;
             b.layout();
             const DrawnPage first = b.page(0);
@@ -344,14 +309,14 @@ private slots:
         const int pages = b.preview.PageCount();
         const QString file = b.env.dir() + QStringLiteral("/pages.pdf");
         QVERIFY(b.preview.SavePdf(file));
-        QCOMPARE(pagesInPdf(file), pages);
+        QCOMPARE(PagesInPdf(file), pages);
 
         // With a printer installed, a range of the recorded pages goes to it.
         b.printers->names = QStringList{QStringLiteral("Office")};
         b.preview.Device().Refresh();
         QVERIFY(b.preview.Device().Installed());
         b.preview.PrintPages(2, 3);
-        QCOMPARE(pagesInPdf(b.printers->lastOutputFile), 2);
+        QCOMPARE(PagesInPdf(b.printers->lastOutputFile), 2);
     }
 };
 
