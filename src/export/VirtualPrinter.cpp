@@ -192,7 +192,6 @@ void TPrinterPreview::startPicture() {
     // resolution, so the recording is scaled down to it rather than moving the window.
     m_painter.scale(double(m_current.logicalDpiX()) / m_docGeometry.DpiX,
                     double(m_current.logicalDpiY()) / m_docGeometry.DpiY);
-    m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void TPrinterPreview::finishPicture() {
