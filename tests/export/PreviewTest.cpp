@@ -1,6 +1,7 @@
 #include "PrintTestKit.h"
 #include "TestEnv.h"
 
+#include "data/UtQuery.h"
 #include "export/PreviewFormEh.h"
 #include "export/PrintDBGridEh.h"
 #include "grid/DBGridEh.h"
@@ -262,6 +263,12 @@ private slots:
         QVERIFY(form().tbtPrinterSetupDialog->isEnabled());
         QTest::keyClick(&form(), Qt::Key_Escape);
         QVERIFY(!form().isVisible());
+
+        // Without open data nothing is laid out and the window stays closed.
+        g.query->Close();
+        g.print.Preview();
+        QVERIFY(!form().isVisible());
+        QCOMPARE(box()->PageCount(), 2);
     }
 
     void toolbarLooks() {
