@@ -464,7 +464,9 @@ void TPreviewFormEh::buildToolbar() {
     GuardedConnect(tbtScale, &QToolButton::clicked, this, &TPreviewFormEh::tbtScaleClick);
     GuardedConnect(tbStop, &QToolButton::clicked, this, &TPreviewFormEh::tbStopClick);
     GuardedConnect(tbClose, &QToolButton::clicked, this, &TPreviewFormEh::tbCloseClick);
-    for (auto [b, step] : {std::pair{tbtPrevPage, -1}, std::pair{tbtNextPage, 1}}) {
+    for (const auto& entry : {std::pair{tbtPrevPage, -1}, std::pair{tbtNextPage, 1}}) {
+        QToolButton* b = entry.first;
+        const int step = entry.second;
         connect(b, &QToolButton::pressed, this, [this, step] { stepPressed(step); });
         connect(b, &QToolButton::released, this, &TPreviewFormEh::stepReleased);
         connect(b, &QToolButton::clicked, this, [this, step] { stepClicked(step); });
