@@ -2,6 +2,7 @@
 #include "TestData.h"
 #include "TestEnv.h"
 
+#include "data/Errors.h"
 #include "data/UtDM.h"
 #include "export/GridPageLayout.h"
 #include "export/PrintDBGridEh.h"
@@ -278,6 +279,23 @@ private slots:
         QCOMPARE(w[1], 631 * 3992 / 5867);
         // The grid's right edge is the frame's.
         QVERIFY(hasVerticalLineAt(p, 342 + 3992));
+
+        // Margins that leave no width: scaling cannot be set up, and the pages stay.
+        b.print.Options = pghFitGridToPageWidth;
+        b.print.Page.LeftMargin.Raw = b.print.Page.RightMargin.Raw = 150000; // 15 cm each
+        QString message;
+        try {
+            b.layout();
+        } catch (const EBudgetError& e) {
+            message = e.message();
+        }
+        QCOMPARE(message,
+                 QStringLiteral(" function SetMapMode(Handle, MM_ISOTROPIC) has returned 0 "));
+        QCOMPARE(b.preview.PageCount(), 1);
+        // Without fitting, such a page still ends: a column per strip, cut.
+        b.print.Options = 0;
+        b.layout();
+        QCOMPARE(b.preview.PageCount(), 9);
     }
 
     void headerFooterAndPageCount() {
