@@ -154,7 +154,7 @@ private slots:
 
     void helpButtonAndF1AskForTheWindowsTopic() {
         TestEnv env;
-        HelpRecorderScope help;
+        ScopedHelpRecorder help;
         {
             TFrmBankAccount account;
             TFrmWallet wallet;
@@ -167,7 +167,7 @@ private slots:
             }
         }
         const QString context = QString::number(HH_HELP_CONTEXT);
-        QCOMPARE(help.recorder().calls, QStringList({context + ":1007", context + ":1007",
+        QCOMPARE(help->calls, QStringList({context + ":1007", context + ":1007",
                                                      context + ":1008", context + ":1008"}));
     }
 

@@ -2,6 +2,7 @@
 
 #include "cards/UtCards.h"
 #include "data/Money.h"
+#include "ui/Application.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -144,12 +145,20 @@ QStringList ModalsOpenedBy(const std::function<void()>& command,
 
 } // namespace TestData
 
-HelpRecorderScope::HelpRecorderScope() {
+ScopedHelpRecorder::ScopedHelpRecorder() {
     auto recorder = std::make_unique<RecordingHelp>();
     m_recorder = recorder.get();
     m_previous = SetHtmlHelp(std::move(recorder));
 }
 
-HelpRecorderScope::~HelpRecorderScope() {
+ScopedHelpRecorder::~ScopedHelpRecorder() {
     SetHtmlHelp(std::move(m_previous));
+}
+
+ScopedAppHelpFile::ScopedAppHelpFile(const QString& file) : m_previous(Application()->HelpFile) {
+    Application()->HelpFile = file;
+}
+
+ScopedAppHelpFile::~ScopedAppHelpFile() {
+    Application()->HelpFile = m_previous;
 }
