@@ -180,6 +180,10 @@ void TTransactionList::prepare() {
     cbbDate->setCurrentIndex(0);
 }
 
+QString TTransactionList::CombinedStatement() {
+    return QLatin1String(kListStatement);
+}
+
 void TTransactionList::LoadList(int id) {
     // The grid lets go of the old rows before they are dropped, and shows whatever is
     // open afterwards, the empty result of a failed statement included.
@@ -192,7 +196,7 @@ void TTransactionList::LoadList(int id) {
     dbgrdh1->DataChanged();
     qryList.SQL.clear();
     qryList.ClearParams();
-    qryList.SQL << QLatin1String(kListStatement);
+    qryList.SQL << CombinedStatement();
     qryList.SQL << QStringLiteral(" and B.ID=") + QString::number(id);
     const int kind = kTypeCodes[entryIndex(cbbType)];
     if (kind >= 0)

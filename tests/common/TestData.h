@@ -2,11 +2,15 @@
 
 #include "TestEnv.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QDialog;
+class TImageCtrl;
+struct TDataInfo;
 
 // Rows put straight into the test database, and reading them back. Every test file
 // that needs rows takes them from here.
@@ -44,6 +48,9 @@ void MendBalanceUpdates(TestEnv& env);
 // pictures are missing.
 void EnsureCardBitmaps(const TestEnv& env);
 
+// The card of a panel list that shows the row with this id, or null.
+TImageCtrl* FindCard(const QList<std::shared_ptr<TDataInfo>>& list, int id);
+
 // Runs a command and reports every modal window it opened ("class:caption"); each is
 // handed to act (which may fill and save it) or else closed with Cancel.
 QStringList ModalsOpenedBy(const std::function<void()>& command,
@@ -55,8 +62,7 @@ QStringList ModalsOpenedBy(const std::function<void()>& command,
 // (and the file it was asked for; for the index, the keyword's text).
 class RecordingHelp : public IHtmlHelp {
 public:
-    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override
-    {
+    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override {
         calls << QStringLiteral("%1:%2").arg(command).arg(data);
         files << file;
         if (command == HH_DISPLAY_INDEX)
