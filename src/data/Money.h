@@ -28,9 +28,13 @@ public:
     // mended) instead of failing whatever reads it.
     static Money fromStored(double value);
 
-    // The database keeps money as REAL, which holds a count of ten-thousandths exactly
-    // only up to 2^53: amounts and balances the program writes stay within it.
-    static constexpr qint64 StoredLimit = qint64(1) << 53;
+    // The database keeps money as REAL. A balance statement adds and subtracts such
+    // values in binary fractions, and the schema's triggers round the result back to four
+    // decimals; that only lands on the right ten-thousandth while the engine's rounding
+    // error stays well below half of one. Near 2^53 ten-thousandths a single subtraction
+    // is already off by more (a balance of 899999999478.29 came back as .2899), so the
+    // program stays within ten billion, where the error is a few millionths at most.
+    static constexpr qint64 StoredLimit = qint64(10'000'000'000) * 10000;
     constexpr bool fitsStored() const { return m_raw >= -StoredLimit && m_raw <= StoredLimit; }
 
     // A plain decimal number in the given locale: blanks around it, an optional sign,

@@ -165,9 +165,9 @@ QByteArray TChmFile::Read(const QString& path) const {
     return data;
 }
 
-void TChmFile::readSystem() {
+TChmSystem ParseChmSystem(const QByteArray& system) {
     // A version number, then records of a 16-bit code, a 16-bit length and the data.
-    const QByteArray system = Read(QStringLiteral("/#SYSTEM"));
+    TChmSystem out;
     qsizetype at = 4;
     while (at + 4 <= system.size()) {
         const quint16 code = qFromLittleEndian<quint16>(system.constData() + at);
@@ -181,22 +181,31 @@ void TChmFile::readSystem() {
         const QString text = decodeText(value);
         switch (code) {
         case 0:
-            m_ContentsFile = text.isEmpty() ? QString() : ObjectPath(text);
+            out.ContentsFile = text.isEmpty() ? QString() : TChmFile::ObjectPath(text);
             break;
         case 1:
-            m_IndexFile = text.isEmpty() ? QString() : ObjectPath(text);
+            out.IndexFile = text.isEmpty() ? QString() : TChmFile::ObjectPath(text);
             break;
         case 2:
-            m_DefaultTopic = text.isEmpty() ? QString() : ObjectPath(text);
+            out.DefaultTopic = text.isEmpty() ? QString() : TChmFile::ObjectPath(text);
             break;
         case 3:
-            m_Title = text;
+            out.Title = text;
             break;
         default:
             break;
         }
         at += length;
     }
+    return out;
+}
+
+void TChmFile::readSystem() {
+    const TChmSystem system = ParseChmSystem(Read(QStringLiteral("/#SYSTEM")));
+    m_ContentsFile = system.ContentsFile;
+    m_IndexFile = system.IndexFile;
+    m_DefaultTopic = system.DefaultTopic;
+    m_Title = system.Title;
 }
 
 QString TChmFile::existingObject(const QString& written) const {
@@ -214,14 +223,12 @@ QString TChmFile::existingObject(const QString& written) const {
     return {};
 }
 
-QMap<quint32, QString> TChmFile::ContextTopics() const {
+QMap<quint32, QString> ParseContextMap(const QByteArray& ivb, const QByteArray& strings) {
     // #IVB: the byte count of what follows, then pairs of a context number and the
     // offset of its page's name in #STRINGS.
-    QMap<quint32, QString> topics;
-    const QByteArray ivb = Read(QStringLiteral("/#IVB"));
-    const QByteArray strings = Read(QStringLiteral("/#STRINGS"));
+    QMap<quint32, QString> written;
     if (ivb.size() < 4)
-        return topics;
+        return written;
     const qsizetype end = qMin(qsizetype(4) + qsizetype(le32(ivb, 0)), ivb.size());
     for (qsizetype at = 4; at + 8 <= end; at += 8) {
         const quint32 context = le32(ivb, at);
@@ -231,9 +238,19 @@ QMap<quint32, QString> TChmFile::ContextTopics() const {
         qsizetype nul = strings.indexOf('\0', offset);
         if (nul < 0)
             nul = strings.size();
-        const QString topic = existingObject(decodeText(strings.mid(offset, nul - offset)));
+        written.insert(context, decodeText(strings.mid(offset, nul - offset)));
+    }
+    return written;
+}
+
+QMap<quint32, QString> TChmFile::ContextTopics() const {
+    QMap<quint32, QString> topics;
+    const QMap<quint32, QString> written =
+        ParseContextMap(Read(QStringLiteral("/#IVB")), Read(QStringLiteral("/#STRINGS")));
+    for (auto it = written.cbegin(); it != written.cend(); ++it) {
+        const QString topic = existingObject(it.value());
         if (!topic.isEmpty())
-            topics.insert(context, topic);
+            topics.insert(it.key(), topic);
     }
     return topics;
 }

@@ -18,6 +18,17 @@ struct TSitemapEntry {
 // Reads the entries of a contents (.hhc) or index (.hhk) file.
 std::vector<TSitemapEntry> ParseSitemap(const QByteArray& html);
 
+// What a help file's #SYSTEM object names: its contents and index files, its first
+// page (as object paths) and its title.
+struct TChmSystem {
+    QString ContentsFile, IndexFile, DefaultTopic, Title;
+};
+TChmSystem ParseChmSystem(const QByteArray& system);
+
+// Context number to the page's name as the help compiler wrote it, from the #IVB and
+// #STRINGS objects.
+QMap<quint32, QString> ParseContextMap(const QByteArray& ivb, const QByteArray& strings);
+
 // A compiled HTML help file, read with chmlib. Object paths inside it start with "/".
 class TChmFile {
 public:

@@ -116,6 +116,8 @@ private slots:
         QVERIFY(Money::fromRaw(-Money::StoredLimit).fitsStored());
         QVERIFY(!Money::fromRaw(Money::StoredLimit + 1).fitsStored());
         QVERIFY(!Money::parse(QStringLiteral("900719925474.0993"))->fitsStored());
+        QVERIFY(Money::parse(QStringLiteral("-10000000000"))->fitsStored());
+        QVERIFY(!Money::parse(QStringLiteral("10000000000.0001"))->fitsStored());
     }
 
     void percentSharesAreExact() {

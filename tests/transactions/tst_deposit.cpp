@@ -548,10 +548,10 @@ void TestDepositDebit::amountsBeyondWhatTheFileHoldsAreRefused() {
     TFrmDeposit f;
     f.PresetAccount(bank);
     f.show();
-    // A REAL column holds ten-thousandths exactly up to 2^53 of them.
+    // Balances are kept exact up to ten billion.
     for (const QString& tooLarge :
-         {QStringLiteral("500000000000000"), QStringLiteral("9999999999999.9999"),
-          QStringLiteral("-900719925474.0993")}) {
+         {QStringLiteral("500000000000000"), QStringLiteral("10000000000.0001"),
+          QStringLiteral("-900719925474")}) {
         fill(f, QStringLiteral("Lottery"), tooLarge);
         f.btnOKClick();
         QCOMPARE(env.messages->messages.back().text, notANumber);
@@ -559,8 +559,8 @@ void TestDepositDebit::amountsBeyondWhatTheFileHoldsAreRefused() {
     }
     QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
 
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Lottery"), QStringLiteral("900719925474")));
-    QCOMPARE(Balance(env, bank), QStringLiteral("900719925474"));
+    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Lottery"), QStringLiteral("10000000000")));
+    QCOMPARE(Balance(env, bank), QStringLiteral("10000000000"));
     // The amount fits, the balance it makes does not: refused and rolled back.
     const size_t shown = env.messages->messages.size();
     fill(f, QStringLiteral("Lottery"), QStringLiteral("0.10"));
@@ -570,11 +570,11 @@ void TestDepositDebit::amountsBeyondWhatTheFileHoldsAreRefused() {
     QCOMPARE(env.messages->messages.back().text, notANumber);
     QCOMPARE(f.focusWidget(), amountOf(f));
     QCOMPARE(Count(env, QStringLiteral("Detail")), 1);
-    QCOMPARE(Balance(env, bank), QStringLiteral("900719925474"));
+    QCOMPARE(Balance(env, bank), QStringLiteral("10000000000"));
     QVERIFY(!DM->conn.InTransaction());
     // Down again is fine.
     QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Tax"), QStringLiteral("0.10")));
-    QCOMPARE(Balance(env, bank), QStringLiteral("900719925473.9"));
+    QCOMPARE(Balance(env, bank), QStringLiteral("9999999999.9"));
 }
 
 void TestDepositDebit::textsStayWithinTheirColumns() {

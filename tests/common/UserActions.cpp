@@ -1,0 +1,198 @@
+#include "UserActions.h"
+
+#include "TestData.h"
+
+#include "app/UtMain.h"
+#include "cards/UtCards.h"
+#include "data/UtDM.h"
+#include "transactions/UtDebit.h"
+#include "transactions/UtDeposit.h"
+#include "transactions/UtTransfer.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <memory>
+
+namespace UserActions {
+
+namespace {
+
+template <class W> W* child(QWidget& parent, const char* name) {
+    W* w = parent.findChild<W*>(QLatin1String(name));
+    if (!w)
+        qFatal("control %s missing in %s", name, parent.metaObject()->className());
+    return w;
+}
+
+void type(QDialog& window, const char* partyBox, const EntryInput& input) {
+    child<QComboBox>(window, partyBox)->setEditText(input.party);
+    child<QLineEdit>(window, "edtAmmount")->setText(input.amount);
+    child<QLineEdit>(window, "edtFor")->setText(input.forText);
+    child<QPlainTextEdit>(window, "mmoMemo")->setPlainText(input.memo);
+    if (input.date.isValid())
+        child<QDateEdit>(window, "dtpDate")->setDate(input.date);
+}
+
+// Picks the entry of a list that stands for the row with this id, as a click would.
+bool pickById(QComboBox* list, int id) {
+    const int index = list->findData(id);
+    if (index < 0)
+        return false;
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+    return true;
+}
+
+std::unique_ptr<TFrmDeposit> detailWindow(bool debit) {
+    if (debit)
+        return std::make_unique<TFrmDebit>();
+    return std::make_unique<TFrmDeposit>();
+}
+
+const char* partyBoxOf(bool debit) {
+    return debit ? "cbbTo" : "cbbFrom";
+}
+
+bool saved(const QDialog& window) {
+    return window.result() == QDialog::Accepted;
+}
+
+int lastAccountId() {
+    TQuery& q = TDM::FreshQuery();
+    q.SQL << QStringLiteral("select max(ID) as m from Account");
+    q.Open();
+    const int id = q.Field(0).AsInteger();
+    q.Close();
+    return id;
+}
+
+TImageCtrl* cardOf(TFrmMain& frm, int id, bool* wallet = nullptr) {
+    if (TImageCtrl* c = TestData::FindCard(frm.Panels->AccountList, id)) {
+        if (wallet)
+            *wallet = false;
+        return c;
+    }
+    if (TImageCtrl* c = TestData::FindCard(frm.Panels->WalletList, id)) {
+        if (wallet)
+            *wallet = true;
+        return c;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool NewDetail(bool debit, int accountId, const EntryInput& input) {
+    auto f = detailWindow(debit);
+    f->PresetAccount(accountId);
+    f->show();
+    type(*f, partyBoxOf(debit), input);
+    child<QPushButton>(*f, "btnOK")->click();
+    return saved(*f);
+}
+
+bool EditDetail(bool debit, int detailId, const EntryInput& input, int moveTo) {
+    auto f = detailWindow(debit);
+    f->LoadForEdit(detailId);
+    f->show();
+    type(*f, partyBoxOf(debit), input);
+    if (moveTo > 0) {
+        auto* list = child<QComboBox>(*f, "cbbInf");
+        if (!pickById(list, moveTo)) {
+            // The other group: its radio button refills the list.
+            auto* other = child<QRadioButton>(
+                *f, child<QRadioButton>(*f, "rbAccount")->isChecked() ? "rbWallet" : "rbAccount");
+            other->click();
+            if (!pickById(list, moveTo))
+                qFatal("account %d is in neither list of the window", moveTo);
+        }
+    }
+    child<QPushButton>(*f, "btnOK")->click();
+    return saved(*f);
+}
+
+bool NewTransfer(int sourceId, int destId, const EntryInput& input) {
+    TFrmTransfer f;
+    f.SetEndpoints(sourceId, destId);
+    f.show();
+    type(f, "cbbFrom", input);
+    child<QPushButton>(f, "btnSave")->click();
+    return saved(f);
+}
+
+bool EditTransfer(int transferId, const EntryInput& input, int newSource, int newDest) {
+    TFrmTransfer f;
+    f.LoadForEdit(transferId);
+    f.show();
+    type(f, "cbbFrom", input);
+    if (newSource > 0 && !pickById(child<QComboBox>(f, "cbbInf1"), newSource))
+        qFatal("source %d is not in the list", newSource);
+    if (newDest > 0 && !pickById(child<QComboBox>(f, "cbbInf2"), newDest))
+        qFatal("destination %d is not in the list", newDest);
+    child<QPushButton>(f, "btnSave")->click();
+    return saved(f);
+}
+
+int NewAccount(TFrmMain& frm, const QString& name, int type, const QString& url,
+               const QString& memo) {
+    const int before = lastAccountId();
+    TestData::ModalsOpenedBy(
+        [&] {
+            if (type == 2)
+                frm.mniMenu_NewWalletClick();
+            else
+                frm.mniMenu_NewAccountClick();
+        },
+        [&](QDialog* d) {
+            child<QLineEdit>(*d, "edtName")->setText(name);
+            child<QLineEdit>(*d, "edtURL")->setText(url);
+            child<QPlainTextEdit>(*d, "Memo")->setPlainText(memo);
+            if (type == 1)
+                child<QRadioButton>(*d, "rbTypeCredit")->click();
+            child<QPushButton>(*d, type == 2 ? "btnOK" : "btnSave")->click();
+        });
+    const int after = lastAccountId();
+    return after > before ? after : 0;
+}
+
+bool RenameAccount(TFrmMain& frm, int id, const QString& name) {
+    bool wallet = false;
+    TImageCtrl* card = cardOf(frm, id, &wallet);
+    if (!card)
+        return false;
+    frm.Panels->SelectCard(card);
+    bool accepted = false;
+    TestData::ModalsOpenedBy(
+        [&] {
+            if (wallet)
+                frm.mniMenu_WalletInfoClick();
+            else
+                frm.mniMenu_AccountInfoClick();
+        },
+        [&](QDialog* d) {
+            child<QLineEdit>(*d, "edtName")->setText(name);
+            child<QPushButton>(*d, wallet ? "btnOK" : "btnSave")->click();
+            accepted = d->result() == QDialog::Accepted;
+        });
+    return accepted;
+}
+
+bool DeleteAccount(TFrmMain& frm, int id) {
+    bool wallet = false;
+    TImageCtrl* card = cardOf(frm, id, &wallet);
+    if (!card)
+        return false;
+    frm.Panels->SelectCard(card);
+    if (wallet)
+        frm.mniMenu_DeleteWalletClick();
+    else
+        frm.mniMenu_DeleteAccountClick();
+    return TDM::LoadAccountInfo(id)->ID == 0;
+}
+
+} // namespace UserActions
