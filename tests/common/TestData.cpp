@@ -2,6 +2,7 @@
 
 #include "cards/UtCards.h"
 #include "data/Money.h"
+#include "data/UtQuery.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -95,6 +96,43 @@ void BreakBalanceUpdates(TestEnv& env) {
 
 void MendBalanceUpdates(TestEnv& env) {
     env.sql(QStringLiteral("DROP TRIGGER test_break"));
+}
+
+void FailOn(TestEnv& env, const QString& table, const QString& event, const QString& condition) {
+    static int serial = 0;
+    env.sql(QStringLiteral("CREATE TRIGGER test_fail_%1 BEFORE %2 ON %3 %4 "
+                           "BEGIN SELECT RAISE(ABORT, 'test failure in %2 on %3'); END")
+                .arg(++serial)
+                .arg(event, table,
+                     condition.isEmpty() ? QString() : QStringLiteral("WHEN ") + condition));
+}
+
+void StopFailing(TestEnv& env) {
+    const QString names =
+        env.sql(
+               QStringLiteral("select group_concat(name) from sqlite_master "
+                              "where type = 'trigger' and name like 'test\\_fail\\_%' escape '\\'"))
+            .toString();
+    for (const QString& name : names.split(u',', Qt::SkipEmptyParts))
+        env.sql(QStringLiteral("DROP TRIGGER ") + name);
+}
+
+QString Snapshot(TestEnv& env) {
+    QStringList out;
+    TConnection c;
+    c.Open(env.dbPath());
+    for (const char* table : {"Account", "Detail", "Transfer"}) {
+        TQuery q(&c);
+        q.SQL << QStringLiteral("select * from %1 order by ID").arg(QLatin1String(table));
+        q.Open();
+        for (; !q.Eof(); q.Next()) {
+            QStringList row{QLatin1String(table)};
+            for (int i = 0; i < q.FieldCount(); ++i)
+                row << q.Field(i).AsString();
+            out << row.join(u'|');
+        }
+    }
+    return out.join(u'\n');
 }
 
 void EnsureCardBitmaps(const TestEnv& env) {

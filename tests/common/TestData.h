@@ -44,6 +44,17 @@ QStringList BalanceMismatches(TestEnv& env);
 void BreakBalanceUpdates(TestEnv& env);
 void MendBalanceUpdates(TestEnv& env);
 
+// Makes a statement fail from the inside: an INSERT, UPDATE or DELETE on the table (for
+// the rows the condition picks, e.g. "NEW.ID = 3"; empty for all) raises an error.
+// Every such trigger goes again with StopFailing.
+void FailOn(TestEnv& env, const QString& table, const QString& event,
+            const QString& condition = {});
+void StopFailing(TestEnv& env);
+
+// Every row of the three tables as text, read through a connection of its own: two
+// snapshots are equal exactly when nothing was written in between.
+QString Snapshot(TestEnv& env);
+
 // The card bitmaps in res/ beside the program; plain ones are drawn when the real
 // pictures are missing.
 void EnsureCardBitmaps(const TestEnv& env);

@@ -6,17 +6,17 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QProcess>
 #include <QtTest>
+#include <map>
 
 namespace {
-std::vector<std::pair<const char*, TestFactory>>& registry()
-{
+std::vector<std::pair<const char*, TestFactory>>& registry() {
     static std::vector<std::pair<const char*, TestFactory>> r;
     return r;
 }
 
-void copyDir(const QString& from, const QString& to)
-{
+void copyDir(const QString& from, const QString& to) {
     QDir src(from);
     if (!src.exists())
         return;
@@ -26,13 +26,30 @@ void copyDir(const QString& from, const QString& to)
 }
 } // namespace
 
-int RegisterTest(const char* name, TestFactory factory)
-{
+std::map<QString, ChildMain>& RegisteredChildren() {
+    static std::map<QString, ChildMain> r;
+    return r;
+}
+
+int RegisterChild(const char* name, ChildMain main) {
+    RegisteredChildren()[QString::fromLatin1(name)] = std::move(main);
+    return int(RegisteredChildren().size());
+}
+
+void StartChild(QProcess& process, const QString& name, const QStringList& args) {
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(QCoreApplication::applicationFilePath(),
+                  QStringList{QStringLiteral("--child"), name} + args);
+}
+
+int RegisterTest(const char* name, TestFactory factory) {
     registry().emplace_back(name, std::move(factory));
     return int(registry().size());
 }
 
-std::vector<std::pair<const char*, TestFactory>>& RegisteredTests() { return registry(); }
+std::vector<std::pair<const char*, TestFactory>>& RegisteredTests() {
+    return registry();
+}
 
 MsgButton MessageRecorder::Show(QWidget* owner, const QString& caption, const QString& text,
                                 MsgIcon icon, MsgButtons buttons) {
@@ -50,12 +67,29 @@ MsgButton MessageRecorder::Show(QWidget* owner, const QString& caption, const QS
     return mbOK;
 }
 
-TestEnv::TestEnv(bool openDataModule)
-{
+TestEnv::TestEnv(bool openDataModule) : m_path(m_dir.path()) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    SetAppDirOverride(m_dir.path());
+    SetAppDirOverride(m_path);
     CreateEmptyDatabase(dbPath());
-    copyDir(QStringLiteral(BUDGET_SOURCE_DIR "/resources/res"), m_dir.path() + QStringLiteral("/res"));
+    copyDir(QStringLiteral(BUDGET_SOURCE_DIR "/resources/res"), m_path + QStringLiteral("/res"));
+    installRecorders();
+    if (openDataModule) {
+        delete DM;
+        DM = nullptr;
+        DM = new TDM();
+    }
+}
+
+TestEnv::TestEnv(const QString& existingDir) : m_path(existingDir) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    SetAppDirOverride(m_path);
+    installRecorders();
+    delete DM;
+    DM = nullptr;
+    DM = new TDM();
+}
+
+void TestEnv::installRecorders() {
     auto m = std::make_unique<MessageRecorder>();
     messages = m.get();
     SetMessageBoxes(std::move(m));
@@ -65,21 +99,14 @@ TestEnv::TestEnv(bool openDataModule)
     auto f = std::make_unique<FileDialogRecorder>();
     files = f.get();
     SetFileDialogs(std::move(f));
-    if (openDataModule) {
-        delete DM;
-        DM = nullptr;
-        DM = new TDM();
-    }
 }
 
-TestEnv::~TestEnv()
-{
+TestEnv::~TestEnv() {
     delete DM;
     DM = nullptr;
 }
 
-QVariant TestEnv::sql(const QString& statement)
-{
+QVariant TestEnv::sql(const QString& statement) {
     TConnection c;
     c.Open(dbPath());
     TQuery q(&c);

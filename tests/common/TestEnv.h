@@ -18,6 +18,18 @@ int RegisterTest(const char* name, TestFactory factory);
     static const int budgetTestReg_##Class =                                                       \
         RegisterTest(#Class, [] { return std::unique_ptr<QObject>(new Class); });
 
+// A program of its own inside a test executable: a test starts the executable again
+// with "--child NAME ARGS..." to run it in a process it can kill or run twice. Its
+// result is the process's exit code.
+using ChildMain = std::function<int(const QStringList& args)>;
+int RegisterChild(const char* name, ChildMain main);
+#define BUDGET_CHILD(Name, Function)                                                               \
+    static const int budgetChildReg_##Name = RegisterChild(#Name, Function);
+
+// Starts this executable as the named child with the given arguments.
+class QProcess;
+void StartChild(QProcess& process, const QString& name, const QStringList& args);
+
 // One message box the program asked for.
 struct RecordedMessage {
     QString caption, text;
@@ -40,9 +52,18 @@ public:
 
 class ShellRecorder : public IShell {
 public:
-    bool Open(const QString& target) override { opened << target; return true; }
-    bool StartCalculator() override { started << QStringLiteral("calculator"); return true; }
-    bool StartTextEditor() override { started << QStringLiteral("editor"); return true; }
+    bool Open(const QString& target) override {
+        opened << target;
+        return true;
+    }
+    bool StartCalculator() override {
+        started << QStringLiteral("calculator");
+        return true;
+    }
+    bool StartTextEditor() override {
+        started << QStringLiteral("editor");
+        return true;
+    }
     QStringList opened, started;
 };
 
@@ -65,9 +86,11 @@ public:
 class TestEnv {
 public:
     explicit TestEnv(bool openDataModule = true);
+    // The database already in that folder, as a child process beside its test uses it.
+    explicit TestEnv(const QString& existingDir);
     ~TestEnv();
-    QString dir() const { return m_dir.path(); }
-    QString dbPath() const { return m_dir.path() + QStringLiteral("/Data.mdb"); }
+    QString dir() const { return m_path; }
+    QString dbPath() const { return m_path + QStringLiteral("/Data.mdb"); }
 
     // Runs a statement on the test database and returns the first column of its
     // first row (empty for none); for set-up and for reading results back.
@@ -78,5 +101,7 @@ public:
     FileDialogRecorder* files = nullptr;
 
 private:
+    void installRecorders();
     QTemporaryDir m_dir;
+    QString m_path;
 };

@@ -5,23 +5,33 @@
 
 #include <QtTest>
 #include <cstdio>
+#include <map>
 
 std::vector<std::pair<const char*, TestFactory>>& RegisteredTests();
+std::map<QString, ChildMain>& RegisteredChildren();
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
     TApplication app(argc, argv);
     // The program's own start-up of its help, so F1 and help buttons reach the viewer.
     RegisterHtmlHelpViewer();
     app.HelpFile = QStringLiteral("budget.chm");
+    if (argc >= 3 && qstrcmp(argv[1], "--child") == 0) {
+        const auto child = RegisteredChildren().find(QString::fromLocal8Bit(argv[2]));
+        if (child == RegisteredChildren().end()) {
+            std::fprintf(stderr, "no child named %s\n", argv[2]);
+            return 2;
+        }
+        return child->second(app.arguments().mid(3));
+    }
     int failedClasses = 0;
     for (auto& [name, factory] : RegisteredTests()) {
         std::unique_ptr<QObject> test = factory();
         if (QTest::qExec(test.get(), argc, argv) != 0)
             ++failedClasses;
     }
-    std::printf("%d test classes, %d with failures\n", int(RegisteredTests().size()), failedClasses);
+    std::printf("%d test classes, %d with failures\n", int(RegisteredTests().size()),
+                failedClasses);
     return failedClasses == 0 ? 0 : 1;
 }
