@@ -1,14 +1,60 @@
 #include "data/UtDM.h"
 
-#include "ui/Guarded.h"
 #include "data/AppPaths.h"
 #include "data/Errors.h"
 #include "data/UtFormat.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Guarded.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <sqlite3.h>
 
 TDM* DM = nullptr;
+int TDM::StartupLockWaitMs = 30000;
 
 namespace {
+
+// While it lives, a lock another program holds on the file is waited for up to a
+// limit far beyond a statement's busy timeout, with the wait cursor up meanwhile: a
+// copy of the program that is saving, or a backup taking its copy, should not make
+// this start fail.
+class LockWait {
+public:
+    LockWait(TConnection& c, int limitMs) : m_db(c.Handle()), m_limit(limitMs)
+    {
+        m_timer.start();
+        sqlite3_busy_handler(m_db, &LockWait::busy, this);
+    }
+    ~LockWait()
+    {
+        sqlite3_busy_timeout(m_db, TConnection::DefaultBusyTimeoutMs);
+        if (m_cursor)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    LockWait(const LockWait&) = delete;
+    LockWait& operator=(const LockWait&) = delete;
+
+private:
+    static int busy(void* self, int)
+    {
+        auto* w = static_cast<LockWait*>(self);
+        if (!w->m_cursor && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            w->m_cursor = true;
+        }
+        if (w->m_timer.elapsed() >= w->m_limit)
+            return 0;
+        sqlite3_sleep(20);
+        return 1;
+    }
+
+    sqlite3* m_db;
+    qint64 m_limit;
+    QElapsedTimer m_timer;
+    bool m_cursor = false;
+};
 
 TDM& dm()
 {
@@ -53,6 +99,7 @@ TDM::~TDM()
 
 void TDM::DataModuleCreate()
 {
+    m_ready = false;
     const QString path = AppDir() + QStringLiteral("Data.mdb");
     conn.ConnectionString = Format(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s;"), {path});
     conn.Open(path);
@@ -60,10 +107,24 @@ void TDM::DataModuleCreate()
     m_Query.SQL.clear();
     m_Query.SQL << QStringLiteral("select * from Account");
     try {
+        LockWait wait(conn, StartupLockWaitMs);
         m_Query.Open();
     } catch (const EDatabaseError& e) {
-        throw EDatabaseError(QStringLiteral("Cannot open the database \"%1\": %2").arg(conn.FileName(), e.message()));
+        const QString text = QStringLiteral("Cannot open the database \"%1\": %2").arg(conn.FileName(), e.message());
+        // A lock is a passing state: the connection stays, so that a later command
+        // works once the other program lets go.
+        if (e.engineCode() == SQLITE_BUSY || e.engineCode() == SQLITE_LOCKED)
+            throw EDatabaseError(text, e.engineCode());
+        // An empty or foreign file: nothing else should try it, or write to it.
+        conn.Fail(text);
+        throw EDatabaseError(text, e.engineCode());
     }
+    m_ready = true;
+    if (conn.ReadOnly())
+        ShowMessage(nullptr, ApplicationTitle(),
+                    QStringLiteral("The database \"%1\" is read-only: changes cannot be saved.")
+                        .arg(conn.FileName()),
+                    MsgIcon::Warning, mbOK);
 }
 
 TQuery& TDM::FreshQuery()

@@ -70,9 +70,9 @@ private slots:
         QCOMPARE(TranslateSql(sql).count(QStringLiteral("'#2026-01-01#'")), 1);
         QVERIFY(TranslateSql(sql).contains(QStringLiteral("'A.from top 1'")));
         QVERIFY(TranslateSql(sql).contains(QStringLiteral("'DateValue(q)'")));
-        QCOMPARE(TranslateSql(QStringLiteral("select top 1 a from t;")), QStringLiteral("select a from t limit 1;"));
+        QCOMPARE(TranslateSql(QStringLiteral("select top 1 a from t;")), QStringLiteral("select a AS [a] from t limit 1;"));
         QCOMPARE(TranslateSql(QStringLiteral("select x from (select top 2 a from t) as s")),
-                 QStringLiteral("select x from (select a from t limit 2) as s"));
+                 QStringLiteral("select x AS [x] from (select a AS [a] from t limit 2) as s"));
         QCOMPARE(TranslateSql(QStringLiteral("x between #2026-12-01# and #2026-12-31#")),
                  QStringLiteral("x between '2026-12-01 00:00:00' and '2026-12-31 00:00:00'"));
         QCOMPARE(TranslateParam(QStringLiteral("2026-12-01")).toString(), QStringLiteral("2026-12-01 00:00:00"));

@@ -1,6 +1,5 @@
 #include "ListTestData.h"
 
-#include "data/SqlDialect.h"
 #include "data/UtDM.h"
 #include "lists/UtTransactionList.h"
 
@@ -47,7 +46,8 @@ class CombinedQueryTest : public QObject {
     Q_OBJECT
 private slots:
     void disjointUnionRule() {
-        auto translated = [](const char* s) { return TranslateSql(QLatin1String(s)); };
+        TestEnv env;
+        auto translated = [](const char* s) { return DM->conn.Translate(QLatin1String(s)); };
         // Detail.type is limited to 0/1 by the schema, the literals 2 and 3 are apart from it,
         // and every branch carries its table's key.
         QCOMPARE(countOf(translated("select id, [type] from detail union select ID, 2 as Type from "
@@ -111,7 +111,7 @@ private slots:
             list.cbbType->setCurrentText(kind);
             for (int id : {a, b}) {
                 list.LoadList(id);
-                const QString sql = TranslateSql(list.qryList.Text());
+                const QString sql = DM->conn.Translate(list.qryList.Text());
                 QCOMPARE(countOf(sql, "union all"), 2);
                 QString asWritten = sql;
                 asWritten.replace(QStringLiteral("union all"), QStringLiteral("union"),
@@ -129,7 +129,7 @@ private slots:
             "transfer "
             "union select   ID, DestID as AccID, 3 as Type, date, [from], amount, for, memo from "
             "transfer");
-        QString allWritten = TranslateSql(all);
+        QString allWritten = DM->conn.Translate(all);
         QCOMPARE(countOf(allWritten, "union all"), 2);
         const QStringList fast = rowsOf(allWritten);
         allWritten.replace(QStringLiteral("union all"), QStringLiteral("union"),
@@ -144,7 +144,7 @@ private slots:
         TTransactionList list;
         list.cbbType->setCurrentText(QStringLiteral("Debit"));
         list.LoadList(a);
-        const QString plan = planOf(TranslateSql(list.qryList.Text()));
+        const QString plan = planOf(DM->conn.Translate(list.qryList.Text()));
         QVERIFY2(plan.contains("Detail_DestID_Date"), qPrintable(plan));
         QVERIFY2(plan.contains("Transfer_SourceID_Date"), qPrintable(plan));
         QVERIFY2(plan.contains("Transfer_DestID_Date"), qPrintable(plan));
