@@ -5,19 +5,19 @@
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
-#include "ui/Guarded.h"
-#include "ui/Application.h"
-#include "ui/Modal.h"
-#include "ui/Skin.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
-#include "grid/DBGridEh.h"
-#include "lists/UtSummary.h"
-#include "lists/UtTransactionList.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "grid/DBGridEh.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Guarded.h"
+#include "ui/Modal.h"
+#include "ui/Skin.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -215,11 +215,17 @@ bool TFrmMain::event(QEvent* e) {
     return true;
 }
 
-int TFrmMain::CurrentListId() const { return TransactionList->CurrentListId; }
+int TFrmMain::CurrentListId() const {
+    return TransactionList->CurrentListId;
+}
 
-void TFrmMain::LoadList(int id) { TransactionList->LoadList(id); }
+void TFrmMain::LoadList(int id) {
+    TransactionList->LoadList(id);
+}
 
-void TFrmMain::LoadStatistics(int id) { SummaryStrip->LoadStatistics(id); }
+void TFrmMain::LoadStatistics(int id) {
+    SummaryStrip->LoadStatistics(id);
+}
 
 void TFrmMain::ShowTotals() {
     const Money accounts = TDM::GetAccountTotal();
@@ -261,9 +267,13 @@ void TFrmMain::mniMenu_NewWalletClick() {
         Panels->LoadWallets();
 }
 
-void TFrmMain::mniMenu_DeleteAccountClick() { deleteCard(Panels->GetSelectedAccount()); }
+void TFrmMain::mniMenu_DeleteAccountClick() {
+    deleteCard(Panels->GetSelectedAccount());
+}
 
-void TFrmMain::mniMenu_DeleteWalletClick() { deleteCard(Panels->GetSelectedWallet()); }
+void TFrmMain::mniMenu_DeleteWalletClick() {
+    deleteCard(Panels->GetSelectedWallet());
+}
 
 void TFrmMain::deleteCard(TImageCtrl* card) {
     if (!card)

@@ -2,6 +2,7 @@
 
 #include "data/Errors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -20,6 +21,24 @@ qint64 roundAwayFromZero(qint64 raw, qint64 unit)
 }
 
 QString digitsOf(quint64 v) { return QString::number(v); }
+
+// How many decimals the locale's currency has (none for the yen, three for the Kuwaiti
+// dinar), read off how the locale writes one unit of it.
+int currencyDecimals(const QLocale& locale)
+{
+    // A plain symbol of our own, so that one with a point in it ("kr.") is not taken
+    // for the decimal separator.
+    const QString one = locale.toCurrencyString(1.0, QStringLiteral("X"));
+    const qsizetype at = one.indexOf(locale.decimalPoint());
+    if (at < 0)
+        return 0;
+    int decimals = 0;
+    for (qsizetype i = at + locale.decimalPoint().size();
+         i + locale.zeroDigit().size() <= one.size() && one.mid(i, locale.zeroDigit().size()) == locale.zeroDigit();
+         i += locale.zeroDigit().size())
+        ++decimals;
+    return std::min(decimals, 4);
+}
 
 } // namespace
 
@@ -157,17 +176,23 @@ QString Money::toShortString(const QLocale& locale) const
 
 QString Money::toCurrencyString(const QLocale& locale) const
 {
-    // Build the number exactly from the integer count, then let the locale place the
-    // currency sign and the sign: its pattern is read off a whole-number sample.
-    const Money cents = roundedToCents();
-    const qint64 raw = cents.raw();
+    // Build the number exactly from the integer count, rounded to the currency's own
+    // decimals, then let the locale place the currency sign and the sign: its pattern
+    // is read off a whole-number sample.
+    const int decimals = currencyDecimals(locale);
+    qint64 unit = 1;
+    for (int k = decimals; k < 4; ++k)
+        unit *= 10;
+    const qint64 raw = roundAwayFromZero(m_raw, unit);
     const quint64 mag = raw < 0 ? quint64(-(raw + 1)) + 1 : quint64(raw);
     const qint64 sample = 987654321;
     QLocale grouped = locale;
     grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
     QString number = grouped.toString(qulonglong(mag / Scale));
-    number += locale.decimalPoint();
-    number += QStringLiteral("%1").arg((mag % Scale) / 100, 2, 10, QLatin1Char('0'));
+    if (decimals > 0) {
+        number += locale.decimalPoint();
+        number += QStringLiteral("%1").arg((mag % Scale) / quint64(unit), decimals, 10, QLatin1Char('0'));
+    }
     QString pattern = locale.toCurrencyString(raw < 0 ? -sample : sample);
     const QString sampleText = grouped.toString(sample);
     const qsizetype at = pattern.indexOf(sampleText);

@@ -37,7 +37,8 @@ public:
     QString toFixed(int decimals, QChar decimalPoint = u'.') const;
     // As few decimals as the value needs, no grouping or currency sign: "10.005", "10".
     QString toPlainString(const QLocale& locale = QLocale()) const;
-    // Rounded to cents, grouped, with the locale's currency sign and sign placement.
+    // Rounded to the currency's own decimals (two for the dollar, none for the yen), grouped,
+    // with the locale's currency sign and sign placement.
     QString toCurrencyString(const QLocale& locale = QLocale()) const;
     // Rounded to hundredths and written as "0.##" would: at most two decimals, no
     // trailing zeros, locale separator, no grouping.

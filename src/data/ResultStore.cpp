@@ -21,30 +21,39 @@ constexpr int kMaxChunk = 1 << 16;
 
 // Where a short text lies, packed into its cell: chunk (30 bits), offset in the chunk
 // (16), whether it is plain ASCII (1), length (17).
-constexpr quint64 packRef(quint64 chunk, quint64 offset, bool ascii, quint64 length)
-{
+constexpr quint64 packRef(quint64 chunk, quint64 offset, bool ascii, quint64 length) {
     return chunk << 34 | offset << 18 | quint64(ascii) << 17 | length;
 }
-constexpr quint32 refChunk(quint64 r) { return quint32(r >> 34); }
-constexpr quint32 refOffset(quint64 r) { return quint32((r >> 18) & 0xFFFF); }
-constexpr bool refAscii(quint64 r) { return (r >> 17) & 1; }
-constexpr int refLength(quint64 r) { return int(r & 0x1FFFF); }
+constexpr quint32 refChunk(quint64 r) {
+    return quint32(r >> 34);
+}
+constexpr quint32 refOffset(quint64 r) {
+    return quint32((r >> 18) & 0xFFFF);
+}
+constexpr bool refAscii(quint64 r) {
+    return (r >> 17) & 1;
+}
+constexpr int refLength(quint64 r) {
+    return int(r & 0x1FFFF);
+}
 
-bool isAscii(const char* p, int n)
-{
+bool isAscii(const char* p, int n) {
     for (int i = 0; i < n; ++i)
         if (static_cast<unsigned char>(p[i]) >= 0x80)
             return false;
     return true;
 }
 
-int sign(qint64 v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+int sign(qint64 v) {
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; }
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
 
 // Without regard to case, in the order QString::compare gives for such texts.
-int compareAscii(QByteArrayView a, QByteArrayView b)
-{
+int compareAscii(QByteArrayView a, QByteArrayView b) {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
         const char x = asciiLower(a[i]), y = asciiLower(b[i]);
@@ -68,8 +77,7 @@ public:
         bool off = false;
     };
 
-    quint64 add(const char* p, int n)
-    {
+    quint64 add(const char* p, int n) {
         if (n == 0)
             return 0;
         if (m_chunks.empty() || m_used + quint32(n) > m_capacity) {
@@ -84,8 +92,7 @@ public:
         return ref;
     }
 
-    quint64 intern(Dictionary& d, const char* p, int n)
-    {
+    quint64 intern(Dictionary& d, const char* p, int n) {
         if (n == 0 || d.off)
             return add(p, n);
         ++d.seen;
@@ -110,8 +117,7 @@ public:
         return ref;
     }
 
-    const char* data(quint64 ref) const
-    {
+    const char* data(quint64 ref) const {
         return refLength(ref) == 0 ? "" : m_chunks[refChunk(ref)].get() + refOffset(ref);
     }
     QByteArrayView view(quint64 ref) const { return QByteArrayView(data(ref), refLength(ref)); }
@@ -119,8 +125,7 @@ public:
     std::vector<QByteArray> large; // long texts (UTF-8) and binary values
 
 private:
-    void grow(Dictionary& d)
-    {
+    void grow(Dictionary& d) {
         std::vector<quint64> table(d.table.size() * 2, 0);
         const size_t mask = table.size() - 1;
         for (quint64 ref : d.table) {
@@ -147,34 +152,32 @@ struct TResultStore::Column {
 };
 
 TResultStore::TResultStore(int columns)
-    : m_columns(size_t(std::max(columns, 0))), m_texts(std::make_unique<Texts>())
-{
-}
+    : m_columns(size_t(std::max(columns, 0))), m_texts(std::make_unique<Texts>()) {}
 
 TResultStore::~TResultStore() = default;
-int TResultStore::ColumnCount() const { return int(m_columns.size()); }
+int TResultStore::ColumnCount() const {
+    return int(m_columns.size());
+}
 TResultStore::TResultStore(TResultStore&&) noexcept = default;
 TResultStore& TResultStore::operator=(TResultStore&&) noexcept = default;
 
-quint64& TResultStore::cell(int row, int column)
-{
-    return m_columns[size_t(column)].blocks[size_t(row >> kBlockShift)][size_t(row & (kBlockRows - 1))];
+quint64& TResultStore::cell(int row, int column) {
+    return m_columns[size_t(column)]
+        .blocks[size_t(row >> kBlockShift)][size_t(row & (kBlockRows - 1))];
 }
 
-quint64 TResultStore::cell(int row, int column) const
-{
-    return m_columns[size_t(column)].blocks[size_t(row >> kBlockShift)][size_t(row & (kBlockRows - 1))];
+quint64 TResultStore::cell(int row, int column) const {
+    return m_columns[size_t(column)]
+        .blocks[size_t(row >> kBlockShift)][size_t(row & (kBlockRows - 1))];
 }
 
-quint8 TResultStore::kind(int row, int column) const
-{
+quint8 TResultStore::kind(int row, int column) const {
     const Column& c = m_columns[size_t(column)];
     return c.uniform == kMixed ? c.kinds[size_t(row)] : c.uniform;
 }
 
 // Adds a cell to the column for the row being appended (row number m_rows).
-void TResultStore::put(Column& col, quint8 k, quint64 value)
-{
+void TResultStore::put(Column& col, quint8 k, quint64 value) {
     if (col.blocks.empty() || col.blocks.back().size() == size_t(kBlockRows)) {
         col.blocks.emplace_back();
         if (col.blocks.size() > 1)
@@ -191,8 +194,7 @@ void TResultStore::put(Column& col, quint8 k, quint64 value)
         col.kinds.push_back(k);
 }
 
-void TResultStore::AppendRow(sqlite3_stmt* stmt, int first)
-{
+void TResultStore::AppendRow(sqlite3_stmt* stmt, int first) {
     for (int c = 0; c < ColumnCount(); ++c) {
         Column& col = m_columns[size_t(c)];
         const int i = c + first;
@@ -228,8 +230,7 @@ void TResultStore::AppendRow(sqlite3_stmt* stmt, int first)
     ++m_rows;
 }
 
-std::pair<quint8, quint64> TResultStore::encode(const QVariant& v)
-{
+std::pair<quint8, quint64> TResultStore::encode(const QVariant& v) {
     if (v.isNull())
         return {Null, 0};
     switch (v.typeId()) {
@@ -259,8 +260,7 @@ std::pair<quint8, quint64> TResultStore::encode(const QVariant& v)
     }
 }
 
-void TResultStore::AppendRow(const std::vector<QVariant>& values)
-{
+void TResultStore::AppendRow(const std::vector<QVariant>& values) {
     for (int c = 0; c < ColumnCount(); ++c) {
         const auto [k, value] = encode(size_t(c) < values.size() ? values[size_t(c)] : QVariant());
         put(m_columns[size_t(c)], k, value);
@@ -268,8 +268,7 @@ void TResultStore::AppendRow(const std::vector<QVariant>& values)
     ++m_rows;
 }
 
-void TResultStore::SetValue(int row, int column, const QVariant& value)
-{
+void TResultStore::SetValue(int row, int column, const QVariant& value) {
     const auto [k, encoded] = encode(value);
     Column& col = m_columns[size_t(column)];
     if (col.uniform != kMixed && col.uniform != k) {
@@ -285,16 +284,14 @@ void TResultStore::SetValue(int row, int column, const QVariant& value)
     cell(row, column) = encoded;
 }
 
-QString TResultStore::text(quint8 k, quint64 c) const
-{
+QString TResultStore::text(quint8 k, quint64 c) const {
     if (k == LongText)
         return QString::fromUtf8(m_texts->large[size_t(c)]);
     const QByteArrayView v = m_texts->view(c);
     return refAscii(c) ? QString::fromLatin1(v.data(), v.size()) : QString::fromUtf8(v);
 }
 
-QVariant TResultStore::Value(int row, int column) const
-{
+QVariant TResultStore::Value(int row, int column) const {
     const quint64 c = cell(row, column);
     switch (const quint8 k = kind(row, column)) {
     case Integer:
@@ -311,14 +308,17 @@ QVariant TResultStore::Value(int row, int column) const
     }
 }
 
-bool TResultStore::IsNull(int row, int column) const { return kind(row, column) == Null; }
+bool TResultStore::IsNull(int row, int column) const {
+    return kind(row, column) == Null;
+}
 
-int TResultStore::Compare(int rowA, int rowB, int column) const
-{
+int TResultStore::Compare(int rowA, int rowB, int column) const {
     const quint8 ka = kind(rowA, column), kb = kind(rowB, column);
     const quint64 a = cell(rowA, column), b = cell(rowB, column);
     // Rank of a kind in the order: null, number, text, binary.
-    auto rank = [](quint8 k) { return k == Null ? 0 : (k == Integer || k == Real ? 1 : (k == Blob ? 3 : 2)); };
+    auto rank = [](quint8 k) {
+        return k == Null ? 0 : (k == Integer || k == Real ? 1 : (k == Blob ? 3 : 2));
+    };
     const int ra = rank(ka), rb = rank(kb);
     if (ra != rb)
         return ra < rb ? -1 : 1;

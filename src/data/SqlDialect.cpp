@@ -21,11 +21,14 @@ struct Token {
 using Tokens = std::vector<Token>;
 constexpr size_t npos = size_t(-1);
 
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
 
-Tokens tokenize(const QString& s)
-{
+Tokens tokenize(const QString& s) {
     Tokens out;
     qsizetype i = 0;
     const qsizetype n = s.size();
@@ -89,24 +92,31 @@ Tokens tokenize(const QString& s)
     return out;
 }
 
-Token punct(const char* p) { return {Tok::Punct, QString::fromLatin1(p)}; }
-Token word(const char* w) { return {Tok::Word, QString::fromLatin1(w)}; }
-Token space() { return {Tok::Space, QStringLiteral(" ")}; }
+Token punct(const char* p) {
+    return {Tok::Punct, QString::fromLatin1(p)};
+}
+Token word(const char* w) {
+    return {Tok::Word, QString::fromLatin1(w)};
+}
+Token space() {
+    return {Tok::Space, QStringLiteral(" ")};
+}
 
-bool isWord(const Token& t, const char* w)
-{
+bool isWord(const Token& t, const char* w) {
     return t.kind == Tok::Word && t.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
 }
-bool isPunct(const Token& t, const char* p) { return t.kind == Tok::Punct && t.text == QLatin1String(p); }
-bool isName(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::Bracket || t.kind == Tok::Quoted; }
-bool isCompoundWord(const Token& t)
-{
+bool isPunct(const Token& t, const char* p) {
+    return t.kind == Tok::Punct && t.text == QLatin1String(p);
+}
+bool isName(const Token& t) {
+    return t.kind == Tok::Word || t.kind == Tok::Bracket || t.kind == Tok::Quoted;
+}
+bool isCompoundWord(const Token& t) {
     return isWord(t, "union") || isWord(t, "except") || isWord(t, "intersect");
 }
 
 // A name without its brackets or quotes, lower case.
-QString plainName(const Token& t)
-{
+QString plainName(const Token& t) {
     QString s = t.text;
     if (t.kind == Tok::Bracket || t.kind == Tok::Quoted)
         s = s.mid(1, s.size() - 2);
@@ -114,15 +124,13 @@ QString plainName(const Token& t)
 }
 
 // Index of the next token that is not blank at or after i, or t.size().
-size_t nextSolid(const Tokens& t, size_t i)
-{
+size_t nextSolid(const Tokens& t, size_t i) {
     while (i < t.size() && t[i].kind == Tok::Space)
         ++i;
     return i;
 }
 // Index of the previous token that is not blank before i, or npos.
-size_t prevSolid(const Tokens& t, size_t i)
-{
+size_t prevSolid(const Tokens& t, size_t i) {
     while (i > 0) {
         --i;
         if (t[i].kind != Tok::Space)
@@ -132,8 +140,7 @@ size_t prevSolid(const Tokens& t, size_t i)
 }
 
 // The ")" that closes the "(" at i, or t.size().
-size_t closingParen(const Tokens& t, size_t i)
-{
+size_t closingParen(const Tokens& t, size_t i) {
     int depth = 0;
     for (size_t j = i; j < t.size(); ++j) {
         if (isPunct(t[j], "("))
@@ -145,8 +152,7 @@ size_t closingParen(const Tokens& t, size_t i)
 }
 
 // Where the scope holding i ends: the ")" that closes the parentheses around i, or t.size().
-size_t scopeEnd(const Tokens& t, size_t i)
-{
+size_t scopeEnd(const Tokens& t, size_t i) {
     int depth = 0;
     for (size_t j = i; j < t.size(); ++j) {
         if (isPunct(t[j], "("))
@@ -158,8 +164,7 @@ size_t scopeEnd(const Tokens& t, size_t i)
 }
 
 // Where the scope holding i begins: just after the "(" around i, or 0.
-size_t scopeBegin(const Tokens& t, size_t i)
-{
+size_t scopeBegin(const Tokens& t, size_t i) {
     int depth = 0;
     for (size_t j = i; j-- > 0;) {
         if (isPunct(t[j], ")"))
@@ -172,8 +177,7 @@ size_t scopeBegin(const Tokens& t, size_t i)
 
 // The indexes of every `select` word, last first: a rewrite that works back from the
 // end leaves the places it has still to visit where they were.
-std::vector<size_t> selectsLastFirst(const Tokens& t)
-{
+std::vector<size_t> selectsLastFirst(const Tokens& t) {
     std::vector<size_t> out;
     for (size_t i = t.size(); i-- > 0;)
         if (isWord(t[i], "select"))
@@ -187,8 +191,7 @@ struct SelectList {
     std::vector<std::pair<size_t, size_t>> items;
 };
 
-SelectList selectListAt(const Tokens& t, size_t s)
-{
+SelectList selectListAt(const Tokens& t, size_t s) {
     size_t i = nextSolid(t, s + 1);
     if (i < t.size() && (isWord(t[i], "distinct") || isWord(t[i], "all")))
         i = nextSolid(t, i + 1);
@@ -223,8 +226,7 @@ SelectList selectListAt(const Tokens& t, size_t s)
 }
 
 // The solid token indexes of [begin, end).
-std::vector<size_t> solidIn(const Tokens& t, size_t begin, size_t end)
-{
+std::vector<size_t> solidIn(const Tokens& t, size_t begin, size_t end) {
     std::vector<size_t> out;
     for (size_t k = begin; k < end; ++k)
         if (t[k].kind != Tok::Space)
@@ -233,8 +235,7 @@ std::vector<size_t> solidIn(const Tokens& t, size_t begin, size_t end)
 }
 
 // An item's "AS name" at its end: the index of the `as`, or npos.
-size_t aliasAt(const Tokens& t, size_t begin, size_t end)
-{
+size_t aliasAt(const Tokens& t, size_t begin, size_t end) {
     const auto solid = solidIn(t, begin, end);
     if (solid.size() >= 3 && isWord(t[solid[solid.size() - 2]], "as") && isName(t[solid.back()]))
         return solid[solid.size() - 2];
@@ -244,8 +245,7 @@ size_t aliasAt(const Tokens& t, size_t begin, size_t end)
 // ------------------------------------------------------------------ the rewrites
 
 // #2024-01-05# -> '2024-01-05 00:00:00': dates are stored as that text.
-void convertDateLiterals(Tokens& t)
-{
+void convertDateLiterals(Tokens& t) {
     static const QRegularExpression day(QStringLiteral("^#(\\d{4}-\\d{2}-\\d{2})#$"));
     static const QRegularExpression stamp(
         QStringLiteral("^#(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2})#$"));
@@ -263,8 +263,7 @@ void convertDateLiterals(Tokens& t)
 }
 
 // A.from -> A.[from]: Jet takes any word after a dot for a name, SQLite not a keyword.
-void bracketQualifiedNames(Tokens& t)
-{
+void bracketQualifiedNames(Tokens& t) {
     for (size_t i = 1; i < t.size(); ++i)
         if (t[i].kind == Tok::Word && isPunct(t[i - 1], "."))
             t[i] = {Tok::Bracket, QLatin1Char('[') + t[i].text + QLatin1Char(']')};
@@ -272,8 +271,7 @@ void bracketQualifiedNames(Tokens& t)
 
 // select a*2 as x, x+1 as y -> select a*2 as x, (a*2)+1 as y. Only the list's own
 // items are looked at: a subquery inside an item has names of its own.
-void inlineListAliases(Tokens& t)
-{
+void inlineListAliases(Tokens& t) {
     for (size_t s : selectsLastFirst(t)) {
         const SelectList list = selectListAt(t, s);
         struct Alias {
@@ -286,9 +284,11 @@ void inlineListAliases(Tokens& t)
             Tokens body;
             for (size_t k = begin; k < end; ++k) {
                 const Token& tok = t[k];
-                if (isPunct(tok, "(") && nextSolid(t, k + 1) < end && isWord(t[nextSolid(t, k + 1)], "select")) {
+                if (isPunct(tok, "(") && nextSolid(t, k + 1) < end &&
+                    isWord(t[nextSolid(t, k + 1)], "select")) {
                     const size_t close = std::min(closingParen(t, k), end - 1);
-                    body.insert(body.end(), t.begin() + ptrdiff_t(k), t.begin() + ptrdiff_t(close) + 1);
+                    body.insert(body.end(), t.begin() + ptrdiff_t(k),
+                                t.begin() + ptrdiff_t(close) + 1);
                     k = close;
                     continue;
                 }
@@ -335,8 +335,7 @@ void inlineListAliases(Tokens& t)
 // select A.Amount from ... -> select A.Amount AS [Amount] from ...: Jet names a result
 // column as the list writes it, even where the inner query says "amount"; SQLite leaves
 // unaliased names unspecified. An item that has an alias keeps it.
-void nameResultColumns(Tokens& t)
-{
+void nameResultColumns(Tokens& t) {
     for (size_t s : selectsLastFirst(t)) {
         const SelectList list = selectListAt(t, s);
         for (auto it = list.items.rbegin(); it != list.items.rend(); ++it) {
@@ -352,7 +351,10 @@ void nameResultColumns(Tokens& t)
             if (name.startsWith(u'[') || name.startsWith(u'"'))
                 name = name.mid(1, name.size() - 2);
             t.insert(t.begin() + ptrdiff_t(solid.back()) + 1,
-                     {space(), word("AS"), space(), {Tok::Bracket, QLatin1Char('[') + name + QLatin1Char(']')}});
+                     {space(),
+                      word("AS"),
+                      space(),
+                      {Tok::Bracket, QLatin1Char('[') + name + QLatin1Char(']')}});
         }
     }
 }
@@ -360,8 +362,7 @@ void nameResultColumns(Tokens& t)
 // DateValue(d) -> datetime(d, 'start of day') wherever it is compared or computed
 // with, so that it meets a date literal or a stored date in the same form; date(d)
 // where it is a result column of the statement itself, which the lists show as a date.
-void convertDateValue(Tokens& t)
-{
+void convertDateValue(Tokens& t) {
     std::vector<bool> resultColumn(t.size(), false);
     for (size_t s : selectsLastFirst(t)) {
         if (scopeBegin(t, s) != 0)
@@ -369,8 +370,8 @@ void convertDateValue(Tokens& t)
         for (const auto& [begin, end] : selectListAt(t, s).items) {
             const size_t as = aliasAt(t, begin, end);
             const auto solid = solidIn(t, begin, as == npos ? end : as);
-            if (solid.size() >= 3 && isWord(t[solid[0]], "DateValue") && isPunct(t[solid[1]], "(") &&
-                closingParen(t, solid[1]) == solid.back())
+            if (solid.size() >= 3 && isWord(t[solid[0]], "DateValue") &&
+                isPunct(t[solid[1]], "(") && closingParen(t, solid[1]) == solid.back())
                 resultColumn[solid[0]] = true;
         }
     }
@@ -393,8 +394,7 @@ void convertDateValue(Tokens& t)
 // select top 2 a from t -> select a from t limit 2. In a compound the top belongs to
 // its own branch, which becomes a subquery: select top 2 a from t union select b from u
 // -> select * from (select a from t limit 2) union select b from u.
-void convertTop(Tokens& t)
-{
+void convertTop(Tokens& t) {
     for (size_t s : selectsLastFirst(t)) {
         size_t k = nextSolid(t, s + 1);
         if (k < t.size() && (isWord(t[k], "distinct") || isWord(t[k], "all")))
@@ -428,8 +428,8 @@ void convertTop(Tokens& t)
                 ++depth;
             else if (isPunct(t[j], ")"))
                 --depth;
-            else if (depth == 0 && (isPunct(t[j], ";") ||
-                                    (compound && (isCompoundWord(t[j]) || isWord(t[j], "order"))))) {
+            else if (depth == 0 && (isPunct(t[j], ";") || (compound && (isCompoundWord(t[j]) ||
+                                                                        isWord(t[j], "order"))))) {
                 stop = j;
                 break;
             }
@@ -437,10 +437,13 @@ void convertTop(Tokens& t)
         while (stop > s + 1 && t[stop - 1].kind == Tok::Space)
             --stop;
         if (compound) {
-            t.insert(t.begin() + ptrdiff_t(stop), {space(), word("limit"), space(), {Tok::Number, count}, punct(")")});
-            t.insert(t.begin() + ptrdiff_t(s), {word("select"), space(), punct("*"), space(), word("from"), space(), punct("(")});
+            t.insert(t.begin() + ptrdiff_t(stop),
+                     {space(), word("limit"), space(), {Tok::Number, count}, punct(")")});
+            t.insert(t.begin() + ptrdiff_t(s), {word("select"), space(), punct("*"), space(),
+                                                word("from"), space(), punct("(")});
         } else {
-            t.insert(t.begin() + ptrdiff_t(stop), {space(), word("limit"), space(), {Tok::Number, count}});
+            t.insert(t.begin() + ptrdiff_t(stop),
+                     {space(), word("limit"), space(), {Tok::Number, count}});
         }
     }
 }
@@ -470,8 +473,7 @@ struct ValueSet {
 };
 
 // The solid tokens of a select-list item without a trailing "as name".
-std::vector<const Token*> itemCore(const std::vector<const Token*>& item)
-{
+std::vector<const Token*> itemCore(const std::vector<const Token*>& item) {
     std::vector<const Token*> core = item;
     if (core.size() >= 3 && isWord(*core[core.size() - 2], "as") && isName(*core.back()))
         core.resize(core.size() - 2);
@@ -479,8 +481,8 @@ std::vector<const Token*> itemCore(const std::vector<const Token*>& item)
 }
 
 // The column an item names ("col", "T.col" or "alias.col" of the branch's table).
-QString itemColumn(const std::vector<const Token*>& item, const QString& table, const QString& alias)
-{
+QString itemColumn(const std::vector<const Token*>& item, const QString& table,
+                   const QString& alias) {
     const auto core = itemCore(item);
     if (core.size() == 1 && isName(*core[0]))
         return plainName(*core[0]);
@@ -494,8 +496,7 @@ QString itemColumn(const std::vector<const Token*>& item, const QString& table, 
 
 // The known values a select-list item can yield, or nothing.
 std::optional<ValueSet> itemValues(const std::vector<const Token*>& item, const TTableFacts& tf,
-                                   const QString& table, const QString& alias)
-{
+                                   const QString& table, const QString& alias) {
     const auto core = itemCore(item);
     if (core.size() == 1 && core[0]->kind == Tok::Number && !core[0]->text.contains(u'.'))
         return ValueSet{{core[0]->text.toLongLong()}, false};
@@ -512,8 +513,7 @@ std::optional<ValueSet> itemValues(const std::vector<const Token*>& item, const 
 // Per-position value sets of one branch, or nothing when the branch is not a plain
 // single-table select that lists its table's key.
 std::optional<std::vector<std::optional<ValueSet>>> branchShape(const std::vector<const Token*>& s,
-                                                                const TSchemaFacts& facts)
-{
+                                                                const TSchemaFacts& facts) {
     if (s.empty() || !isWord(*s[0], "select"))
         return std::nullopt;
     size_t i = 1;
@@ -551,8 +551,9 @@ std::optional<std::vector<std::optional<ValueSet>>> branchShape(const std::vecto
             ++depth;
         else if (isPunct(*s[k], ")"))
             --depth;
-        else if (depth == 0 && (isWord(*s[k], "group") || isWord(*s[k], "having") ||
-                                isWord(*s[k], "limit") || isWord(*s[k], "join") || isPunct(*s[k], ",")))
+        else if (depth == 0 &&
+                 (isWord(*s[k], "group") || isWord(*s[k], "having") || isWord(*s[k], "limit") ||
+                  isWord(*s[k], "join") || isPunct(*s[k], ",")))
             return std::nullopt;
     }
     const auto ft = facts.find(table);
@@ -573,8 +574,8 @@ std::optional<std::vector<std::optional<ValueSet>>> branchShape(const std::vecto
 
 // The positions of the `union` words of the compound in [begin, end) that may become
 // `union all`.
-std::vector<size_t> disjointUnionsIn(const Tokens& t, size_t begin, size_t end, const TSchemaFacts& facts)
-{
+std::vector<size_t> disjointUnionsIn(const Tokens& t, size_t begin, size_t end,
+                                     const TSchemaFacts& facts) {
     std::vector<std::vector<const Token*>> branches(1);
     std::vector<size_t> unions;
     int depth = 0;
@@ -615,7 +616,8 @@ std::vector<size_t> disjointUnionsIn(const Tokens& t, size_t begin, size_t end, 
         std::vector<const ValueSet*> seen;
         bool disjoint = true;
         for (const auto& shape : shapes) {
-            if (!shape[p] || std::any_of(seen.begin(), seen.end(), [&](const ValueSet* v) { return v->meets(*shape[p]); })) {
+            if (!shape[p] || std::any_of(seen.begin(), seen.end(),
+                                         [&](const ValueSet* v) { return v->meets(*shape[p]); })) {
                 disjoint = false;
                 break;
             }
@@ -628,8 +630,7 @@ std::vector<size_t> disjointUnionsIn(const Tokens& t, size_t begin, size_t end, 
 }
 
 // ... union ... -> ... union all ... by the rule above, in every scope of the statement.
-void disjointUnions(Tokens& t, const TSchemaFacts& facts)
-{
+void disjointUnions(Tokens& t, const TSchemaFacts& facts) {
     if (facts.isEmpty())
         return;
     std::vector<size_t> opens;
@@ -656,8 +657,7 @@ void disjointUnions(Tokens& t, const TSchemaFacts& facts)
 // ----------------------------------------------------------------- schema facts
 
 // Every "CHECK ( col IN ( n, ... ) )" of a table's definition.
-void readChecks(const QString& createSql, TTableFacts& tf)
-{
+void readChecks(const QString& createSql, TTableFacts& tf) {
     const Tokens all = tokenize(createSql);
     std::vector<const Token*> s;
     for (const Token& tok : all)
@@ -696,19 +696,17 @@ void readChecks(const QString& createSql, TTableFacts& tf)
     }
 }
 
-QString columnText(sqlite3_stmt* st, int c)
-{
+QString columnText(sqlite3_stmt* st, int c) {
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
 }
 
 } // namespace
 
-TSchemaFacts ReadSchemaFacts(sqlite3* db)
-{
+TSchemaFacts ReadSchemaFacts(sqlite3* db) {
     TSchemaFacts facts;
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, "select name, sql from sqlite_master where type = 'table'", -1, &st, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "select name, sql from sqlite_master where type = 'table'", -1, &st,
+                           nullptr) != SQLITE_OK)
         return facts;
     std::vector<std::pair<QString, QString>> tables;
     while (sqlite3_step(st) == SQLITE_ROW)
@@ -718,7 +716,8 @@ TSchemaFacts ReadSchemaFacts(sqlite3* db)
     for (const auto& [name, createSql] : tables) {
         TTableFacts tf;
         readChecks(createSql, tf);
-        const QByteArray pragma = "pragma table_info(\"" + name.toUtf8().replace('"', "\"\"") + "\")";
+        const QByteArray pragma =
+            "pragma table_info(\"" + name.toUtf8().replace('"', "\"\"") + "\")";
         if (sqlite3_prepare_v2(db, pragma.constData(), -1, &st, nullptr) != SQLITE_OK)
             continue;
         QStringList keys;
@@ -734,7 +733,8 @@ TSchemaFacts ReadSchemaFacts(sqlite3* db)
         }
         sqlite3_finalize(st);
         // Only an INTEGER PRIMARY KEY is sure to be there and different in every row.
-        if (keys.size() == 1 && keyType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0) {
+        if (keys.size() == 1 &&
+            keyType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0) {
             tf.primaryKey = keys.first();
             tf.notNull.insert(tf.primaryKey);
         }
@@ -743,8 +743,7 @@ TSchemaFacts ReadSchemaFacts(sqlite3* db)
     return facts;
 }
 
-QString TranslateSql(const QString& jetSql, const TSchemaFacts& facts)
-{
+QString TranslateSql(const QString& jetSql, const TSchemaFacts& facts) {
     Tokens t = tokenize(jetSql);
     convertDateLiterals(t);
     bracketQualifiedNames(t);
@@ -760,8 +759,7 @@ QString TranslateSql(const QString& jetSql, const TSchemaFacts& facts)
     return out;
 }
 
-QVariant TranslateParam(const QVariant& value)
-{
+QVariant TranslateParam(const QVariant& value) {
     if (value.typeId() == QMetaType::QString) {
         static const QRegularExpression day(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
         const QString s = value.toString();

@@ -34,7 +34,8 @@ TSchemaFacts ReadSchemaFacts(sqlite3* db);
 //                      (midnight in the stored form wherever it is compared; a result
 //                      column of the statement gives the date alone, as the lists show it)
 //   top                select top 2 a from t           -> select a from t limit 2
-//                      select top 2 a from t union ... -> select * from (select a from t limit 2) union ...
+//                      select top 2 a from t union ... -> select * from (select a from t limit 2)
+//                      union ...
 //   disjoint unions    ... union ...                   -> ... union all ...
 //                      (only where no row can come from two branches, judged by `facts`)
 QString TranslateSql(const QString& jetSql, const TSchemaFacts& facts = {});

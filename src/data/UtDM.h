@@ -63,8 +63,7 @@ public:
     static PDataInfo FindAccountInfo(const QString& name, bool isWallet);
     static bool DeleteAccountRow(int id);
     static void ShowErrorMessage(const QString& text);
-    template <class T> static T ChooseValue(bool condition, const T& a, const T& b)
-    {
+    template <class T> static T ChooseValue(bool condition, const T& a, const T& b) {
         return condition ? a : b;
     }
 

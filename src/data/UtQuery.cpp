@@ -12,14 +12,12 @@
 
 namespace {
 
-EDatabaseError engineError(sqlite3* db)
-{
+EDatabaseError engineError(sqlite3* db) {
     return EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_errcode(db) & 0xFF);
 }
 
 // Binds a value exactly as given.
-void bindValue(sqlite3_stmt* stmt, int index, const QVariant& v)
-{
+void bindValue(sqlite3_stmt* stmt, int index, const QVariant& v) {
     int rc = SQLITE_OK;
     if (v.isNull()) {
         rc = sqlite3_bind_null(stmt, index);
@@ -42,13 +40,14 @@ void bindValue(sqlite3_stmt* stmt, int index, const QVariant& v)
             break;
         case QMetaType::QByteArray: {
             const QByteArray b = v.toByteArray();
-            rc = sqlite3_bind_blob64(stmt, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_bind_blob64(stmt, index, b.constData(), sqlite3_uint64(b.size()),
+                                     SQLITE_TRANSIENT);
             break;
         }
         default: {
             const QByteArray s = v.toString().toUtf8();
-            rc = sqlite3_bind_text64(stmt, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT,
-                                     SQLITE_UTF8);
+            rc = sqlite3_bind_text64(stmt, index, s.constData(), sqlite3_uint64(s.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
         }
         }
     }
@@ -68,18 +67,21 @@ struct StmtGuard {
 
 int TConnection::DefaultBusyTimeoutMs = 5000;
 
-TConnection::~TConnection() { Close(); }
+TConnection::~TConnection() {
+    Close();
+}
 
-void TConnection::Open(const QString& path)
-{
+void TConnection::Open(const QString& path) {
     Close();
     m_openError.clear();
     m_path = QFileInfo(path).absoluteFilePath();
     sqlite3* db = nullptr;
     // Without SQLITE_OPEN_CREATE a missing file is an error, never a new empty database.
-    const int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc =
+        sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString reason =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         m_openError = QStringLiteral("Cannot open the database \"%1\": %2").arg(m_path, reason);
         throw EDatabaseError(m_openError, rc & 0xFF);
@@ -89,28 +91,25 @@ void TConnection::Open(const QString& path)
     m_factsVersion = -1;
 }
 
-void TConnection::Close()
-{
+void TConnection::Close() {
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
 
-void TConnection::Fail(const QString& reason)
-{
+void TConnection::Fail(const QString& reason) {
     Close();
     m_openError = reason;
 }
 
-bool TConnection::ReadOnly() const
-{
+bool TConnection::ReadOnly() const {
     if (!m_db)
         return false;
-    return sqlite3_db_readonly(m_db, "main") == 1 || !QFileInfo(QFileInfo(m_path).absolutePath()).isWritable();
+    return sqlite3_db_readonly(m_db, "main") == 1 ||
+           !QFileInfo(QFileInfo(m_path).absolutePath()).isWritable();
 }
 
-sqlite3* TConnection::Handle() const
-{
+sqlite3* TConnection::Handle() const {
     if (!m_db && !m_openError.isEmpty())
         throw EDatabaseError(m_openError);
     if (!m_db)
@@ -120,8 +119,7 @@ sqlite3* TConnection::Handle() const
     return m_db;
 }
 
-QString TConnection::Translate(const QString& jetSql)
-{
+QString TConnection::Translate(const QString& jetSql) {
     sqlite3* db = Handle();
     // Only the union rule asks about the tables; their facts are read again whenever
     // the file's schema has changed.
@@ -141,8 +139,7 @@ QString TConnection::Translate(const QString& jetSql)
     return TranslateSql(jetSql);
 }
 
-int TConnection::Execute(const QString& sql)
-{
+int TConnection::Execute(const QString& sql) {
     sqlite3* db = Handle();
     const QByteArray text = Translate(sql).toUtf8();
     sqlite3_stmt* stmt = nullptr;
@@ -161,23 +158,31 @@ int TConnection::Execute(const QString& sql)
     return sqlite3_changes(db);
 }
 
-void TConnection::BeginTrans() { Execute(QStringLiteral("BEGIN IMMEDIATE")); }
-void TConnection::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
-void TConnection::RollbackTrans()
-{
+void TConnection::BeginTrans() {
+    Execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+void TConnection::CommitTrans() {
+    Execute(QStringLiteral("COMMIT"));
+}
+void TConnection::RollbackTrans() {
     if (InTransaction())
         Execute(QStringLiteral("ROLLBACK"));
 }
-bool TConnection::InTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
+bool TConnection::InTransaction() const {
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
 
 // --------------------------------------------------------------------- TField
 
-QString TField::FieldName() const { return m_q->FieldName(m_index); }
+QString TField::FieldName() const {
+    return m_q->FieldName(m_index);
+}
 
-QVariant TField::Value() const { return m_q->currentValue(m_index); }
+QVariant TField::Value() const {
+    return m_q->currentValue(m_index);
+}
 
-QString TField::AsString() const
-{
+QString TField::AsString() const {
     const QVariant v = Value();
     if (v.isNull())
         return QString();
@@ -186,10 +191,11 @@ QString TField::AsString() const
     return v.toString();
 }
 
-int TField::AsInteger() const { return int(AsLargeInt()); }
+int TField::AsInteger() const {
+    return int(AsLargeInt());
+}
 
-qint64 TField::AsLargeInt() const
-{
+qint64 TField::AsLargeInt() const {
     const QVariant v = Value();
     if (v.isNull())
         return 0;
@@ -202,8 +208,7 @@ qint64 TField::AsLargeInt() const
     return r;
 }
 
-bool TField::AsBoolean() const
-{
+bool TField::AsBoolean() const {
     const QVariant v = Value();
     if (v.isNull())
         return false;
@@ -214,8 +219,7 @@ bool TField::AsBoolean() const
     return v.toDouble() != 0;
 }
 
-Money TField::AsMoney() const
-{
+Money TField::AsMoney() const {
     const QVariant v = Value();
     switch (v.typeId()) {
     case QMetaType::UnknownType:
@@ -235,8 +239,7 @@ Money TField::AsMoney() const
     }
 }
 
-QDateTime TField::AsDateTime() const
-{
+QDateTime TField::AsDateTime() const {
     const QVariant v = Value();
     if (v.isNull())
         return QDateTime();
@@ -249,24 +252,25 @@ QDateTime TField::AsDateTime() const
     return dt;
 }
 
-void TField::SetValue(const QVariant& v) const { m_q->setBufferValue(m_index, v); }
-void TField::SetMoney(Money m) const { m_q->setBufferValue(m_index, m.toDouble()); }
-void TField::SetDateTime(const QDateTime& dt) const
-{
+void TField::SetValue(const QVariant& v) const {
+    m_q->setBufferValue(m_index, v);
+}
+void TField::SetMoney(Money m) const {
+    m_q->setBufferValue(m_index, m.toDouble());
+}
+void TField::SetDateTime(const QDateTime& dt) const {
     m_q->setBufferValue(m_index, dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
 // --------------------------------------------------------------------- TQuery
 
-TConnection* TQuery::conn() const
-{
+TConnection* TQuery::conn() const {
     if (!Connection)
         throw EDatabaseError(QStringLiteral("Missing Connection or ConnectionString"));
     return Connection;
 }
 
-void TQuery::SetParam(const QString& name, const QVariant& value)
-{
+void TQuery::SetParam(const QString& name, const QVariant& value) {
     const QString key = name.startsWith(u':') ? name.mid(1) : name;
     for (Param& p : m_params)
         if (p.name.compare(key, Qt::CaseInsensitive) == 0) {
@@ -276,8 +280,7 @@ void TQuery::SetParam(const QString& name, const QVariant& value)
     m_params.push_back({key, value});
 }
 
-sqlite3_stmt* TQuery::prepare(const QString& sql)
-{
+sqlite3_stmt* TQuery::prepare(const QString& sql) {
     sqlite3* db = conn()->Handle();
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
@@ -293,8 +296,7 @@ sqlite3_stmt* TQuery::prepare(const QString& sql)
     return stmt;
 }
 
-void TQuery::bindParams(sqlite3_stmt* stmt)
-{
+void TQuery::bindParams(sqlite3_stmt* stmt) {
     const int count = sqlite3_bind_parameter_count(stmt);
     for (int i = 1; i <= count; ++i) {
         const char* raw = sqlite3_bind_parameter_name(stmt, i);
@@ -303,22 +305,28 @@ void TQuery::bindParams(sqlite3_stmt* stmt)
             return p.name.compare(name, Qt::CaseInsensitive) == 0;
         });
         if (it == m_params.end())
-            throw EDatabaseError(QStringLiteral("No value given for one or more required parameters."));
+            throw EDatabaseError(
+                QStringLiteral("No value given for one or more required parameters."));
         bindValue(stmt, i, TranslateParam(it->value));
     }
 }
 
-void TQuery::Open() { openImpl(false); }
-void TQuery::OpenForUpdate() { openImpl(true); }
+void TQuery::Open() {
+    openImpl(false);
+}
+void TQuery::OpenForUpdate() {
+    openImpl(true);
+}
 
-void TQuery::openImpl(bool forUpdate)
-{
+void TQuery::openImpl(bool forUpdate) {
     Close();
     QString sql = conn()->Translate(Text());
     if (forUpdate) {
         static const QRegularExpression shape(
-            QStringLiteral("^\\s*select\\s+(?!distinct\\b)(.*?)\\s+from\\s+\\[?(\\w+)\\]?\\s*(where\\b.*|limit\\b.*|;?\\s*)$"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+            QStringLiteral("^\\s*select\\s+(?!distinct\\b)(.*?)\\s+from\\s+\\[?(\\w+)\\]?\\s*("
+                           "where\\b.*|limit\\b.*|;?\\s*)$"),
+            QRegularExpression::CaseInsensitiveOption |
+                QRegularExpression::DotMatchesEverythingOption);
         const auto m = shape.match(sql);
         if (!m.hasMatch())
             throw EDatabaseError(QStringLiteral("The result of this statement cannot be updated"));
@@ -359,8 +367,7 @@ void TQuery::openImpl(bool forUpdate)
     m_state = State::Browse;
 }
 
-void TQuery::Close()
-{
+void TQuery::Close() {
     m_state = State::Inactive;
     m_names.clear();
     m_declTypes.clear();
@@ -375,8 +382,7 @@ void TQuery::Close()
     m_touched.clear();
 }
 
-int TQuery::ExecSQL()
-{
+int TQuery::ExecSQL() {
     Close();
     sqlite3_stmt* stmt = prepare(conn()->Translate(Text()));
     StmtGuard guard{stmt};
@@ -389,42 +395,36 @@ int TQuery::ExecSQL()
     return sqlite3_changes(conn()->Handle());
 }
 
-int TQuery::FindFieldIndex(const QString& name) const
-{
+int TQuery::FindFieldIndex(const QString& name) const {
     for (size_t i = 0; i < m_names.size(); ++i)
         if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
 }
 
-TField TQuery::FieldByName(const QString& name)
-{
+TField TQuery::FieldByName(const QString& name) {
     const int i = FindFieldIndex(name);
     if (i < 0)
         throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
     return TField(this, i);
 }
 
-bool TQuery::FieldIsLongText(int index) const
-{
+bool TQuery::FieldIsLongText(int index) const {
     const QString t = m_declTypes.at(size_t(index)).toUpper();
     return t.contains(QLatin1String("LONGTEXT")) || t.contains(QLatin1String("MEMO")) ||
            t.contains(QLatin1String("LONGCHAR"));
 }
 
-void TQuery::SetRecNo(int recNo)
-{
+void TQuery::SetRecNo(int recNo) {
     if (recNo >= 1 && recNo <= RecordCount())
         m_pos = recNo - 1;
 }
 
-QVariant TQuery::ValueAt(int row, int column) const
-{
+QVariant TQuery::ValueAt(int row, int column) const {
     return m_rows.Value(m_order[size_t(row)], column);
 }
 
-QVariant TQuery::currentValue(int index) const
-{
+QVariant TQuery::currentValue(int index) const {
     if (index < 0 || index >= FieldCount())
         throw EDatabaseError(QStringLiteral("Field index out of range"));
     if (m_state == State::Insert || m_state == State::Edit)
@@ -434,8 +434,7 @@ QVariant TQuery::currentValue(int index) const
     return ValueAt(m_pos, index);
 }
 
-void TQuery::SetSort(const QString& sort)
-{
+void TQuery::SetSort(const QString& sort) {
     const QStringList parts = sort.simplified().split(u' ', Qt::SkipEmptyParts);
     const int rows = int(m_order.size());
     for (int r = 0; r < rows; ++r)
@@ -452,15 +451,15 @@ void TQuery::SetSort(const QString& sort)
         m_sort.clear();
         throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(field));
     }
-    const bool desc = parts.size() > 1 && parts.at(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    const bool desc =
+        parts.size() > 1 && parts.at(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
     std::stable_sort(m_order.begin(), m_order.end(), [&](int x, int y) {
         const int c = m_rows.Compare(x, y, col);
         return desc ? c > 0 : c < 0;
     });
 }
 
-void TQuery::Append()
-{
+void TQuery::Append() {
     if (m_state != State::Browse || m_table.isEmpty())
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     m_buffer.assign(m_names.size(), QVariant());
@@ -468,12 +467,12 @@ void TQuery::Append()
     m_state = State::Insert;
 }
 
-void TQuery::Edit()
-{
+void TQuery::Edit() {
     if (m_state != State::Browse || m_table.isEmpty())
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     if (Eof())
-        throw EDatabaseError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw EDatabaseError(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     m_buffer.clear();
     for (int c = 0; c < FieldCount(); ++c)
         m_buffer.push_back(ValueAt(m_pos, c));
@@ -481,16 +480,14 @@ void TQuery::Edit()
     m_state = State::Edit;
 }
 
-void TQuery::setBufferValue(int index, const QVariant& v)
-{
+void TQuery::setBufferValue(int index, const QVariant& v) {
     if (m_state != State::Insert && m_state != State::Edit)
         throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
     m_buffer[size_t(index)] = v;
     m_touched[size_t(index)] = true;
 }
 
-void TQuery::Post()
-{
+void TQuery::Post() {
     if (m_state != State::Insert && m_state != State::Edit)
         throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
     std::vector<int> cols;
@@ -508,8 +505,9 @@ void TQuery::Post()
                 names << QLatin1Char('[') + m_names[size_t(c)] + QLatin1Char(']');
                 marks << QStringLiteral("?");
             }
-            sql = QStringLiteral("INSERT INTO [%1] (%2) VALUES (%3)")
-                      .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+            sql =
+                QStringLiteral("INSERT INTO [%1] (%2) VALUES (%3)")
+                    .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
         }
     } else {
         if (cols.empty()) {
@@ -519,7 +517,8 @@ void TQuery::Post()
         QStringList sets;
         for (int c : cols)
             sets << QLatin1Char('[') + m_names[size_t(c)] + QStringLiteral("] = ?");
-        sql = QStringLiteral("UPDATE [%1] SET %2 WHERE rowid = ?").arg(m_table, sets.join(QLatin1String(", ")));
+        sql = QStringLiteral("UPDATE [%1] SET %2 WHERE rowid = ?")
+                  .arg(m_table, sets.join(QLatin1String(", ")));
     }
     sqlite3_stmt* stmt = prepare(sql);
     StmtGuard guard{stmt};
@@ -545,8 +544,7 @@ void TQuery::Post()
     m_state = State::Browse;
 }
 
-void TQuery::Cancel()
-{
+void TQuery::Cancel() {
     if (m_state == State::Insert || m_state == State::Edit) {
         m_buffer.clear();
         m_state = State::Browse;

@@ -132,8 +132,14 @@ public:
     int RecNo() const { return m_order.empty() ? -1 : m_pos + 1; } // 1-based, -1 for none
     void SetRecNo(int recNo);
     void First() { m_pos = 0; }
-    void Next() { if (m_pos < RecordCount()) ++m_pos; }
-    void Prior() { if (m_pos > 0) --m_pos; }
+    void Next() {
+        if (m_pos < RecordCount())
+            ++m_pos;
+    }
+    void Prior() {
+        if (m_pos > 0)
+            --m_pos;
+    }
     void Last() { m_pos = RecordCount() > 0 ? RecordCount() - 1 : 0; }
     bool Eof() const { return m_pos >= RecordCount(); }
     bool Bof() const { return m_pos == 0; }
@@ -160,17 +166,20 @@ private:
     void setBufferValue(int index, const QVariant& v);
     TConnection* conn() const;
 
-    struct Param { QString name; QVariant value; };
+    struct Param {
+        QString name;
+        QVariant value;
+    };
     std::vector<Param> m_params;
     State m_state = State::Inactive;
     std::vector<QString> m_names;
     std::vector<QString> m_declTypes;
-    TResultStore m_rows;              // statement order
-    std::vector<qint64> m_rowids;     // per row, only for an updatable result
-    std::vector<int> m_order;         // display position -> statement row
+    TResultStore m_rows;          // statement order
+    std::vector<qint64> m_rowids; // per row, only for an updatable result
+    std::vector<int> m_order;     // display position -> statement row
     int m_pos = 0;
     QString m_sort;
-    QString m_table;                  // the updatable result's table
-    std::vector<QVariant> m_buffer;   // the row being appended or edited
+    QString m_table;                // the updatable result's table
+    std::vector<QVariant> m_buffer; // the row being appended or edited
     std::vector<bool> m_touched;
 };

@@ -1,11 +1,11 @@
 #include "lists/UtTransactionList.h"
 
-#include "ui/Guarded.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
 #include "grid/DBGridEh.h"
 #include "grid/GridSort.h"
 #include "platform/Platform.h"
+#include "ui/Guarded.h"
 
 #include <QComboBox>
 #include <QDateEdit>

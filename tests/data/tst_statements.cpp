@@ -12,17 +12,20 @@
 
 namespace {
 
-const QString Combined = QStringLiteral(
-    "SELECT A.id, AccID, IIF(A.type=0, 'Deposit', IIF(A.Type=1, 'Debit', IIF(A.Type=2, 'Trans Out', "
-    "'Trans In'))) AS TypeName, A.type, A.date, DateValue(date) as Date1, A.[from], A.Amount, A.for, "
-    "A.memo, B.name, B.type as AccType FROM (select id, DestID As AccID, [type], date, [from], amount, "
-    "for, memo from detail union select   ID, SourceID as AccID, 2 as Type, date, [from], amount, for, "
-    "memo from transfer union select   ID, DestID as AccID, 3 as Type, date, [from], amount, for, memo "
-    "from transfer) AS A, Account AS B WHERE A.AccID = B.ID ");
+const QString Combined = QStringLiteral("SELECT A.id, AccID, IIF(A.type=0, 'Deposit', "
+                                        "IIF(A.Type=1, 'Debit', IIF(A.Type=2, 'Trans Out', "
+                                        "'Trans In'))) AS TypeName, A.type, A.date, "
+                                        "DateValue(date) as Date1, A.[from], A.Amount, A.for, "
+                                        "A.memo, B.name, B.type as AccType FROM (select id, DestID "
+                                        "As AccID, [type], date, [from], amount, "
+                                        "for, memo from detail union select   ID, SourceID as "
+                                        "AccID, 2 as Type, date, [from], amount, for, "
+                                        "memo from transfer union select   ID, DestID as AccID, 3 "
+                                        "as Type, date, [from], amount, for, memo "
+                                        "from transfer) AS A, Account AS B WHERE A.AccID = B.ID ");
 
 // Rows of a query as "field=value" texts of the named fields, one string per row.
-QStringList rows(TQuery& q, const QStringList& fields)
-{
+QStringList rows(TQuery& q, const QStringList& fields) {
     QStringList out;
     for (q.First(); !q.Eof(); q.Next()) {
         QStringList cells;
@@ -33,8 +36,7 @@ QStringList rows(TQuery& q, const QStringList& fields)
     return out;
 }
 
-TQuery& fresh(const QStringList& lines)
-{
+TQuery& fresh(const QStringList& lines) {
     TQuery& q = DM->m_Query;
     q.Close();
     q.SQL = lines;
@@ -42,19 +44,24 @@ TQuery& fresh(const QStringList& lines)
     return q;
 }
 
-void seed(TestEnv& env)
-{
+void seed(TestEnv& env) {
     for (const char* s : {
              "insert into Account(name,type,Balance) values('Bank',0,100)",
              "insert into Account(name,type,Balance) values('Card',1,-20.5)",
              "insert into Account(name,type,Balance) values('Cash',2,10.5)",
              "insert into Account(name,type,Balance) values('O''Brien',2,-2.25)",
-             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(0,1,'2026-12-01 10:00:00','Boss',50,'salary','dec pay')",
-             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(1,1,'2026-12-05 00:00:00','Shop',12.345,'food','weekly')",
-             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(0,3,'2026-11-30 23:59:59','Gran',5,'gift','')",
-             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(1,1,'2026-12-11 00:00:00','Late',1,'edge','midnight')",
-             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(1,1,'2026-12-11 00:00:01','Later',2,'edge','after')",
-             "insert into Transfer(SourceID,DestID,Date,[From],Amount,[For],Memo) values(1,3,'2026-12-03 12:00:00','atm',40,'cash','abc')",
+             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(0,1,'2026-12-01 "
+             "10:00:00','Boss',50,'salary','dec pay')",
+             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(1,1,'2026-12-05 "
+             "00:00:00','Shop',12.345,'food','weekly')",
+             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(0,3,'2026-11-30 "
+             "23:59:59','Gran',5,'gift','')",
+             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(1,1,'2026-12-11 "
+             "00:00:00','Late',1,'edge','midnight')",
+             "insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(1,1,'2026-12-11 "
+             "00:00:01','Later',2,'edge','after')",
+             "insert into Transfer(SourceID,DestID,Date,[From],Amount,[For],Memo) "
+             "values(1,3,'2026-12-03 12:00:00','atm',40,'cash','abc')",
          })
         env.sql(QString::fromLatin1(s));
 }
@@ -64,23 +71,24 @@ void seed(TestEnv& env)
 class StatementsTest : public QObject {
     Q_OBJECT
 private slots:
-    void dialectLeavesStringLiteralsAlone()
-    {
-        const QString sql = QStringLiteral("select '#2026-01-01#' as x, 'A.from top 1' as y, 'DateValue(q)' as z");
+    void dialectLeavesStringLiteralsAlone() {
+        const QString sql =
+            QStringLiteral("select '#2026-01-01#' as x, 'A.from top 1' as y, 'DateValue(q)' as z");
         QCOMPARE(TranslateSql(sql).count(QStringLiteral("'#2026-01-01#'")), 1);
         QVERIFY(TranslateSql(sql).contains(QStringLiteral("'A.from top 1'")));
         QVERIFY(TranslateSql(sql).contains(QStringLiteral("'DateValue(q)'")));
-        QCOMPARE(TranslateSql(QStringLiteral("select top 1 a from t;")), QStringLiteral("select a AS [a] from t limit 1;"));
+        QCOMPARE(TranslateSql(QStringLiteral("select top 1 a from t;")),
+                 QStringLiteral("select a AS [a] from t limit 1;"));
         QCOMPARE(TranslateSql(QStringLiteral("select x from (select top 2 a from t) as s")),
                  QStringLiteral("select x AS [x] from (select a AS [a] from t limit 2) as s"));
         QCOMPARE(TranslateSql(QStringLiteral("x between #2026-12-01# and #2026-12-31#")),
                  QStringLiteral("x between '2026-12-01 00:00:00' and '2026-12-31 00:00:00'"));
-        QCOMPARE(TranslateParam(QStringLiteral("2026-12-01")).toString(), QStringLiteral("2026-12-01 00:00:00"));
+        QCOMPARE(TranslateParam(QStringLiteral("2026-12-01")).toString(),
+                 QStringLiteral("2026-12-01 00:00:00"));
         QCOMPARE(TranslateParam(QStringLiteral("O'Brien")).toString(), QStringLiteral("O'Brien"));
     }
 
-    void dataModuleAndCardStatements()
-    {
+    void dataModuleAndCardStatements() {
         TestEnv env;
         seed(env);
         QCOMPARE(TDM::GetWalletTotal().raw(), 82500);
@@ -93,15 +101,22 @@ private slots:
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("O'Brien"), true)->ID, 4);
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("O'Brien"), false)->ID, 0);
 
-        TQuery& q = fresh({QStringLiteral("select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from Account where Type in(0,1)")});
+        TQuery& q = fresh({QStringLiteral(
+            "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from "
+            "Account where Type in(0,1)")});
         q.Open();
         QCOMPARE(rows(q, {"ID", "name", "type"}), QStringList({"1|Bank|0", "2|Card|1"}));
 
-        fresh({QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, Memo FROM Account where type=2;")}).Open();
-        QCOMPARE(rows(q, {"id", "NAME", "balance"}), QStringList({"3|Cash|10.5", "4|O'Brien|-2.25"}));
+        fresh({QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, Memo FROM "
+                              "Account where type=2;")})
+            .Open();
+        QCOMPARE(rows(q, {"id", "NAME", "balance"}),
+                 QStringList({"3|Cash|10.5", "4|O'Brien|-2.25"}));
 
         for (auto [id, expected] : {std::pair{3, 1}, std::pair{1, 0}}) {
-            fresh({QStringLiteral("select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from Account where ID=:aa and type = 2")});
+            fresh({QStringLiteral(
+                "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from "
+                "Account where ID=:aa and type = 2")});
             q.SetParam(QStringLiteral("aa"), id);
             q.Open();
             QCOMPARE(q.RecordCount(), expected);
@@ -111,8 +126,7 @@ private slots:
         QCOMPARE(q.RecordCount(), 4);
     }
 
-    void combinedListStatement()
-    {
+    void combinedListStatement() {
         TestEnv env;
         seed(env);
         TQuery q(&DM->conn);
@@ -122,9 +136,11 @@ private slots:
             q.SQL << Combined << QStringLiteral(" and B.ID=") + QString::number(id);
             if (!kindLine.isEmpty())
                 q.SQL << kindLine;
-            q.SQL << QStringLiteral(" and Date between #%1# and #%2# ").arg(from, to) << QStringLiteral(" order by date ");
+            q.SQL << QStringLiteral(" and Date between #%1# and #%2# ").arg(from, to)
+                  << QStringLiteral(" order by date ");
             q.Open();
-            return rows(q, {"id", "AccID", "TypeName", "type", "Date1", "from", "Amount", "for", "memo", "name", "AccType"});
+            return rows(q, {"id", "AccID", "TypeName", "type", "Date1", "from", "Amount", "for",
+                            "memo", "name", "AccType"});
         };
         // The account's deposits, debits and its transfer out, in date order; the end
         // date's midnight is inside the range, a second later is not.
@@ -134,21 +150,25 @@ private slots:
                               "2|1|Debit|1|2026-12-05|Shop|12.345|food|weekly|Bank|0",
                               "4|1|Debit|1|2026-12-11|Late|1|edge|midnight|Bank|0"}));
         // The same transfer is a transfer in for its destination.
-        QCOMPARE(list(3, QStringLiteral(" and A.type = 3"), QStringLiteral("2026-11-01"), QStringLiteral("2026-12-31")),
+        QCOMPARE(list(3, QStringLiteral(" and A.type = 3"), QStringLiteral("2026-11-01"),
+                      QStringLiteral("2026-12-31")),
                  QStringList({"1|3|Trans In|3|2026-12-03|atm|40|cash|abc|Cash|2"}));
-        QCOMPARE(list(0, {}, QStringLiteral("2000-01-01"), QStringLiteral("2100-01-01")), QStringList());
+        QCOMPARE(list(0, {}, QStringLiteral("2000-01-01"), QStringLiteral("2100-01-01")),
+                 QStringList());
         // Result columns carry the names the grid titles show.
         QStringList names;
         for (int i = 0; i < q.FieldCount(); ++i)
             names << q.FieldName(i);
-        QCOMPARE(names, QStringList({"id", "AccID", "TypeName", "type", "date", "Date1", "from", "Amount",
-                                     "for", "memo", "name", "AccType"}));
+        QCOMPARE(names, QStringList({"id", "AccID", "TypeName", "type", "date", "Date1", "from",
+                                     "Amount", "for", "memo", "name", "AccType"}));
         QVERIFY(q.FieldIsLongText(q.FindFieldIndex(QStringLiteral("memo"))));
         QVERIFY(!q.FieldIsLongText(q.FindFieldIndex(QStringLiteral("Amount"))));
 
         // The list's empty start statement still yields its columns.
         q.Close();
-        q.SQL = QStringList{QStringLiteral("SELECT A.type, A.DestID, A.Date, A.From, A.Amount, A.For, A.Memo, B.name FROM Detail AS A , Account AS B where A.DestID = B.ID and A.ID=:aa")};
+        q.SQL = QStringList{QStringLiteral(
+            "SELECT A.type, A.DestID, A.Date, A.From, A.Amount, A.For, A.Memo, B.name FROM Detail "
+            "AS A , Account AS B where A.DestID = B.ID and A.ID=:aa")};
         q.SetParam(QStringLiteral("aa"), 0);
         q.Open();
         QCOMPARE(q.RecordCount(), 0);
@@ -156,15 +176,14 @@ private slots:
         QCOMPARE(q.FieldName(3), QStringLiteral("From"));
     }
 
-    void historyAndQueryDialogStatements()
-    {
+    void historyAndQueryDialogStatements() {
         TestEnv env;
         seed(env);
         TQuery q(&DM->conn);
         auto history = [&](const QStringList& extra, const QString& dt1, const QString& dt2) {
             q.Close();
-            q.SQL = QStringList{Combined, QStringLiteral("and A.Date between :dt1 and :dt2 ")} + extra +
-                    QStringList{QStringLiteral(" order by date ")};
+            q.SQL = QStringList{Combined, QStringLiteral("and A.Date between :dt1 and :dt2 ")} +
+                    extra + QStringList{QStringLiteral(" order by date ")};
             q.ClearParams();
             q.SetParam(QStringLiteral("dt1"), dt1);
             q.SetParam(QStringLiteral("dt2"), dt2);
@@ -174,21 +193,27 @@ private slots:
         // Under all accounts a transfer shows twice with the same id.
         QCOMPARE(history({}, QStringLiteral("2026-12-03"), QStringLiteral("2026-12-04")),
                  QStringList({"1|Trans Out|Bank", "1|Trans In|Cash"}));
-        QCOMPARE(history({QStringLiteral(" and B.Type = 2")}, QStringLiteral("2026-11-01"), QStringLiteral("2026-12-31")),
+        QCOMPARE(history({QStringLiteral(" and B.Type = 2")}, QStringLiteral("2026-11-01"),
+                         QStringLiteral("2026-12-31")),
                  QStringList({"3|Deposit|Cash", "1|Trans In|Cash"}));
         QCOMPARE(history({QStringLiteral(" and B.Type in(0,1)"), QStringLiteral(" and A.type = 1")},
                          QStringLiteral("2026-12-01"), QStringLiteral("2026-12-11")),
                  QStringList({"2|Debit|Bank", "4|Debit|Bank"}));
-        QCOMPARE(history({FormatSQL(QStringLiteral(" and (A.from like '%%%s%%' or A.for like '%%%s%%' or A.Memo like '%%%s%%')"),
-                                    {QStringLiteral("AB"), QStringLiteral("AB"), QStringLiteral("AB")})},
-                         QStringLiteral("2026-01-01"), QStringLiteral("2027-01-01")),
-                 QStringList({"1|Trans Out|Bank", "1|Trans In|Cash"}));
-        QCOMPARE(history({FormatSQL(QStringLiteral(" and A.Amount between %s and %s "), {QStringLiteral("5"), QStringLiteral("12.345")}),
-                          FormatSQL(QStringLiteral(" and A.from like '%%%s%%' "), {QStringLiteral("o")})},
+        QCOMPARE(
+            history({FormatSQL(QStringLiteral(" and (A.from like '%%%s%%' or A.for like '%%%s%%' "
+                                              "or A.Memo like '%%%s%%')"),
+                               {QStringLiteral("AB"), QStringLiteral("AB"), QStringLiteral("AB")})},
+                    QStringLiteral("2026-01-01"), QStringLiteral("2027-01-01")),
+            QStringList({"1|Trans Out|Bank", "1|Trans In|Cash"}));
+        QCOMPARE(history({FormatSQL(QStringLiteral(" and A.Amount between %s and %s "),
+                                    {QStringLiteral("5"), QStringLiteral("12.345")}),
+                          FormatSQL(QStringLiteral(" and A.from like '%%%s%%' "),
+                                    {QStringLiteral("o")})},
                          QStringLiteral("2026-01-01"), QStringLiteral("2027-01-01")),
                  QStringList({"2|Debit|Bank"}));
         QCOMPARE(history({FormatSQL(QStringLiteral(" and A.Amount > %s "), {QStringLiteral("40")}),
-                          FormatSQL(QStringLiteral(" and A.memo like '%%%s%%' "), {QStringLiteral("pay")})},
+                          FormatSQL(QStringLiteral(" and A.memo like '%%%s%%' "),
+                                    {QStringLiteral("pay")})},
                          QStringLiteral("2026-01-01"), QStringLiteral("2027-01-01")),
                  QStringList({"1|Deposit|Bank"}));
         QCOMPARE(history({FormatSQL(QStringLiteral(" and A.Amount < %s "), {QStringLiteral("2")})},
@@ -196,26 +221,38 @@ private slots:
                  QStringList({"4|Debit|Bank"}));
 
         // A search text with a quote no longer breaks the statement.
-        QCOMPARE(history({FormatSQL(QStringLiteral(" and (A.from like '%%%s%%' or A.for like '%%%s%%' or A.Memo like '%%%s%%')"),
-                                    {QStringLiteral("O'B"), QStringLiteral("O'B"), QStringLiteral("O'B")})},
+        QCOMPARE(history({FormatSQL(QStringLiteral(" and (A.from like '%%%s%%' or A.for like "
+                                                   "'%%%s%%' or A.Memo like '%%%s%%')"),
+                                    {QStringLiteral("O'B"), QStringLiteral("O'B"),
+                                     QStringLiteral("O'B")})},
                          QStringLiteral("2026-01-01"), QStringLiteral("2027-01-01")),
                  QStringList());
     }
 
-    void statisticsStatement()
-    {
+    void statisticsStatement() {
         TestEnv env;
         seed(env);
         const int id = 1;
-        TQuery& q = fresh({QStringLiteral("select id, name, "),
-                           FormatSQL(QStringLiteral("(select balance from account where id=%d) as BalanceThis,"), {id}),
-                           QStringLiteral("(select sum(balance) from account) as balanceTotal,"),
-                           QStringLiteral("IIF(BalanceTotal=0, 0, BalanceThis / BalanceTotal) as BalancePercent,"),
-                           FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 and Date between #%s# and #%s#) as MonthDeposit,"), {id, "2026-12-01", "2026-12-11"}),
-                           FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 and Date between #%s# and #%s#) as MonthDebit,"), {id, "2026-12-01", "2026-12-11"}),
-                           FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 and Date between #%s# and #%s#) as TodayDeposit,"), {id, "2026-12-10", "2026-12-11"}),
-                           FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 and Date between #%s# and #%s#) as TodayDebit"), {id, "2026-12-10", "2026-12-11"}),
-                           FormatSQL(QStringLiteral("from account where id=%d"), {id})});
+        TQuery& q = fresh(
+            {QStringLiteral("select id, name, "),
+             FormatSQL(QStringLiteral("(select balance from account where id=%d) as BalanceThis,"),
+                       {id}),
+             QStringLiteral("(select sum(balance) from account) as balanceTotal,"),
+             QStringLiteral(
+                 "IIF(BalanceTotal=0, 0, BalanceThis / BalanceTotal) as BalancePercent,"),
+             FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 "
+                                      "and Date between #%s# and #%s#) as MonthDeposit,"),
+                       {id, "2026-12-01", "2026-12-11"}),
+             FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 "
+                                      "and Date between #%s# and #%s#) as MonthDebit,"),
+                       {id, "2026-12-01", "2026-12-11"}),
+             FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=0 "
+                                      "and Date between #%s# and #%s#) as TodayDeposit,"),
+                       {id, "2026-12-10", "2026-12-11"}),
+             FormatSQL(QStringLiteral("(select sum(amount) from detail where destid=%d and type=1 "
+                                      "and Date between #%s# and #%s#) as TodayDebit"),
+                       {id, "2026-12-10", "2026-12-11"}),
+             FormatSQL(QStringLiteral("from account where id=%d"), {id})});
         q.Open();
         QCOMPARE(q.FieldByName(QStringLiteral("name")).AsString(), QStringLiteral("Bank"));
         // 100 of 87.75 in all.
@@ -232,14 +269,17 @@ private slots:
         QCOMPARE(q.FieldByName(QStringLiteral("BalancePercent")).AsMoney().raw(), 0);
 
         TQuery total(&DM->conn);
-        total.SQL << FormatSQL(QStringLiteral("select '%s' as name, '%s%%' as BalancePercent, '%s' as MonthDeposit, '%s' as MonthDebit, '%s' as TodayDeposit, '%s' as TodayDebit"),
-                               {QStringLiteral("O'Brien"), QStringLiteral("0.00"), QStringLiteral("$1.00"), QStringLiteral("$0.00"), QStringLiteral("$0.00"), QStringLiteral("$0.00")});
+        total.SQL << FormatSQL(
+            QStringLiteral("select '%s' as name, '%s%%' as BalancePercent, '%s' as MonthDeposit, "
+                           "'%s' as MonthDebit, '%s' as TodayDeposit, '%s' as TodayDebit"),
+            {QStringLiteral("O'Brien"), QStringLiteral("0.00"), QStringLiteral("$1.00"),
+             QStringLiteral("$0.00"), QStringLiteral("$0.00"), QStringLiteral("$0.00")});
         total.Open();
-        QCOMPARE(rows(total, {"name", "BalancePercent", "MonthDeposit"}), QStringList({"O'Brien|0.00%|$1.00"}));
+        QCOMPARE(rows(total, {"name", "BalancePercent", "MonthDeposit"}),
+                 QStringList({"O'Brien|0.00%|$1.00"}));
     }
 
-    void editorAndEntryStatements()
-    {
+    void editorAndEntryStatements() {
         TestEnv env;
         seed(env);
         TQuery& q = DM->m_Query;
@@ -247,10 +287,21 @@ private slots:
             fresh({sql});
             return q.ExecSQL();
         };
-        QCOMPARE(exec(FormatSQL(QStringLiteral("insert into account([name],[type],[negative],[WarnNegative],[URL],[Memo]) values('%s', %d, %d, %d, '%s', '%s')"),
-                                {QStringLiteral("Joe's"), 1, 1, 0, QStringLiteral("http://x/?a='b'"), QStringLiteral("it's")})), 1);
-        QCOMPARE(exec(FormatSQL(QStringLiteral("insert into Account([name],[type],[negative],[WarnNegative],[URL],[Memo]) values('%s', 2, %d, %d, '%s', '%s')"),
-                                {QStringLiteral("Purse"), 0, 1, QString(), QString()})), 1);
+        QCOMPARE(
+            exec(FormatSQL(
+                QStringLiteral(
+                    "insert into account([name],[type],[negative],[WarnNegative],[URL],[Memo]) "
+                    "values('%s', %d, %d, %d, '%s', '%s')"),
+                {QStringLiteral("Joe's"), 1, 1, 0, QStringLiteral("http://x/?a='b'"),
+                 QStringLiteral("it's")})),
+            1);
+        QCOMPARE(
+            exec(FormatSQL(
+                QStringLiteral(
+                    "insert into Account([name],[type],[negative],[WarnNegative],[URL],[Memo]) "
+                    "values('%s', 2, %d, %d, '%s', '%s')"),
+                {QStringLiteral("Purse"), 0, 1, QString(), QString()})),
+            1);
         PDataInfo joe = TDM::FindAccountInfo(QStringLiteral("Joe's"), false);
         QCOMPARE(joe->ID, 5);
         QCOMPARE(joe->Balance.raw(), 0); // a new row starts at zero
@@ -260,36 +311,56 @@ private slots:
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("Purse"), true)->AccType, 2);
 
         // Editing through the updatable one-row result.
-        fresh({QStringLiteral("select [ID], [name], [negative],[WarnNegative],[URL],[Memo] from Account where [ID]=5")}).OpenForUpdate();
+        fresh({QStringLiteral("select [ID], [name], [negative],[WarnNegative],[URL],[Memo] from "
+                              "Account where [ID]=5")})
+            .OpenForUpdate();
         q.Edit();
         q.FieldByName(QStringLiteral("name")).SetValue(QStringLiteral("Jo'e"));
         q.FieldByName(QStringLiteral("WarnNegative")).SetValue(1);
         q.Post();
-        QCOMPARE(env.sql(QStringLiteral("select name || WarnNegative || Balance from Account where ID=5")).toString(),
+        QCOMPARE(env.sql(QStringLiteral(
+                             "select name || WarnNegative || Balance from Account where ID=5"))
+                     .toString(),
                  QStringLiteral("Jo'e10.0"));
 
         // A new Detail row appended through "top 1"; money is kept to four decimals.
-        fresh({QStringLiteral("SELECT top 1 [type], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Detail")}).OpenForUpdate();
+        fresh({QStringLiteral("SELECT top 1 [type], [DestID], [Date], [From], [Amount], [For], "
+                              "[Memo] FROM Detail")})
+            .OpenForUpdate();
         QCOMPARE(q.RecordCount(), 1);
         q.Append();
         q.FieldByName(QStringLiteral("type")).SetValue(0);
         q.FieldByName(QStringLiteral("DestID")).SetValue(3);
-        q.FieldByName(QStringLiteral("Date")).SetDateTime(QDateTime(QDate(2026, 12, 9), QTime(8, 30, 5)));
+        q.FieldByName(QStringLiteral("Date"))
+            .SetDateTime(QDateTime(QDate(2026, 12, 9), QTime(8, 30, 5)));
         q.FieldByName(QStringLiteral("From")).SetValue(QStringLiteral("Ann's"));
         q.FieldByName(QStringLiteral("Amount")).SetMoney(*Money::parse(QStringLiteral("10.005")));
         q.FieldByName(QStringLiteral("For")).SetValue(QStringLiteral("x"));
         q.FieldByName(QStringLiteral("Memo")).SetValue(QStringLiteral("two\nlines"));
         q.Post();
-        QCOMPARE(exec(FormatSQL(QStringLiteral("update Account set Balance = balance + %f where ID=%d"), {*Money::parse(QStringLiteral("10.005")), 3})), 1);
-        QCOMPARE(env.sql(QStringLiteral("select Balance from Account where ID=3")).toDouble(), 20.51);
-        fresh({QStringLiteral("SELECT type, DestID, Date, [From], Amount, For, Memo FROM Detail where ID=6")}).Open();
+        QCOMPARE(
+            exec(FormatSQL(QStringLiteral("update Account set Balance = balance + %f where ID=%d"),
+                           {*Money::parse(QStringLiteral("10.005")), 3})),
+            1);
+        QCOMPARE(env.sql(QStringLiteral("select Balance from Account where ID=3")).toDouble(),
+                 20.51);
+        fresh({QStringLiteral(
+                  "SELECT type, DestID, Date, [From], Amount, For, Memo FROM Detail where ID=6")})
+            .Open();
         QCOMPARE(q.FieldByName(QStringLiteral("Amount")).AsMoney().raw(), 100050);
-        QCOMPARE(q.FieldByName(QStringLiteral("Date")).AsDateTime(), QDateTime(QDate(2026, 12, 9), QTime(8, 30, 5)));
+        QCOMPARE(q.FieldByName(QStringLiteral("Date")).AsDateTime(),
+                 QDateTime(QDate(2026, 12, 9), QTime(8, 30, 5)));
         QCOMPARE(q.FieldByName(QStringLiteral("from")).AsString(), QStringLiteral("Ann's"));
         QCOMPARE(q.FieldByName(QStringLiteral("Memo")).AsString(), QStringLiteral("two\nlines"));
 
-        QCOMPARE(exec(FormatSQL(QStringLiteral("update Account set Balance = balance - %f + %f where ID=%d"), {Money::fromUnits(10), Money::fromUnits(4), 3})), 1);
-        QCOMPARE(exec(FormatSQL(QStringLiteral("update Account set Balance = balance + %f - %f where ID=%d"), {Money::fromUnits(1), Money::fromRaw(5), 3})), 1);
+        QCOMPARE(exec(FormatSQL(
+                     QStringLiteral("update Account set Balance = balance - %f + %f where ID=%d"),
+                     {Money::fromUnits(10), Money::fromUnits(4), 3})),
+                 1);
+        QCOMPARE(exec(FormatSQL(
+                     QStringLiteral("update Account set Balance = balance + %f - %f where ID=%d"),
+                     {Money::fromUnits(1), Money::fromRaw(5), 3})),
+                 1);
         // 20.51 - 10 + 4 + 1 - 0.00: a balance moves by the amount rounded to cents.
         QCOMPARE(TDM::LoadAccountInfo(3)->Balance.raw(), 155100);
 
@@ -307,12 +378,17 @@ private slots:
         fresh({QStringLiteral("SELECT DISTINCT [from] FROM Transfer")}).Open();
         QCOMPARE(rows(q, {"from"}), QStringList({"atm"}));
 
-        fresh({QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Transfer where ID=1")}).OpenForUpdate();
+        fresh({QStringLiteral("SELECT [SourceID], [DestID], [Date], [From], [Amount], [For], "
+                              "[Memo] FROM Transfer where ID=1")})
+            .OpenForUpdate();
         q.Edit();
         q.FieldByName(QStringLiteral("Amount")).SetMoney(Money::fromUnits(45));
         q.Post();
-        QCOMPARE(env.sql(QStringLiteral("select Amount from Transfer where ID=1")).toDouble(), 45.0);
-        fresh({QStringLiteral("SELECT top 1 [SourceID], [DestID], [Date], [From], [Amount], [For], [Memo] FROM Transfer")}).OpenForUpdate();
+        QCOMPARE(env.sql(QStringLiteral("select Amount from Transfer where ID=1")).toDouble(),
+                 45.0);
+        fresh({QStringLiteral("SELECT top 1 [SourceID], [DestID], [Date], [From], [Amount], [For], "
+                              "[Memo] FROM Transfer")})
+            .OpenForUpdate();
         q.Append();
         q.FieldByName(QStringLiteral("SourceID")).SetValue(2);
         q.FieldByName(QStringLiteral("DestID")).SetValue(2);
@@ -320,18 +396,32 @@ private slots:
         QCOMPARE(env.sql(QStringLiteral("select count(*) from Transfer")).toInt(), 2);
     }
 
-    void deleteStatementsOnTheConnection()
-    {
+    void deleteStatementsOnTheConnection() {
         TestEnv env;
         seed(env);
         TConnection& c = DM->conn;
-        QCOMPARE(c.Execute(FormatSQL(QStringLiteral("update account set balance=balance - %f where id=%d"), {Money::fromUnits(50), 1})), 1);
+        QCOMPARE(c.Execute(FormatSQL(
+                     QStringLiteral("update account set balance=balance - %f where id=%d"),
+                     {Money::fromUnits(50), 1})),
+                 1);
         QCOMPARE(c.Execute(FormatSQL(QStringLiteral("delete from detail where id=%d "), {1})), 1);
-        QCOMPARE(c.Execute(FormatSQL(QStringLiteral("update account set balance=balance + %f where id=(select SourceID from transfer where ID=%d);"), {Money::fromUnits(40), 1})), 1);
-        QCOMPARE(c.Execute(FormatSQL(QStringLiteral("update account set balance=balance - %f where id=(select DestID from transfer where ID=%d);"), {Money::fromUnits(40), 1})), 1);
+        QCOMPARE(
+            c.Execute(FormatSQL(QStringLiteral("update account set balance=balance + %f where "
+                                               "id=(select SourceID from transfer where ID=%d);"),
+                                {Money::fromUnits(40), 1})),
+            1);
+        QCOMPARE(
+            c.Execute(FormatSQL(QStringLiteral("update account set balance=balance - %f where "
+                                               "id=(select DestID from transfer where ID=%d);"),
+                                {Money::fromUnits(40), 1})),
+            1);
         QCOMPARE(c.Execute(FormatSQL(QStringLiteral("delete from transfer where id=%d "), {1})), 1);
         // The second side of a deleted transfer finds nothing to change.
-        QCOMPARE(c.Execute(FormatSQL(QStringLiteral("update account set balance=balance + %f where id=(select SourceID from transfer where ID=%d);"), {Money::fromUnits(40), 1})), 0);
+        QCOMPARE(
+            c.Execute(FormatSQL(QStringLiteral("update account set balance=balance + %f where "
+                                               "id=(select SourceID from transfer where ID=%d);"),
+                                {Money::fromUnits(40), 1})),
+            0);
         QCOMPARE(TDM::LoadAccountInfo(1)->Balance.raw(), 900000);
         QCOMPARE(TDM::LoadAccountInfo(3)->Balance.raw(), -295000);
 
@@ -345,8 +435,7 @@ private slots:
         QCOMPARE(q.RecordCount(), 0);
     }
 
-    void transactionsRollBack()
-    {
+    void transactionsRollBack() {
         TestEnv env;
         seed(env);
         TConnection& c = DM->conn;
@@ -356,12 +445,14 @@ private slots:
         c.RollbackTrans();
         QVERIFY(!c.InTransaction());
         QCOMPARE(TDM::LoadAccountInfo(1)->Balance.raw(), 1000000);
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, c.Execute(QStringLiteral("update Nowhere set x=1")));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError,
+                                 c.Execute(QStringLiteral("update Nowhere set x=1")));
         try {
             c.Execute(QStringLiteral("select * from Nowhere"));
             QFAIL("a bad statement must raise the engine's error");
         } catch (const EDatabaseError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("no such table: Nowhere")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("no such table: Nowhere")),
+                     qPrintable(e.message()));
         }
     }
 };
