@@ -9,8 +9,7 @@
 namespace {
 
 // Rounds a count of ten-thousandths to a multiple of `unit`, halves away from zero.
-qint64 roundAwayFromZero(qint64 raw, qint64 unit)
-{
+qint64 roundAwayFromZero(qint64 raw, qint64 unit) {
     const qint64 rem = raw % unit; // carries the sign of raw
     qint64 base = raw - rem;
     if (2 * rem >= unit)
@@ -20,12 +19,13 @@ qint64 roundAwayFromZero(qint64 raw, qint64 unit)
     return base;
 }
 
-QString digitsOf(quint64 v) { return QString::number(v); }
+QString digitsOf(quint64 v) {
+    return QString::number(v);
+}
 
 // How many decimals the locale's currency has (none for the yen, three for the Kuwaiti
 // dinar), read off how the locale writes one unit of it.
-int currencyDecimals(const QLocale& locale)
-{
+int currencyDecimals(const QLocale& locale) {
     // A plain symbol of our own, so that one with a point in it ("kr.") is not taken
     // for the decimal separator.
     const QString one = locale.toCurrencyString(1.0, QStringLiteral("X"));
@@ -34,7 +34,8 @@ int currencyDecimals(const QLocale& locale)
         return 0;
     int decimals = 0;
     for (qsizetype i = at + locale.decimalPoint().size();
-         i + locale.zeroDigit().size() <= one.size() && one.mid(i, locale.zeroDigit().size()) == locale.zeroDigit();
+         i + locale.zeroDigit().size() <= one.size() &&
+         one.mid(i, locale.zeroDigit().size()) == locale.zeroDigit();
          i += locale.zeroDigit().size())
         ++decimals;
     return std::min(decimals, 4);
@@ -42,16 +43,15 @@ int currencyDecimals(const QLocale& locale)
 
 } // namespace
 
-Money Money::fromDouble(double value)
-{
+Money Money::fromDouble(double value) {
     const double scaled = std::round(value * double(Scale));
-    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 || scaled < -9.2233720368547758e18)
+    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 ||
+        scaled < -9.2233720368547758e18)
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(qint64(scaled));
 }
 
-std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
-{
+std::optional<Money> Money::parse(const QString& text, const QLocale& locale) {
     const QString s = text.trimmed();
     if (s.isEmpty())
         return std::nullopt;
@@ -71,8 +71,8 @@ std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
     // Accumulate magnitude in ten-thousandths, plus one guard digit for rounding.
     quint64 whole = 0;
     int intDigits = 0, fracDigits = 0;
-    qint64 frac = 0;   // first four decimals
-    int guard = -1;    // fifth decimal, if any
+    qint64 frac = 0; // first four decimals
+    int guard = -1;  // fifth decimal, if any
     bool sawPoint = false;
     const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + 1; // 2^63
     const quint64 maxWhole = limit / Scale;
@@ -113,10 +113,11 @@ std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
     return fromRaw(qint64(mag));
 }
 
-Money Money::roundedToCents() const { return fromRaw(roundAwayFromZero(m_raw, 100)); }
+Money Money::roundedToCents() const {
+    return fromRaw(roundAwayFromZero(m_raw, 100));
+}
 
-qint64 Money::roundedToUnitsBankers() const
-{
+qint64 Money::roundedToUnitsBankers() const {
     qint64 q = m_raw / Scale;
     const qint64 r = m_raw % Scale;
     const qint64 half = Scale / 2;
@@ -127,8 +128,7 @@ qint64 Money::roundedToUnitsBankers() const
     return q;
 }
 
-QString Money::toFixed(int decimals, QChar decimalPoint) const
-{
+QString Money::toFixed(int decimals, QChar decimalPoint) const {
     decimals = qBound(0, decimals, 4);
     qint64 unit = 1;
     for (int k = decimals; k < 4; ++k)
@@ -144,8 +144,7 @@ QString Money::toFixed(int decimals, QChar decimalPoint) const
     return out;
 }
 
-QString Money::toPlainString(const QLocale& locale) const
-{
+QString Money::toPlainString(const QLocale& locale) const {
     QString s = toFixed(4, QLatin1Char('.'));
     while (s.endsWith(u'0'))
         s.chop(1);
@@ -157,8 +156,7 @@ QString Money::toPlainString(const QLocale& locale) const
     return s;
 }
 
-QString Money::toShortString(const QLocale& locale) const
-{
+QString Money::toShortString(const QLocale& locale) const {
     QString s = toFixed(2, QLatin1Char('.'));
     if (s.contains(u'.')) {
         while (s.endsWith(u'0'))
@@ -174,8 +172,7 @@ QString Money::toShortString(const QLocale& locale) const
     return s;
 }
 
-QString Money::toCurrencyString(const QLocale& locale) const
-{
+QString Money::toCurrencyString(const QLocale& locale) const {
     // Build the number exactly from the integer count, rounded to the currency's own
     // decimals, then let the locale place the currency sign and the sign: its pattern
     // is read off a whole-number sample.
@@ -190,8 +187,11 @@ QString Money::toCurrencyString(const QLocale& locale) const
     grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
     QString number = grouped.toString(qulonglong(mag / Scale));
     if (decimals > 0) {
+        const quint64 fraction = (mag % Scale) / quint64(unit);
         number += locale.decimalPoint();
-        number += QStringLiteral("%1").arg((mag % Scale) / quint64(unit), decimals, 10, QLatin1Char('0'));
+        for (qsizetype pad = decimals - QString::number(fraction).size(); pad > 0; --pad)
+            number += locale.zeroDigit();
+        number += grouped.toString(qulonglong(fraction));
     }
     QString pattern = locale.toCurrencyString(raw < 0 ? -sample : sample);
     const QString sampleText = grouped.toString(sample);
@@ -202,24 +202,21 @@ QString Money::toCurrencyString(const QLocale& locale) const
     return pattern;
 }
 
-Money Money::operator+(Money o) const
-{
+Money Money::operator+(Money o) const {
     qint64 r;
     if (__builtin_add_overflow(m_raw, o.m_raw, &r))
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(r);
 }
 
-Money Money::operator-(Money o) const
-{
+Money Money::operator-(Money o) const {
     qint64 r;
     if (__builtin_sub_overflow(m_raw, o.m_raw, &r))
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(r);
 }
 
-Money Money::operator-() const
-{
+Money Money::operator-() const {
     if (m_raw == std::numeric_limits<qint64>::min())
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(-m_raw);

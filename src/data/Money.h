@@ -14,7 +14,11 @@ public:
     static constexpr qint64 Scale = 10000;
 
     constexpr Money() = default;
-    static constexpr Money fromRaw(qint64 tenThousandths) { Money m; m.m_raw = tenThousandths; return m; }
+    static constexpr Money fromRaw(qint64 tenThousandths) {
+        Money m;
+        m.m_raw = tenThousandths;
+        return m;
+    }
     static constexpr Money fromUnits(qint64 whole) { return fromRaw(whole * Scale); }
     // Nearest ten-thousandth, halves away from zero; throws on values outside the range.
     static Money fromDouble(double value);
