@@ -1,6 +1,7 @@
 #include "TestData.h"
 
 #include "data/Money.h"
+#include "ui/Application.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -138,3 +139,21 @@ QStringList ModalsOpenedBy(const std::function<void()>& command,
 }
 
 } // namespace TestData
+
+ScopedHelpRecorder::ScopedHelpRecorder() {
+    auto recorder = std::make_unique<RecordingHelp>();
+    m_recorder = recorder.get();
+    m_previous = SetHtmlHelp(std::move(recorder));
+}
+
+ScopedHelpRecorder::~ScopedHelpRecorder() {
+    SetHtmlHelp(std::move(m_previous));
+}
+
+ScopedAppHelpFile::ScopedAppHelpFile(const QString& file) : m_previous(Application()->HelpFile) {
+    Application()->HelpFile = file;
+}
+
+ScopedAppHelpFile::~ScopedAppHelpFile() {
+    Application()->HelpFile = m_previous;
+}
