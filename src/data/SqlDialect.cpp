@@ -269,63 +269,67 @@ void bracketQualifiedNames(Tokens& t) {
             t[i] = {Tok::Bracket, QLatin1Char('[') + t[i].text + QLatin1Char(']')};
 }
 
+struct ListAlias {
+    QString name;
+    Tokens expr;
+};
+
+// The tokens of the list item [begin, end), where a word naming one of `aliases` becomes
+// that alias's expression in parentheses. A subquery is copied as it is.
+Tokens withAliasesPutIn(const Tokens& t, size_t begin, size_t end,
+                        const std::vector<ListAlias>& aliases) {
+    Tokens body;
+    for (size_t k = begin; k < end; ++k) {
+        const Token& tok = t[k];
+        const size_t q = nextSolid(t, k + 1);
+        if (isPunct(tok, "(") && q < end && isWord(t[q], "select")) {
+            const size_t close = std::min(closingParen(t, k), end - 1);
+            body.insert(body.end(), t.begin() + ptrdiff_t(k), t.begin() + ptrdiff_t(close) + 1);
+            k = close;
+            continue;
+        }
+        const ListAlias* hit = nullptr;
+        if (tok.kind == Tok::Word) {
+            const size_t p = prevSolid(t, k);
+            const bool qualified = p != npos && p >= begin && isPunct(t[p], ".");
+            const bool asName = p != npos && p >= begin && isWord(t[p], "as");
+            const bool call = q < end && (isPunct(t[q], "(") || isPunct(t[q], "."));
+            if (!qualified && !asName && !call)
+                for (const ListAlias& a : aliases)
+                    if (a.name.compare(tok.text, Qt::CaseInsensitive) == 0)
+                        hit = &a;
+        }
+        if (hit) {
+            body.push_back(punct("("));
+            body.insert(body.end(), hit->expr.begin(), hit->expr.end());
+            body.push_back(punct(")"));
+        } else {
+            body.push_back(tok);
+        }
+    }
+    return body;
+}
+
 // select a*2 as x, x+1 as y -> select a*2 as x, (a*2)+1 as y. Only the list's own
 // items are looked at: a subquery inside an item has names of its own.
 void inlineListAliases(Tokens& t) {
     for (size_t s : selectsLastFirst(t)) {
         const SelectList list = selectListAt(t, s);
-        struct Alias {
-            QString name;
-            Tokens expr;
-        };
-        std::vector<Alias> aliases;
-        std::vector<Tokens> rebuilt;
-        for (const auto& [begin, end] : list.items) {
-            Tokens body;
-            for (size_t k = begin; k < end; ++k) {
-                const Token& tok = t[k];
-                if (isPunct(tok, "(") && nextSolid(t, k + 1) < end &&
-                    isWord(t[nextSolid(t, k + 1)], "select")) {
-                    const size_t close = std::min(closingParen(t, k), end - 1);
-                    body.insert(body.end(), t.begin() + ptrdiff_t(k),
-                                t.begin() + ptrdiff_t(close) + 1);
-                    k = close;
-                    continue;
-                }
-                const Alias* hit = nullptr;
-                if (tok.kind == Tok::Word && !aliases.empty()) {
-                    const size_t p = prevSolid(t, k);
-                    const size_t q = nextSolid(t, k + 1);
-                    const bool qualified = p != npos && p >= begin && isPunct(t[p], ".");
-                    const bool call = q < end && (isPunct(t[q], "(") || isPunct(t[q], "."));
-                    const bool asName = p != npos && p >= begin && isWord(t[p], "as");
-                    if (!qualified && !call && !asName)
-                        for (const Alias& a : aliases)
-                            if (a.name.compare(tok.text, Qt::CaseInsensitive) == 0)
-                                hit = &a;
-                }
-                if (hit) {
-                    body.push_back(punct("("));
-                    body.insert(body.end(), hit->expr.begin(), hit->expr.end());
-                    body.push_back(punct(")"));
-                } else {
-                    body.push_back(tok);
-                }
-            }
+        std::vector<ListAlias> aliases;
+        Tokens joined;
+        for (size_t k = 0; k < list.items.size(); ++k) {
+            const auto [begin, end] = list.items[k];
+            Tokens body = withAliasesPutIn(t, begin, end, aliases);
             const size_t as = aliasAt(body, 0, body.size());
             if (as != npos)
                 aliases.push_back({plainName(body[nextSolid(body, as + 1)]),
                                    Tokens(body.begin(), body.begin() + ptrdiff_t(as))});
-            rebuilt.push_back(std::move(body));
+            if (k > 0)
+                joined.push_back(punct(","));
+            joined.insert(joined.end(), body.begin(), body.end());
         }
         if (aliases.empty())
             continue;
-        Tokens joined;
-        for (size_t k = 0; k < rebuilt.size(); ++k) {
-            if (k)
-                joined.push_back(punct(","));
-            joined.insert(joined.end(), rebuilt[k].begin(), rebuilt[k].end());
-        }
         const size_t from = list.items.front().first, to = list.items.back().second;
         t.erase(t.begin() + ptrdiff_t(from), t.begin() + ptrdiff_t(to));
         t.insert(t.begin() + ptrdiff_t(from), joined.begin(), joined.end());
