@@ -95,8 +95,13 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return m_grid->CellText(index.row(), index.column());
+    case Qt::DisplayRole: {
+        QString text = m_grid->CellText(index.row(), index.column());
+        if (m_grid->Column(index.column()).HideDuplicates && index.row() > 0 &&
+            text == m_grid->CellText(index.row() - 1, index.column()))
+            text.clear();
+        return text;
+    }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_grid->ColumnAlignment(index.column()) | Qt::AlignVCenter);
     default:
@@ -257,6 +262,13 @@ void TDBGridEh::recomputeFooter() {
             text = col.FooterText;
         } else if (col.FooterType == TFooterValueType::fvtSum && open) {
             text = sumText(footerField(c), col.FooterFormat == QLatin1String("0.##"));
+        } else if (col.FooterType == TFooterValueType::fvtCount && open) {
+            const int f = footerField(c);
+            int count = 0;
+            if (f >= 0)
+                for (int r = 0, n = m_query->RecordCount(); r < n; ++r)
+                    count += m_query->ValueAt(r, f).isNull() ? 0 : 1;
+            text = QString::number(count);
         }
         m_footerTexts[size_t(c)] = text;
     }
@@ -404,7 +416,12 @@ QColor TDBGridEh::FixedColor() const {
 }
 
 QFont TDBGridEh::FooterFont() const {
-    return font();
+    return m_footerFont ? *m_footerFont : font();
+}
+
+void TDBGridEh::SetFooterFont(const QFont& font) {
+    m_footerFont = font;
+    m_footer->update();
 }
 
 void TDBGridEh::SetFlat(bool on) {
@@ -484,6 +501,38 @@ void TDBGridEh::SetMultiSelect(bool on) {
     // Clicks in the frozen column work on the same selection and must extend it alike.
     if (m_frozen)
         m_frozen->setSelectionMode(selectionMode());
+}
+
+TGridSelection TDBGridEh::Selection() const {
+    TGridSelection s;
+    // A single-row grid always shows its current row; only a multi-row grid selects.
+    if (selectionMode() == ExtendedSelection) {
+        s.Rows = SelectedRows();
+        if (!s.Rows.empty())
+            s.Type = TGridSelectionType::gstRecordBookmarks;
+    }
+    return s;
+}
+
+void TDBGridEh::SetRowHeight(int pixels) {
+    m_rowHeight = std::max(0, pixels);
+    applyRowHeight();
+}
+
+void TDBGridEh::SetRowLines(int lines) {
+    m_rowLines = std::max(0, lines);
+    applyRowHeight();
+}
+
+void TDBGridEh::applyRowHeight() {
+    const QFontMetrics fm(font());
+    const int h = m_rowHeight > 0 || m_rowLines > 0
+                      ? m_rowLines * (fm.height() + fm.leading()) + m_rowHeight
+                      : fm.height() + 5;
+    verticalHeader()->setDefaultSectionSize(std::max(h, 4));
+    if (m_frozen)
+        m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    updateGeometries();
 }
 
 void TDBGridEh::SetFooterRowCount(int rows) {

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <optional>
 #include <vector>
 
 class TQuery;
@@ -14,10 +15,19 @@ class TDBGridEh;
 class TGridFooter;
 
 enum class TSortMarker { smNone, smUp, smDown };
-enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum };
+enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum, fvtCount };
 // What a result field holds, by its declared type (or, for an expression without one, by
 // its values): writers keep whole numbers and numbers as numbers.
 enum class TFieldKind { fkNone, fkInteger, fkFloat, fkOther };
+
+// What is selected in the grid, as printing reads it.
+enum class TGridSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+struct TGridSelection {
+    TGridSelectionType Type = TGridSelectionType::gstNon;
+    std::vector<int> Rows;                                        // selected records, in list order
+    int LeftCol = -1, RightCol = -1, TopRow = -1, BottomRow = -1; // a rectangle
+    std::vector<int> Columns;                                     // selected columns
+};
 
 // One column of the grid: which result field it shows and how.
 struct TColumnEh {
@@ -36,6 +46,7 @@ struct TColumnEh {
     QString FooterField;  // for fvtSum; empty: the column's own field
     QString FooterFormat; // "0.##": at most two decimals; empty: general number
     TSortMarker SortMarker = TSortMarker::smNone;
+    bool HideDuplicates = false; // a cell equal to the one above shows empty
 };
 
 // The read-only table model over a query's in-memory rows, in the query's current order.
@@ -103,7 +114,8 @@ public:
     bool HasFooter() const { return m_footerRows > 0; }
     int FooterRowCount() const { return m_footerRows; }
     QFont TitleFont() const;
-    QFont FooterFont() const; // the grid's own
+    QFont FooterFont() const; // the grid's own unless one was set
+    void SetFooterFont(const QFont& font);
     QColor FooterColor() const { return m_footerColor; }
     QColor FixedColor() const; // behind the titles
     bool Flat() const { return m_flat; }
@@ -126,10 +138,16 @@ public:
     // A sum footer adds its own field when it names one, else the column's.
     QVariant FooterValue(int row, int column) const;
     TFieldKind FooterFieldKind(int column) const;
+    // Row height in pixels and in lines of text; 0 each: the font decides.
+    int RowHeight() const { return m_rowHeight; }
+    int RowLines() const { return m_rowLines; }
+    void SetRowHeight(int pixels);
+    void SetRowLines(int lines);
 
     // Row positions (in list order) of the selected rows, ascending.
     std::vector<int> SelectedRows() const;
     void SetMultiSelect(bool on);
+    TGridSelection Selection() const;
 
     // Options.
     void SetFooterRowCount(int rows);
@@ -167,6 +185,7 @@ private:
     QString sumText(int field, bool twoDecimals) const;
     int footerField(int column) const;
     TFieldKind kindOfField(int field) const;
+    void applyRowHeight();
 
     std::vector<TColumnEh> m_columns;
     std::vector<int> m_fieldIndex;        // per column, in the open result
@@ -182,9 +201,12 @@ private:
     int m_footerRows = 0;
     bool m_titleButtons = true;
     bool m_inLayout = false;
+    bool m_flat = false;
+    int m_rowHeight = 0;
+    int m_rowLines = 0;
     QColor m_oddRowColor;
     QColor m_footerColor{205, 206, 231};
-    bool m_flat = false;
+    std::optional<QFont> m_footerFont;
     bool m_ctl3D = true;
     mutable int m_drawingRecNo = -1;
 };
