@@ -19,9 +19,18 @@ void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, 
 QString SavedText(const QString& text, bool memo) {
     QString kept;
     kept.reserve(text.size());
-    for (const QChar c : text)
-        if (c.category() != QChar::Other_Control || (memo && (c == u'\n' || c == u'\t')))
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        // A box's length limit counts UTF-16 units and may cut a character such as an
+        // emoji in half; the half left over cannot be stored as text, so it goes.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             kept += c;
+            kept += text.at(++i);
+        } else if (!c.isSurrogate() &&
+                   (c.category() != QChar::Other_Control || (memo && (c == u'\n' || c == u'\t')))) {
+            kept += c;
+        }
+    }
     return kept.trimmed();
 }
 

@@ -25,8 +25,8 @@ template <class W> W* Placed(W* control, const char* name, const QRect& geometry
 constexpr int TextColumnLength = 255;
 
 // A text as it is saved: trimmed, and with control characters taken out, since a NUL
-// would cut a statement short and the others have no business in a name. A memo keeps
-// its line breaks and tabs.
+// would cut a statement short and the others have no business in a name, and with no
+// half of a character left. A memo keeps its line breaks and tabs.
 QString SavedText(const QString& text, bool memo = false);
 
 // Tab order through the given controls, in this order.

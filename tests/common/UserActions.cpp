@@ -9,6 +9,7 @@
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -85,6 +86,15 @@ TImageCtrl* cardOf(TFrmMain& frm, int id, bool* wallet = nullptr) {
     return nullptr;
 }
 
+// The main window's menu command of that name, chosen as a user chooses it: through
+// its action, so that a failure reaches the program's report as it would.
+void command(TFrmMain& frm, const char* name) {
+    auto* action = frm.findChild<QAction*>(QLatin1String(name));
+    if (!action)
+        qFatal("menu command %s missing", name);
+    action->trigger();
+}
+
 } // namespace
 
 bool NewDetail(bool debit, int accountId, const EntryInput& input) {
@@ -143,10 +153,7 @@ int NewAccount(TFrmMain& frm, const QString& name, int type, const QString& url,
     const int before = lastAccountId();
     TestData::ModalsOpenedBy(
         [&] {
-            if (type == 2)
-                frm.mniMenu_NewWalletClick();
-            else
-                frm.mniMenu_NewAccountClick();
+            command(frm, type == 2 ? "mniMenu_NewWallet" : "mniMenu_NewAccount");
         },
         [&](QDialog* d) {
             child<QLineEdit>(*d, "edtName")->setText(name);
@@ -169,10 +176,7 @@ bool RenameAccount(TFrmMain& frm, int id, const QString& name) {
     bool accepted = false;
     TestData::ModalsOpenedBy(
         [&] {
-            if (wallet)
-                frm.mniMenu_WalletInfoClick();
-            else
-                frm.mniMenu_AccountInfoClick();
+            command(frm, wallet ? "mniMenu_WalletInfo" : "mniMenu_AccountInfo");
         },
         [&](QDialog* d) {
             child<QLineEdit>(*d, "edtName")->setText(name);
@@ -188,10 +192,7 @@ bool DeleteAccount(TFrmMain& frm, int id) {
     if (!card)
         return false;
     frm.Panels->SelectCard(card);
-    if (wallet)
-        frm.mniMenu_DeleteWalletClick();
-    else
-        frm.mniMenu_DeleteAccountClick();
+    command(frm, wallet ? "mniMenu_DeleteWallet" : "mniMenu_DeleteAccount");
     return TDM::LoadAccountInfo(id)->ID == 0;
 }
 

@@ -9,6 +9,7 @@
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
 #include "app/UtMain.h"
+#include "cards/UtCards.h"
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
@@ -41,12 +42,15 @@ QStringList hostileTexts() {
 }
 
 // What a box's text becomes when saved: control characters left out (a memo keeps its
-// line breaks and tabs), blanks at both ends trimmed.
+// line breaks and tabs), so is half a character that a box's length limit cut off, and
+// blanks at both ends trimmed.
 QString stored(const QString& shown, bool memo) {
     QString out;
     for (const QChar c : shown)
         if (c.category() != QChar::Other_Control || (memo && (c == u'\n' || c == u'\t')))
             out += c;
+    if (!out.isEmpty() && out.back().isHighSurrogate())
+        out.chop(1);
     return out.trimmed();
 }
 

@@ -83,7 +83,7 @@ int writer(const QStringList& args) {
                 break;
             const int id = details[size_t(pick(int(details.size())))];
             const bool debit =
-                ids(QStringLiteral("select type from Detail where ID=%1").arg(id)).value(0) == 1;
+                ids(QStringLiteral("select type from Detail where ID=%1").arg(id)).front() == 1;
             if (EditDetail(debit, id, in, a))
                 log("edit", "Detail", id, a, 0);
             break;
@@ -171,7 +171,7 @@ QString againstLogs(TestEnv& env, const std::vector<Save>& log, int unlogged) {
 }
 
 QString integrity(TestEnv& env) {
-    return env.sql(QStringLiteral("PRAGMA integrity_check")).toString();
+    return env.sql(QStringLiteral("select * from pragma_integrity_check()")).toString();
 }
 
 void prepareAccounts(TestEnv& env) {
