@@ -86,6 +86,14 @@ void TConnection::Open(const QString& path) {
         m_openError = QStringLiteral("Cannot open the database \"%1\": %2").arg(m_path, reason);
         throw EDatabaseError(m_openError, rc & 0xFF);
     }
+    // A commit is on the disk when it returns: the rollback journal is synced before the
+    // file is written, and the file before the journal goes (synchronous FULL). The file
+    // stays a single file at rest, with no write-ahead log beside it to be left behind
+    // when it is copied. A file switched to WAL elsewhere is put back when nothing else
+    // has it open; otherwise it stays in WAL, which FULL keeps just as durable. Neither
+    // waits for a lock: start-up says what to do about one.
+    sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, DefaultBusyTimeoutMs);
     m_db = db;
     m_factsVersion = -1;

@@ -152,9 +152,7 @@ int NewAccount(TFrmMain& frm, const QString& name, int type, const QString& url,
                const QString& memo) {
     const int before = lastAccountId();
     TestData::ModalsOpenedBy(
-        [&] {
-            command(frm, type == 2 ? "mniMenu_NewWallet" : "mniMenu_NewAccount");
-        },
+        [&] { command(frm, type == 2 ? "mniMenu_NewWallet" : "mniMenu_NewAccount"); },
         [&](QDialog* d) {
             child<QLineEdit>(*d, "edtName")->setText(name);
             child<QLineEdit>(*d, "edtURL")->setText(url);
@@ -175,9 +173,7 @@ bool RenameAccount(TFrmMain& frm, int id, const QString& name) {
     frm.Panels->SelectCard(card);
     bool accepted = false;
     TestData::ModalsOpenedBy(
-        [&] {
-            command(frm, wallet ? "mniMenu_WalletInfo" : "mniMenu_AccountInfo");
-        },
+        [&] { command(frm, wallet ? "mniMenu_WalletInfo" : "mniMenu_AccountInfo"); },
         [&](QDialog* d) {
             child<QLineEdit>(*d, "edtName")->setText(name);
             child<QPushButton>(*d, wallet ? "btnOK" : "btnSave")->click();

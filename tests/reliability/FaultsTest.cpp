@@ -176,7 +176,8 @@ private slots:
 
         // A disk with no room left: the page the long memo needs cannot be had.
         const QString full = Snapshot(env);
-        const int pages = env.sql(QStringLiteral("select page_count from pragma_page_count()")).toInt();
+        const int pages =
+            env.sql(QStringLiteral("select page_count from pragma_page_count()")).toInt();
         onProgramConnection(qPrintable(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
         {
             const Shown shown(env);

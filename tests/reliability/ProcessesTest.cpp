@@ -9,12 +9,14 @@
 #include "data/UtDM.h"
 #include "data/UtQuery.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QtTest>
 #include <cstdio>
 #include <map>
 #include <random>
 #include <set>
+#include <sqlite3.h>
 
 using namespace TestData;
 using namespace UserActions;
@@ -181,6 +183,18 @@ void prepareAccounts(TestEnv& env) {
         AddAccount(env, QLatin1String(name), 2);
 }
 
+QString pragma(sqlite3* db, const char* name) {
+    QString value;
+    sqlite3_exec(
+        db, (QByteArray("PRAGMA ") + name).constData(),
+        [](void* out, int, char** values, char**) {
+            *static_cast<QString*>(out) = QString::fromUtf8(values[0]);
+            return 0;
+        },
+        &value, nullptr);
+    return value;
+}
+
 int envNumber(const char* name, int fallback) {
     bool ok = false;
     const int v = qEnvironmentVariableIntValue(name, &ok);
@@ -192,6 +206,27 @@ int envNumber(const char* name, int fallback) {
 class ProcessesTest : public QObject {
     Q_OBJECT
 private slots:
+    // A commit is durable and the file stays one file at rest, also one that another
+    // program switched to a write-ahead log.
+    void commitsGoThroughARollbackJournalSyncedInFull() {
+        TestEnv env;
+        QCOMPARE(pragma(DM->conn.Handle(), "journal_mode"), QStringLiteral("delete"));
+        QCOMPARE(pragma(DM->conn.Handle(), "synchronous"), QStringLiteral("2"));
+        delete DM;
+
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open_v2(QFile::encodeName(env.dbPath()).constData(), &other,
+                                 SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(pragma(other, "journal_mode=WAL"), QStringLiteral("wal"));
+        sqlite3_close(other);
+
+        new TDM();
+        QCOMPARE(pragma(DM->conn.Handle(), "journal_mode"), QStringLiteral("delete"));
+        AddAccount(env, QStringLiteral("Bank"), 0);
+        QVERIFY(!QFile::exists(env.dbPath() + QStringLiteral("-wal")));
+    }
+
     // BUDGET_KILLS sets the number of kills.
     void killedAtAnyMomentTheFileStaysWholeAndTrue() {
         TestEnv env;
