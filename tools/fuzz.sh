@@ -7,6 +7,7 @@
 #   tools/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./setup-deps.sh
 seconds="${1:-20}"
 shift || true
 targets=("$@")
