@@ -5,19 +5,20 @@
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
-#include "ui/Guarded.h"
-#include "ui/Application.h"
-#include "ui/Modal.h"
-#include "ui/Skin.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
-#include "grid/DBGridEh.h"
-#include "lists/UtSummary.h"
-#include "lists/UtTransactionList.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "grid/DBGridEh.h"
+#include "history/UtAccountHistory.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Guarded.h"
+#include "ui/Modal.h"
+#include "ui/Skin.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -211,11 +212,17 @@ bool TFrmMain::event(QEvent* e) {
     return true;
 }
 
-int TFrmMain::CurrentListId() const { return TransactionList->CurrentListId; }
+int TFrmMain::CurrentListId() const {
+    return TransactionList->CurrentListId;
+}
 
-void TFrmMain::LoadList(int id) { TransactionList->LoadList(id); }
+void TFrmMain::LoadList(int id) {
+    TransactionList->LoadList(id);
+}
 
-void TFrmMain::LoadStatistics(int id) { SummaryStrip->LoadStatistics(id); }
+void TFrmMain::LoadStatistics(int id) {
+    SummaryStrip->LoadStatistics(id);
+}
 
 void TFrmMain::ShowTotals() {
     const Money accounts = TDM::GetAccountTotal();
@@ -257,9 +264,13 @@ void TFrmMain::mniMenu_NewWalletClick() {
         Panels->LoadWallets();
 }
 
-void TFrmMain::mniMenu_DeleteAccountClick() { deleteCard(Panels->GetSelectedAccount()); }
+void TFrmMain::mniMenu_DeleteAccountClick() {
+    deleteCard(Panels->GetSelectedAccount());
+}
 
-void TFrmMain::mniMenu_DeleteWalletClick() { deleteCard(Panels->GetSelectedWallet()); }
+void TFrmMain::mniMenu_DeleteWalletClick() {
+    deleteCard(Panels->GetSelectedWallet());
+}
 
 void TFrmMain::deleteCard(TImageCtrl* card) {
     if (!card)
@@ -459,7 +470,9 @@ int TFrmMain::openTransfer(int sourceId, int destId) {
 }
 
 void TFrmMain::openHistory(int startId) {
-    Q_UNUSED(startId); // TFrmAccountHistory with StartId = startId
+    TFrmAccountHistory frm(this);
+    frm.StartId = startId;
+    ShowModal(frm);
 }
 
 void TFrmMain::openAbout() {

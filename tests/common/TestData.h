@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 
 class QDialog;
+class TDBGridEh;
 
 // Rows put straight into the test database, and reading them back. Every test file
 // that needs rows takes them from here.
@@ -36,6 +38,16 @@ int Count(TestEnv& env, const QString& table);
 // line per row that differs. Balances must start at 0 for this to hold.
 QStringList BalanceMismatches(TestEnv& env);
 
+// Sets every stored balance to what its records say, so that rows added straight into
+// the database start out as the program would have left them.
+void SettleBalances(TestEnv& env);
+
+// The texts a grid shows in one column, top to bottom.
+QStringList GridColumn(const TDBGridEh* grid, int column);
+
+// Selects these rows of a grid (positions in list order), and only these.
+void SelectGridRows(TDBGridEh* grid, std::initializer_list<int> rows);
+
 // Makes every balance update fail, as a database error in the middle of a save would.
 void BreakBalanceUpdates(TestEnv& env);
 void MendBalanceUpdates(TestEnv& env);
@@ -55,8 +67,7 @@ QStringList ModalsOpenedBy(const std::function<void()>& command,
 // (and the file it was asked for).
 class RecordingHelp : public IHtmlHelp {
 public:
-    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override
-    {
+    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override {
         calls << QStringLiteral("%1:%2").arg(command).arg(data);
         files << file;
     }
