@@ -16,41 +16,36 @@
 #include <QGuiApplication>
 #include <exception>
 
+QStringList DeleteStatements(const THistoryRecord& r) {
+    switch (r.Type) {
+    case 0:
+        return {FormatSQL(QStringLiteral("update account set balance=balance - %f where id=%d"),
+                          {r.Amount, r.AccID}),
+                FormatSQL(QStringLiteral("delete from detail where id=%d "), {r.ID})};
+    case 1:
+        return {FormatSQL(QStringLiteral("update account set balance=balance + %f where id=%d"),
+                          {r.Amount, r.AccID}),
+                FormatSQL(QStringLiteral("delete from detail where id=%d "), {r.ID})};
+    case 2:
+    case 3:
+        return {FormatSQL(QStringLiteral("update account set balance=balance + %f where "
+                                         "id=(select SourceID from transfer where ID=%d);"),
+                          {r.Amount, r.ID}),
+                FormatSQL(QStringLiteral("update account set balance=balance - %f where "
+                                         "id=(select DestID from transfer where ID=%d);"),
+                          {r.Amount, r.ID}),
+                FormatSQL(QStringLiteral("delete from transfer where id=%d "), {r.ID})};
+    default:
+        return {};
+    }
+}
+
 void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& records) {
     conn.BeginTrans();
     try {
-        for (const THistoryRecord& r : records) {
-            switch (r.Type) {
-            case 0:
-                conn.Execute(
-                    FormatSQL(QStringLiteral("update account set balance=balance - %f where id=%d"),
-                              {r.Amount, r.AccID}));
-                conn.Execute(FormatSQL(QStringLiteral("delete from detail where id=%d "), {r.ID}));
-                break;
-            case 1:
-                conn.Execute(
-                    FormatSQL(QStringLiteral("update account set balance=balance + %f where id=%d"),
-                              {r.Amount, r.AccID}));
-                conn.Execute(FormatSQL(QStringLiteral("delete from detail where id=%d "), {r.ID}));
-                break;
-            case 2:
-            case 3:
-                // The balances are found through the transfer row, so it goes last.
-                conn.Execute(FormatSQL(
-                    QStringLiteral("update account set balance=balance + %f where id=(select "
-                                   "SourceID from transfer where ID=%d);"),
-                    {r.Amount, r.ID}));
-                conn.Execute(FormatSQL(
-                    QStringLiteral("update account set balance=balance - %f where id=(select "
-                                   "DestID from transfer where ID=%d);"),
-                    {r.Amount, r.ID}));
-                conn.Execute(
-                    FormatSQL(QStringLiteral("delete from transfer where id=%d "), {r.ID}));
-                break;
-            default:
-                break;
-            }
-        }
+        for (const THistoryRecord& r : records)
+            for (const QString& statement : DeleteStatements(r))
+                conn.Execute(statement);
         conn.CommitTrans();
     } catch (...) {
         try {

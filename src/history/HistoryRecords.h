@@ -2,6 +2,7 @@
 
 #include "data/Money.h"
 
+#include <QStringList>
 #include <vector>
 
 class TConnection;
@@ -15,6 +16,10 @@ struct THistoryRecord {
     int AccID = 0;
     Money Amount;
 };
+
+// The statements that remove one record and give its amount back, in the order they
+// run: the balances first, since a transfer's are found through its row.
+QStringList DeleteStatements(const THistoryRecord& record);
 
 // Removes the records and gives their amounts back to the balances they moved, all
 // in one database transaction: when any statement fails, everything is rolled back

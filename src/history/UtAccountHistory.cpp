@@ -308,39 +308,45 @@ void TFrmAccountHistory::LoadHistory() {
 }
 
 void TFrmAccountHistory::btnQueryClick() {
-    if (ShowModal(*QueryDialog) != mrOK)
-        return;
+    if (ShowModal(*QueryDialog) == mrOK)
+        LoadQuery();
+}
+
+void TFrmAccountHistory::LoadQuery() {
     const TFrmHistoryQuery& q = *QueryDialog;
-    qryList.SQL.clear();
+    // Composed aside first: a criterion that cannot be put into the statement leaves the
+    // current one as it was.
+    QStringList lines{CombinedQueryText(), QLatin1String(kDateLine)};
+    if (const QString line = AccountLine(q.GetAccWalIndex(), q.GetSelectedItem().get());
+        !line.isEmpty())
+        lines << line;
+    if (q.GetTypeIndex() > 0)
+        lines << KindLine(KindCodeAt(q.GetTypeIndex()));
+    if (!q.GetFromText().isEmpty())
+        lines << QStringLiteral(" and %1 ")
+                     .arg(ContainsMatch(QStringLiteral("A.from"), q.GetFromText()));
+    const QString min = q.GetMinAmountText(), max = q.GetMaxAmountText();
+    if (!min.isEmpty() && !max.isEmpty())
+        lines << QStringLiteral(" and A.Amount between %1 and %2 ")
+                     .arg(sqlNumber(min), sqlNumber(max));
+    else if (!min.isEmpty())
+        lines << QStringLiteral(" and A.Amount > %1 ").arg(sqlNumber(min));
+    else if (!max.isEmpty())
+        lines << QStringLiteral(" and A.Amount < %1 ").arg(sqlNumber(max));
+    // The one text column the other criteria leave out is the purpose.
+    if (!q.GetToText().isEmpty())
+        lines << QStringLiteral(" and %1 ")
+                     .arg(ContainsMatch(QStringLiteral("A.for"), q.GetToText()));
+    if (!q.GetMemoText().isEmpty())
+        lines << QStringLiteral(" and %1 ")
+                     .arg(ContainsMatch(QStringLiteral("A.memo"), q.GetMemoText()));
+    lines << QLatin1String(kOrderLine);
+
+    qryList.SQL = lines;
     qryList.ClearParams();
-    qryList.SQL << CombinedQueryText() << QLatin1String(kDateLine);
     const QString day = QStringLiteral("yyyy-MM-dd");
     qryList.SetParam(QStringLiteral("dt1"), q.GetDateFrom().toString(day));
     qryList.SetParam(QStringLiteral("dt2"), q.GetDateTo().addDays(1).toString(day));
-    if (const QString line = AccountLine(q.GetAccWalIndex(), q.GetSelectedItem().get());
-        !line.isEmpty())
-        qryList.SQL << line;
-    if (q.GetTypeIndex() > 0)
-        qryList.SQL << KindLine(KindCodeAt(q.GetTypeIndex()));
-    if (!q.GetFromText().isEmpty())
-        qryList.SQL << QStringLiteral(" and %1 ")
-                           .arg(ContainsMatch(QStringLiteral("A.from"), q.GetFromText()));
-    const QString min = q.GetMinAmountText(), max = q.GetMaxAmountText();
-    if (!min.isEmpty() && !max.isEmpty())
-        qryList.SQL << QStringLiteral(" and A.Amount between %1 and %2 ")
-                           .arg(sqlNumber(min), sqlNumber(max));
-    else if (!min.isEmpty())
-        qryList.SQL << QStringLiteral(" and A.Amount > %1 ").arg(sqlNumber(min));
-    else if (!max.isEmpty())
-        qryList.SQL << QStringLiteral(" and A.Amount < %1 ").arg(sqlNumber(max));
-    // The one text column the other criteria leave out is the purpose.
-    if (!q.GetToText().isEmpty())
-        qryList.SQL << QStringLiteral(" and %1 ")
-                           .arg(ContainsMatch(QStringLiteral("A.for"), q.GetToText()));
-    if (!q.GetMemoText().isEmpty())
-        qryList.SQL << QStringLiteral(" and %1 ")
-                           .arg(ContainsMatch(QStringLiteral("A.memo"), q.GetMemoText()));
-    qryList.SQL << QLatin1String(kOrderLine);
     openList();
 }
 

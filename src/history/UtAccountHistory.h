@@ -59,6 +59,8 @@ public:
     void FillAccountList();
     // Builds the list statement from the filter strip and opens it.
     void LoadHistory();
+    // Builds the list statement from the query dialog's criteria and opens it.
+    void LoadQuery();
     void SortGrid(TDBGridEh* grid, int column);
 
 public slots:
