@@ -2,6 +2,18 @@
 
 #include <QComboBox>
 
+QFont HistoryFont(const QFont& base, int size, bool pixels) {
+    QFont f = base;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial Narrow"),
+                   QStringLiteral("DejaVu Sans Condensed"), base.family()});
+    if (pixels)
+        f.setPixelSize(size);
+    else
+        f.setPointSize(size);
+    f.setBold(true);
+    return f;
+}
+
 void FillAccountList(QComboBox* box) {
     box->clear();
     box->addItem(QStringLiteral("-----All-----"));

@@ -2,6 +2,7 @@
 
 #include "data/UtDM.h"
 
+#include <QFont>
 #include <QMetaType>
 #include <QString>
 #include <memory>
@@ -10,6 +11,11 @@ class QComboBox;
 
 // What the history window and its query dialog share: the account list with its
 // headers, the account line a chosen entry gives, and matching a typed text.
+
+// The bold "MS Sans Serif" of the history windows, in pixels or points. Their controls
+// were placed for that narrow face; where the system lacks it a condensed one stands in,
+// so that the captions still fit their places.
+QFont HistoryFont(const QFont& base, int size, bool pixels = true);
 
 using PCboItem = std::shared_ptr<TCboItem>;
 Q_DECLARE_METATYPE(PCboItem)

@@ -34,8 +34,9 @@ QDateTimeEdit* datePicker(QWidget* parent, const char* name, int left, int top) 
         format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     d->setDisplayFormat(format);
     // A slim drop-down button leaves the 87 pixels to the date.
-    d->setStyleSheet(QStringLiteral("QDateTimeEdit { padding-left: 1px; padding-right: 0px; } "
-                                    "QDateTimeEdit::drop-down { width: 12px; }"));
+    d->setStyleSheet(
+        QStringLiteral("QDateTimeEdit { padding-left: 0px; padding-right: 0px; "
+                       "font-size: 11px; } QDateTimeEdit::drop-down { width: 11px; }"));
     return d;
 }
 
@@ -58,10 +59,7 @@ TFrmHistoryQuery::TFrmHistoryQuery(QWidget* parent) : QDialog(parent) {
 
 void TFrmHistoryQuery::buildControls() {
     SetupFixedWindow(this, QStringLiteral("Query for History"), 300, 286);
-    QFont f = font();
-    f.setFamilies({QStringLiteral("MS Sans Serif"), f.family()});
-    f.setPixelSize(12);
-    setFont(f);
+    setFont(HistoryFont(font(), 12));
 
     grp1 = Placed(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", QRect(8, 3, 281, 113));
     lbl1 = label(grp1, "lbl1", QStringLiteral("Date:"), 29, 28);
