@@ -11,10 +11,32 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <sqlite3.h>
 
 double ElapsedMs(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+namespace {
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+} // namespace
+
+void Stopwatch::restart() {
+    m_wall.start();
+    m_cpuStart = threadCpuMs();
+}
+
+double Stopwatch::wallMs() const {
+    return ElapsedMs(m_wall);
+}
+
+double Stopwatch::cpuMs() const {
+    return threadCpuMs() - m_cpuStart;
 }
 
 double Median(std::vector<double> v) {

@@ -13,6 +13,21 @@ struct sqlite3;
 // C API for the floors, and the stand-in program folder.
 
 double ElapsedMs(const QElapsedTimer& t);
+
+// Wall-clock time and the CPU time of the calling thread since the last restart. On a
+// machine shared with other work the CPU time is the steadier of the two; a step that
+// waits for the disk (a commit) shows only in the wall clock.
+class Stopwatch {
+public:
+    Stopwatch() { restart(); }
+    void restart();
+    double wallMs() const;
+    double cpuMs() const;
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpuStart = 0;
+};
 double Median(std::vector<double> v);
 // The peak resident memory of the process so far (VmHWM), in kilobytes.
 long PeakRssKb();

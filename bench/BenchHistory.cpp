@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <sqlite3.h>
 
@@ -61,11 +62,26 @@ QByteArray floorAll(const QString& from, const QString& to, const QString& searc
         .toUtf8();
 }
 
-void report(const char* what, int rows, const std::vector<double>& prog,
-            const std::vector<double>& floor) {
-    const double p = Median(prog), f = Median(floor);
-    std::printf("%-32s %8d rows  %9.1f ms  floor %9.1f ms  ratio %5.2f  (first run %.1f ms)\n",
-                what, rows, p, f, p / f, prog.front());
+// Medians of several runs of one step, by the wall clock and by CPU time.
+struct Runs {
+    std::vector<double> wall, cpu;
+    void add(const Stopwatch& w) {
+        wall.push_back(w.wallMs());
+        cpu.push_back(w.cpuMs());
+    }
+    void clear() {
+        wall.clear();
+        cpu.clear();
+    }
+};
+
+void report(const char* what, int rows, const Runs& prog, const Runs& floor) {
+    const double pw = Median(prog.wall), fw = Median(floor.wall);
+    const double pc = Median(prog.cpu), fc = Median(floor.cpu);
+    std::printf("%-32s %8d rows\n"
+                "    wall %9.1f ms  floor %9.1f ms  ratio %5.2f\n"
+                "    cpu  %9.1f ms  floor %9.1f ms  ratio %5.2f\n",
+                what, rows, pw, fw, pw / fw, pc, fc, pc / fc);
 }
 
 // The records of list rows [first, first + count), as Delete reads them.
@@ -111,30 +127,30 @@ int main(int argc, char** argv) {
     const QString tomorrow = today.addDays(1).toString(fmt);
     std::printf("after start-up: peak RSS %.1f MB\n", double(PeakRssKb()) / 1024.0);
 
-    QElapsedTimer t;
-    t.start();
+    Stopwatch t;
     auto frm = std::make_unique<TFrmAccountHistory>();
     frm->show();
     if (!QTest::qWaitForWindowExposed(frm.get()))
         std::fprintf(stderr, "the window was not shown\n");
     Settle(frm.get());
-    std::printf("opening the window (today, %d rows) %9.1f ms\n", frm->qryList.RecordCount(),
-                ElapsedMs(t));
+    std::printf("opening the window (today, %d rows): wall %.1f ms, cpu %.1f ms\n",
+                frm->qryList.RecordCount(), t.wallMs(), t.cpuMs());
 
-    std::vector<double> prog, floor, paint;
+    Runs prog, floor;
+    std::vector<double> paint;
     int rows = 0;
     auto timed = [&](const std::function<void()>& step) {
         t.restart();
         step();
-        prog.push_back(ElapsedMs(t));
+        prog.add(t);
         t.restart();
         Settle(frm.get());
-        paint.push_back(ElapsedMs(t));
+        paint.push_back(t.wallMs());
     };
     auto floorOf = [&](const QByteArray& sql) {
         t.restart();
         rows = ReadAll(raw, sql);
-        floor.push_back(ElapsedMs(t));
+        floor.add(t);
     };
     auto check = [&] {
         if (frm->qryList.RecordCount() != rows)
@@ -142,7 +158,7 @@ int main(int argc, char** argv) {
                          frm->qryList.RecordCount(), rows);
     };
     auto next = [&] {
-        std::printf("  repaint afterwards %.1f ms\n", Median(paint));
+        std::printf("    repaint afterwards %.1f ms\n", Median(paint));
         prog.clear();
         floor.clear();
         paint.clear();
@@ -202,14 +218,14 @@ int main(int argc, char** argv) {
         const std::vector<THistoryRecord> theirs = recordsOf(frm->qryList, 1000, 1000);
         t.restart();
         DeleteHistoryRecords(DM->conn, mine);
-        prog.push_back(ElapsedMs(t));
+        prog.add(t);
         t.restart();
         ExecOrDie(raw, "BEGIN IMMEDIATE");
         for (const THistoryRecord& rec : theirs)
             for (const QString& statement : DeleteStatements(rec))
                 ExecOrDie(raw, statement.toUtf8());
         ExecOrDie(raw, "COMMIT");
-        floor.push_back(ElapsedMs(t));
+        floor.add(t);
         rows = int(mine.size());
 
         // The whole command on the list: selection read, question, transaction, list
@@ -221,10 +237,10 @@ int main(int argc, char** argv) {
                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         t.restart();
         frm->btnDeleteClick();
-        command.push_back(ElapsedMs(t));
+        command.push_back(t.wallMs());
     }
     report("Delete, 1,000 rows (transaction)", rows, prog, floor);
-    std::printf("  the whole command with the list run again (%d rows): %.1f ms\n",
+    std::printf("    the whole command with the list run again (%d rows): wall %.1f ms\n",
                 frm->qryList.RecordCount(), Median(command));
 
     frm.reset();
