@@ -39,9 +39,6 @@ private slots:
     void amountsAreCheckedBeforeTheDialogCloses() {
         TestEnv env;
         TFrmHistoryQuery dlg;
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Query for History"));
-        QCOMPARE(dlg.cbbType->currentText(), QStringLiteral("-----All-----"));
-        QCOMPARE(dlg.GetDateFrom().date(), QDate::currentDate());
         const auto press = [&](const QString& min, const QString& max) {
             dlg.show();
             dlg.edtAmount1->setText(min);
@@ -68,13 +65,9 @@ private slots:
         QCOMPARE(press("50", "20"),
                  QStringLiteral("The minimum amount should not be large than the maximum!!"));
         QVERIFY(refused(dlg.edtAmount2, "20"));
-        QCOMPARE(press("100", "99.99"),
-                 QStringLiteral("The minimum amount should not be large than the maximum!!"));
 
         QCOMPARE(press("50", "50"), QString());
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(press("", ""), QString());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         {
             // Where the comma is the decimal sign, 12,50 is a number and 12.50 is not.
@@ -138,7 +131,7 @@ private slots:
         c = {};
         c.fromText = "  Market  ";
         QCOMPARE(query(c), (QStringList{"Central Market", "Market Hall"}));
-        c.fromText = "o'hara";
+        c.fromText = "o'hara"; // a quote, and no regard to case
         QCOMPARE(query(c), QStringList{"O'Hara"});
         c = {};
         c.memo = " ";
@@ -155,8 +148,6 @@ private slots:
         QCOMPARE(query(c), (QStringList{"Central Market", "Grocer", "Market Hall", "me"}));
         c.accWal = frm.QueryDialog->cbbAccWal->findText("---Wallet---");
         QCOMPARE(query(c), (QStringList{"O'Hara", "me"}));
-        c.accWal = frm.QueryDialog->cbbAccWal->findText("    Card");
-        QCOMPARE(query(c), QStringList{"Market Hall"});
         c = {};
         c.type = 3; // "Trans in"
         QCOMPARE(query(c), QStringList{"me"});
