@@ -15,11 +15,11 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QShortcut>
@@ -84,6 +84,7 @@ TFrmAccountHistory::~TFrmAccountHistory() {
 void TFrmAccountHistory::buildToolbar() {
     tlb1 = new QToolBar(this);
     tlb1->setObjectName(QStringLiteral("tlb1"));
+    tlb1->setMovable(false);
     tlb1->setIconSize(QSize(32, 32));
     tlb1->setFixedHeight(57);
     const auto button = [this](const char* name, const QString& caption, int picture,
