@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -383,6 +384,15 @@ void TFrmAccountHistory::edtSearchChange() {
 void TFrmAccountHistory::edtSearchDblClick() {
     // Emptying the text reloads through its change.
     edtSearch->clear();
+}
+
+void TFrmAccountHistory::keyPressEvent(QKeyEvent* event) {
+    // The window has no cancel button, so Esc leaves it open.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TFrmAccountHistory::eventFilter(QObject* watched, QEvent* event) {

@@ -224,6 +224,7 @@ private slots:
         frm.btnHelp->click();
         QTest::keyClick(frm.dbgrdh1, Qt::Key_F1);
         QCOMPARE(help->calls, (QStringList{"15:1012", "15:1012"}));
+        QTest::keyClick(frm.dbgrdh1, Qt::Key_Escape); // no cancel button: Esc leaves it open
         QVERIFY(frm.isVisible());
         frm.findChild<QAction*>(QStringLiteral("mniExit"))->trigger();
         QVERIFY(!frm.isVisible());
