@@ -6,7 +6,7 @@
 // offers, every column read.
 //
 //   bench-list DATABASE [--account 1] [--runs 5]
-#include "BenchCommon.h"
+#include "BenchExport.h"
 #include "BenchMainWindow.h"
 
 #include "data/AppPaths.h"
@@ -30,6 +30,55 @@
 #include <vector>
 
 namespace {
+
+double ms(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long peakRssKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Every row of a statement, every column read as its own type. Returns the row count.
+int readAll(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "floor statement: %s\n", sqlite3_errmsg(db));
+        std::exit(1);
+    }
+    int rows = 0;
+    volatile qint64 sink = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0, n = sqlite3_column_count(st); c < n; ++c) {
+            switch (sqlite3_column_type(st, c)) {
+            case SQLITE_INTEGER:
+                sink = sink + sqlite3_column_int64(st, c);
+                break;
+            case SQLITE_FLOAT:
+                sink = sink + qint64(sqlite3_column_double(st, c));
+                break;
+            case SQLITE_NULL:
+                break;
+            default:
+                sink = sink + sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c);
+            }
+        }
+    }
+    sqlite3_finalize(st);
+    return rows;
+}
 
 // The list's rows in the form SQLite plans best: union all, the account and the dates
 // inside every branch, so each one is an index range scan.
@@ -68,6 +117,11 @@ QByteArray floorStatistics(int id) {
         .toUtf8();
 }
 
+void settle(QWidget* w) {
+    QCoreApplication::processEvents();
+    w->repaint();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,15 +150,21 @@ int main(int argc, char** argv) {
     }
     // The program reads Data.mdb from its own folder; a link there stands in for it.
     QTemporaryDir dir;
-    PrepareProgramFolder(dir, db, false);
+    QFile::link(QFileInfo(db).absoluteFilePath(), dir.filePath("Data.mdb"));
+    SetAppDirOverride(dir.path());
+    // The cards are drawn from the program's bitmaps.
+    QDir().mkpath(dir.filePath("res"));
+    for (const QFileInfo& bmp :
+         QDir(QStringLiteral(BUDGET_SOURCE_DIR "/resources/res")).entryInfoList({"*.bmp"}))
+        QFile::copy(bmp.absoluteFilePath(), dir.filePath("res/" + bmp.fileName()));
 
     DM = new TDM();
     BenchMainWindow main = CreateBenchMainWindow();
     main.window->show();
     if (!QTest::qWaitForWindowExposed(main.window.get()))
         std::fprintf(stderr, "the window was not shown\n");
-    Settle(main.window.get());
-    const double startupMs = ElapsedMs(startup);
+    settle(main.window.get());
+    const double startupMs = ms(startup);
 
     TTransactionList* list = main.list;
     TSummaryStrip* strip = main.strip;
@@ -118,42 +178,42 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         list->LoadList(account);
-        listMs.push_back(ElapsedMs(t));
+        listMs.push_back(ms(t));
         strip->LoadStatistics(account);
         main.frm->ShowTotals();
-        statsMs.push_back(ElapsedMs(t) - listMs.back());
-        const double card = ElapsedMs(t);
-        Settle(main.window.get());
-        paintMs.push_back(ElapsedMs(t) - card);
+        statsMs.push_back(ms(t) - listMs.back());
+        const double card = ms(t);
+        settle(main.window.get());
+        paintMs.push_back(ms(t) - card);
         return card;
     };
     auto floorCard = [&](QDate from, int& rows) {
         QElapsedTimer t;
         t.start();
-        rows = ReadAll(
+        rows = readAll(
             raw, floorList(account, from.toString(fmt), today.addDays(1).toString(fmt), "A.date"));
-        ReadAll(raw, floorStatistics(account));
-        ReadAll(raw, "select sum(balance) from Account where type=2");
-        ReadAll(raw, "select sum(balance) from Account where type in (0,1)");
-        return ElapsedMs(t);
+        readAll(raw, floorStatistics(account));
+        readAll(raw, "select sum(balance) from Account where type=2");
+        readAll(raw, "select sum(balance) from Account where type in (0,1)");
+        return ms(t);
     };
     auto report = [](const char* what, int rows, const std::vector<double>& prog,
                      const std::vector<double>& floor) {
-        const double p = Median(prog), f = Median(floor);
+        const double p = median(prog), f = median(floor);
         std::printf("%-28s %7d rows  %9.1f ms  floor %9.1f ms  ratio %5.2f  (first run %.1f ms)\n",
                     what, rows, p, f, p / f, prog.front());
     };
     auto parts = [&] {
         std::printf("  of which LoadList %.1f ms, LoadStatistics + ShowTotals %.1f ms; repaint "
                     "afterwards %.1f ms\n",
-                    Median(listMs), Median(statsMs), Median(paintMs));
+                    median(listMs), median(statsMs), median(paintMs));
         listMs.clear();
         statsMs.clear();
         paintMs.clear();
     };
 
     std::printf("start-up to window shown      %9.1f ms   (peak RSS so far %.1f MB)\n", startupMs,
-                double(PeakRssKb()) / 1024.0);
+                double(peakRssKb()) / 1024.0);
 
     // This month: the default filter.
     std::vector<double> prog, floor;
@@ -196,12 +256,12 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         emit list->dbgrdh1->TitleBtnClick(amountColumn);
-        prog.push_back(ElapsedMs(t));
-        Settle(main.window.get());
+        prog.push_back(ms(t));
+        settle(main.window.get());
         t.restart();
-        rows = ReadAll(raw, floorList(account, list->dtpRange1->date().toString(fmt),
+        rows = readAll(raw, floorList(account, list->dtpRange1->date().toString(fmt),
                                       today.addDays(1).toString(fmt), "A.Amount"));
-        floor.push_back(ElapsedMs(t));
+        floor.push_back(ms(t));
     }
     report("sort click on Amount", rows, prog, floor);
 
@@ -210,7 +270,27 @@ int main(int argc, char** argv) {
         main.window->grab().save(shot);
     }
     std::printf("peak RSS (VmHWM)              %9.1f MB with %d rows listed\n",
-                double(PeakRssKb()) / 1024.0, list->qryList.RecordCount());
+                double(peakRssKb()) / 1024.0, list->qryList.RecordCount());
+
+    // Export, in the statement's order; last, since it resets the peak it measures.
+    list->qryList.SetSort(QString());
+    list->dbgrdh1->SetSortMarker(amountColumn, TSortMarker::smNone);
+    list->dbgrdh1->DataChanged();
+    const int exportRuns = std::min(runs, 5);
+    BenchExport(list, exportRuns, dir.path(), ExportRun::All);
+    {
+        // A worksheet holds 65,536 rows: five years of the busiest card fit.
+        const QSignalBlocker b(list->dtpRange1);
+        list->dtpRange1->setDate(today.addYears(-5));
+    }
+    list->LoadList(account);
+    BenchExport(list, exportRuns, dir.path(), ExportRun::SpreadsheetOnly);
+    {
+        const QSignalBlocker b(list->dtpRange1);
+        list->dtpRange1->setDate(QDate(today.year(), today.month(), 1));
+    }
+    list->LoadList(account);
+    BenchExport(list, exportRuns, dir.path(), ExportRun::MemoryOnly);
     main.window.reset();
     delete DM;
     return 0;

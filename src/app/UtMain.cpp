@@ -5,20 +5,23 @@
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
+#include "help/HelpManager.h"
+#include "help/UtAbout.h"
+#include "ui/Guarded.h"
+#include "ui/Application.h"
+#include "ui/HelpContext.h"
+#include "ui/Modal.h"
+#include "ui/Skin.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
+#include "history/UtAccountHistory.h"
+#include "grid/DBGridEh.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
-#include "grid/DBGridEh.h"
-#include "history/UtAccountHistory.h"
-#include "lists/UtSummary.h"
-#include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
-#include "ui/Application.h"
-#include "ui/Guarded.h"
-#include "ui/Modal.h"
-#include "ui/Skin.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -38,11 +41,11 @@ TFrmMain* FrmMain = nullptr;
 
 namespace {
 
-// The product's pages and support address.
-const QString kHomePage = QStringLiteral("https://www.velmora-budget.example/");
-const QString kFeaturesPage = QStringLiteral("https://www.velmora-budget.example/features.htm");
-const QString kSupportPage = QStringLiteral("https://www.velmora-budget.example/support.htm");
-const QString kSupportMail = QStringLiteral("mailto:support@velmora-budget.example");
+// The product's pages and support address, as the about box shows them.
+const QString kHomePage = ProductHomePage();
+const QString kFeaturesPage = ProductPage(QStringLiteral("features.htm"));
+const QString kSupportPage = ProductPage(QStringLiteral("support.htm"));
+const QString kSupportMail = QStringLiteral("mailto:") + SupportMailAddress();
 
 QColor panelGrey() {
     return QColor(224, 224, 224);
@@ -64,6 +67,7 @@ void paintPanel(TScrollBox* box) {
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
+    SetHelpContext(this, 1000);
     setWindowIcon(WindowPicture());
     // MS Sans Serif where the system has it, the system's own face otherwise.
     QFont small = font();
@@ -212,17 +216,11 @@ bool TFrmMain::event(QEvent* e) {
     return true;
 }
 
-int TFrmMain::CurrentListId() const {
-    return TransactionList->CurrentListId;
-}
+int TFrmMain::CurrentListId() const { return TransactionList->CurrentListId; }
 
-void TFrmMain::LoadList(int id) {
-    TransactionList->LoadList(id);
-}
+void TFrmMain::LoadList(int id) { TransactionList->LoadList(id); }
 
-void TFrmMain::LoadStatistics(int id) {
-    SummaryStrip->LoadStatistics(id);
-}
+void TFrmMain::LoadStatistics(int id) { SummaryStrip->LoadStatistics(id); }
 
 void TFrmMain::ShowTotals() {
     const Money accounts = TDM::GetAccountTotal();
@@ -264,13 +262,9 @@ void TFrmMain::mniMenu_NewWalletClick() {
         Panels->LoadWallets();
 }
 
-void TFrmMain::mniMenu_DeleteAccountClick() {
-    deleteCard(Panels->GetSelectedAccount());
-}
+void TFrmMain::mniMenu_DeleteAccountClick() { deleteCard(Panels->GetSelectedAccount()); }
 
-void TFrmMain::mniMenu_DeleteWalletClick() {
-    deleteCard(Panels->GetSelectedWallet());
-}
+void TFrmMain::mniMenu_DeleteWalletClick() { deleteCard(Panels->GetSelectedWallet()); }
 
 void TFrmMain::deleteCard(TImageCtrl* card) {
     if (!card)
@@ -406,9 +400,7 @@ void TFrmMain::mniMenu_NotepadClick() {
 }
 
 void TFrmMain::mniMenu_HelpTopicsClick() {
-    const TApplication* app = Application();
-    HtmlHelp().HtmlHelpA(this, app ? app->HelpFile : AppDir() + QStringLiteral("budget.chm"),
-                         HH_HELP_FINDER, 1000);
+    ApplicationHelpCommand(HELP_CONTENTS, 1000);
 }
 
 void TFrmMain::mniMenu_OnlineTutorialClick() {
@@ -476,5 +468,6 @@ void TFrmMain::openHistory(int startId) {
 }
 
 void TFrmMain::openAbout() {
-    // TAboutBox
+    TAboutBox box(this);
+    ShowModal(box);
 }

@@ -2,6 +2,7 @@
 #include "app/UtMain.h"
 
 #include "ui/Guarded.h"
+#include "ui/HelpContext.h"
 #include "ui/Skin.h"
 
 #include <QAction>
@@ -53,7 +54,8 @@ void TFrmMain::buildToolbar() {
     button("btnToolWalHistory", QStringLiteral("Wall History"), 4,
            &TFrmMain::btnToolWalHistoryClick, 63);
     separator();
-    button("btnToolHelp", QStringLiteral("Help"), 5, &TFrmMain::mniMenu_HelpTopicsClick);
+    SetHelpContext(
+        button("btnToolHelp", QStringLiteral("Help"), 5, &TFrmMain::mniMenu_HelpTopicsClick), 1000);
     button("btnToolWeb", QStringLiteral("WebPage"), 10, &TFrmMain::mniMenu_HomepageClick);
     QToolButton* exit = button("btnExit", QStringLiteral("Exit"), 7, &TFrmMain::btnExitClick);
     // A tooltip only: a status tip would cover the welcome, totals and clock texts.

@@ -1,13 +1,19 @@
-#include "ui/Application.h"
 #include "app/UtMain.h"
 #include "data/UtDM.h"
+#include "help/StoHtmlHelp.h"
+#include "ui/Application.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    RegisterHtmlHelpViewer();
     app.HelpFile = QStringLiteral("budget.chm");
     DM = new TDM(&app);
-    TFrmMain frmMain;
-    frmMain.show();
-    return app.exec();
+    int result = 0;
+    {
+        TFrmMain frmMain;
+        frmMain.show();
+        result = app.exec();
+    }
+    ReleaseHtmlHelpViewer();
+    return result;
 }

@@ -19,9 +19,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), m_grid->m_footerColor);
-        QFont f = font();
-        f.setBold(true);
-        p.setFont(f);
+        p.setFont(m_grid->FooterFont());
         QHeaderView* h = m_grid->horizontalHeader();
         const int n = m_grid->ColumnCount();
         // Frozen columns last, so they cover what scrolls beneath them.
@@ -36,10 +34,9 @@ protected:
                     p.fillRect(cell, m_grid->m_footerColor);
                 p.setPen(palette().color(QPalette::Mid));
                 p.drawLine(cell.topRight(), cell.bottomRight());
-                p.setPen(palette().color(QPalette::Text));
+                p.setPen(m_grid->FontColor());
                 p.drawText(cell.adjusted(3, 0, -3, 0),
-                           int(m_grid->Column(c).Alignment & Qt::AlignHorizontal_Mask) |
-                               Qt::AlignVCenter,
+                           int(m_grid->FooterAlignment(c)) | Qt::AlignVCenter,
                            m_grid->m_footerTexts[size_t(c)]);
             }
         }
@@ -50,6 +47,39 @@ protected:
 private:
     TDBGridEh* m_grid;
 };
+
+namespace {
+
+// By the declared type, as the engine's type affinity reads it; dates, texts and
+// yes/no values are shown as texts. An expression declares nothing, so its first
+// value that is not null tells.
+TFieldKind fieldKindOf(const TQuery& q, int field) {
+    const QString t = q.FieldDeclType(field).toUpper();
+    if (t.isEmpty()) {
+        for (int r = 0, n = q.RecordCount(); r < n; ++r) {
+            const QVariant& v = q.ValueAt(r, field);
+            if (v.typeId() == QMetaType::LongLong)
+                return TFieldKind::fkInteger;
+            if (v.typeId() == QMetaType::Double)
+                return TFieldKind::fkFloat;
+            if (!v.isNull())
+                return TFieldKind::fkOther;
+        }
+        return TFieldKind::fkOther;
+    }
+    if (t.contains(QLatin1String("INT")))
+        return TFieldKind::fkInteger;
+    for (const char* word : {"CHAR", "CLOB", "TEXT", "BLOB", "DATE", "TIME", "BOOL", "MEMO"})
+        if (t.contains(QLatin1String(word)))
+            return TFieldKind::fkOther;
+    return TFieldKind::fkFloat; // REAL, FLOAT, DOUBLE, NUMERIC, DECIMAL, MONEY, CURRENCY
+}
+
+Qt::Alignment horizontal(Qt::Alignment a) {
+    return a & Qt::AlignHorizontal_Mask;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- TGridModel
 
@@ -65,10 +95,15 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return m_grid->CellText(index.row(), index.column());
+    case Qt::DisplayRole: {
+        QString text = m_grid->CellText(index.row(), index.column());
+        if (m_grid->Column(index.column()).HideDuplicates && index.row() > 0 &&
+            text == m_grid->CellText(index.row() - 1, index.column()))
+            text.clear();
+        return text;
+    }
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(m_grid->Column(index.column()).Alignment);
+        return QVariant::fromValue(m_grid->ColumnAlignment(index.column()) | Qt::AlignVCenter);
     default:
         return {};
     }
@@ -80,7 +115,7 @@ QVariant TGridModel::headerData(int section, Qt::Orientation o, int role) const 
     if (role == Qt::DisplayRole)
         return m_grid->ColumnTitle(section);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(m_grid->Column(section).TitleAlignment);
+        return QVariant::fromValue(m_grid->TitleAlignment(section) | Qt::AlignVCenter);
     return {};
 }
 
@@ -193,10 +228,20 @@ void TDBGridEh::SetDataSet(TQuery* query) {
 
 void TDBGridEh::DataChanged() {
     m_fieldIndex.assign(m_columns.size(), -1);
-    if (m_query && m_query->Active())
-        for (int c = 0; c < ColumnCount(); ++c)
-            if (!Column(c).FieldName.isEmpty())
-                m_fieldIndex[size_t(c)] = m_query->FindFieldIndex(Column(c).FieldName);
+    m_footerFieldIndex.assign(m_columns.size(), -1);
+    m_fieldKinds.clear();
+    if (m_query && m_query->Active()) {
+        for (int c = 0; c < ColumnCount(); ++c) {
+            const TColumnEh& col = Column(c);
+            if (!col.FieldName.isEmpty())
+                m_fieldIndex[size_t(c)] = m_query->FindFieldIndex(col.FieldName);
+            m_footerFieldIndex[size_t(c)] = col.FooterField.isEmpty()
+                                                ? m_fieldIndex[size_t(c)]
+                                                : m_query->FindFieldIndex(col.FooterField);
+        }
+        for (int f = 0; f < m_query->FieldCount(); ++f)
+            m_fieldKinds.push_back(fieldKindOf(*m_query, f));
+    }
     recomputeFooter();
     m_model->Reset();
     // Titles may follow the result's own field names.
@@ -216,9 +261,14 @@ void TDBGridEh::recomputeFooter() {
         if (col.FooterType == TFooterValueType::fvtStaticText) {
             text = col.FooterText;
         } else if (col.FooterType == TFooterValueType::fvtSum && open) {
-            const int f = m_query->FindFieldIndex(col.FooterField.isEmpty() ? col.FieldName
-                                                                            : col.FooterField);
-            text = sumText(f, col.FooterFormat == QLatin1String("0.##"));
+            text = sumText(footerField(c), col.FooterFormat == QLatin1String("0.##"));
+        } else if (col.FooterType == TFooterValueType::fvtCount && open) {
+            const int f = footerField(c);
+            int count = 0;
+            if (f >= 0)
+                for (int r = 0, n = m_query->RecordCount(); r < n; ++r)
+                    count += m_query->ValueAt(r, f).isNull() ? 0 : 1;
+            text = QString::number(count);
         }
         m_footerTexts[size_t(c)] = text;
     }
@@ -295,6 +345,104 @@ QString TDBGridEh::FooterText(int column) const {
     return m_footerTexts.at(size_t(column));
 }
 
+TFieldKind TDBGridEh::kindOfField(int field) const {
+    return field >= 0 && field < int(m_fieldKinds.size()) ? m_fieldKinds[size_t(field)]
+                                                          : TFieldKind::fkNone;
+}
+
+int TDBGridEh::footerField(int column) const {
+    return column >= 0 && column < ColumnCount() ? m_footerFieldIndex[size_t(column)] : -1;
+}
+
+TFieldKind TDBGridEh::FieldKind(int column) const {
+    return kindOfField(FieldIndex(column));
+}
+
+TFieldKind TDBGridEh::FooterFieldKind(int column) const {
+    return kindOfField(footerField(column));
+}
+
+Qt::Alignment TDBGridEh::ColumnAlignment(int column) const {
+    if (const Qt::Alignment own = horizontal(Column(column).Alignment))
+        return own;
+    const TFieldKind k = FieldKind(column);
+    return k == TFieldKind::fkInteger || k == TFieldKind::fkFloat ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+Qt::Alignment TDBGridEh::TitleAlignment(int column) const {
+    const Qt::Alignment own = horizontal(Column(column).TitleAlignment);
+    return own ? own : Qt::AlignLeft;
+}
+
+Qt::Alignment TDBGridEh::FooterAlignment(int column) const {
+    const TFieldKind k = FieldKind(column);
+    return k == TFieldKind::fkInteger || k == TFieldKind::fkFloat ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+QColor TDBGridEh::ColumnColor(int column) const {
+    const QColor& own = Column(column).Color;
+    return own.isValid() ? own : palette().color(QPalette::Base);
+}
+
+std::vector<int> TDBGridEh::VisibleColumns() const {
+    std::vector<int> cols;
+    const QHeaderView* h = horizontalHeader();
+    for (int v = 0; v < h->count(); ++v) {
+        const int c = h->logicalIndex(v);
+        if (c >= 0 && c < ColumnCount() && !isColumnHidden(c))
+            cols.push_back(c);
+    }
+    return cols;
+}
+
+int TDBGridEh::RowCount() const {
+    return m_query ? std::min(m_model->m_rows, m_query->RecordCount()) : 0;
+}
+
+QFont TDBGridEh::TitleFont() const {
+    return horizontalHeader()->font();
+}
+
+QColor TDBGridEh::TitleFontColor() const {
+    return horizontalHeader()->palette().color(QPalette::ButtonText);
+}
+
+QColor TDBGridEh::FontColor() const {
+    return palette().color(QPalette::Text);
+}
+
+QColor TDBGridEh::FixedColor() const {
+    return palette().color(QPalette::Button);
+}
+
+QFont TDBGridEh::FooterFont() const {
+    return m_footerFont ? *m_footerFont : font();
+}
+
+void TDBGridEh::SetFooterFont(const QFont& font) {
+    m_footerFont = font;
+    m_footer->update();
+}
+
+void TDBGridEh::SetFlat(bool on) {
+    m_flat = on;
+    setFrameShadow(on ? QFrame::Plain : QFrame::Sunken);
+}
+
+QVariant TDBGridEh::CellValue(int row, int column) const {
+    const int f = FieldIndex(column);
+    if (f < 0 || row < 0 || row >= RowCount())
+        return {};
+    return m_query->ValueAt(row, f);
+}
+
+QVariant TDBGridEh::FooterValue(int row, int column) const {
+    const int f = footerField(column);
+    if (f < 0 || row < 0 || row >= RowCount())
+        return {};
+    return m_query->ValueAt(row, f);
+}
+
 void TDBGridEh::SetSortMarker(int column, TSortMarker marker) {
     for (int c = 0; c < ColumnCount(); ++c)
         m_columns[size_t(c)].SortMarker = c == column ? marker : TSortMarker::smNone;
@@ -353,6 +501,38 @@ void TDBGridEh::SetMultiSelect(bool on) {
     // Clicks in the frozen column work on the same selection and must extend it alike.
     if (m_frozen)
         m_frozen->setSelectionMode(selectionMode());
+}
+
+TGridSelection TDBGridEh::Selection() const {
+    TGridSelection s;
+    // A single-row grid always shows its current row; only a multi-row grid selects.
+    if (selectionMode() == ExtendedSelection) {
+        s.Rows = SelectedRows();
+        if (!s.Rows.empty())
+            s.Type = TGridSelectionType::gstRecordBookmarks;
+    }
+    return s;
+}
+
+void TDBGridEh::SetRowHeight(int pixels) {
+    m_rowHeight = std::max(0, pixels);
+    applyRowHeight();
+}
+
+void TDBGridEh::SetRowLines(int lines) {
+    m_rowLines = std::max(0, lines);
+    applyRowHeight();
+}
+
+void TDBGridEh::applyRowHeight() {
+    const QFontMetrics fm(font());
+    const int h = m_rowHeight > 0 || m_rowLines > 0
+                      ? m_rowLines * (fm.height() + fm.leading()) + m_rowHeight
+                      : fm.height() + 5;
+    verticalHeader()->setDefaultSectionSize(std::max(h, 4));
+    if (m_frozen)
+        m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    updateGeometries();
 }
 
 void TDBGridEh::SetFooterRowCount(int rows) {

@@ -4,8 +4,10 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFont>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <optional>
 #include <vector>
 
 class TQuery;
@@ -13,13 +15,25 @@ class TDBGridEh;
 class TGridFooter;
 
 enum class TSortMarker { smNone, smUp, smDown };
-enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum };
+enum class TFooterValueType { fvtNon, fvtStaticText, fvtSum, fvtCount };
+// What a result field holds, by its declared type (or, for an expression without one, by
+// its values): writers keep whole numbers and numbers as numbers.
+enum class TFieldKind { fkNone, fkInteger, fkFloat, fkOther };
+
+// What is selected in the grid, as printing reads it.
+enum class TGridSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+struct TGridSelection {
+    TGridSelectionType Type = TGridSelectionType::gstNon;
+    std::vector<int> Rows;                                        // selected records, in list order
+    int LeftCol = -1, RightCol = -1, TopRow = -1, BottomRow = -1; // a rectangle
+    std::vector<int> Columns;                                     // selected columns
+};
 
 // One column of the grid: which result field it shows and how.
 struct TColumnEh {
-    QString FieldName; // matched to the result without regard to case; empty: unbound
-    QString Title;     // empty: the field name as the query delivers it
-    Qt::Alignment Alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QString FieldName;       // matched to the result without regard to case; empty: unbound
+    QString Title;           // empty: the field name as the query delivers it
+    Qt::Alignment Alignment; // none: the field's (numbers right, other values left)
     Qt::Alignment TitleAlignment = Qt::AlignLeft | Qt::AlignVCenter;
     int Width = 64;
     int MinWidth = 0;        // 0: no limit
@@ -32,6 +46,7 @@ struct TColumnEh {
     QString FooterField;  // for fvtSum; empty: the column's own field
     QString FooterFormat; // "0.##": at most two decimals; empty: general number
     TSortMarker SortMarker = TSortMarker::smNone;
+    bool HideDuplicates = false; // a cell equal to the one above shows empty
 };
 
 // The read-only table model over a query's in-memory rows, in the query's current order.
@@ -93,14 +108,46 @@ public:
     // Presentation, as shown: for export and printing.
     QString ColumnTitle(int column) const;
     int ColumnWidth(int column) const { return columnWidth(column); }
-    Qt::Alignment ColumnAlignment(int column) const { return Column(column).Alignment; }
+    Qt::Alignment ColumnAlignment(int column) const; // horizontal part only
     QString CellText(int row, int column) const;
     QString FooterText(int column) const;
     bool HasFooter() const { return m_footerRows > 0; }
+    int FooterRowCount() const { return m_footerRows; }
+    QFont TitleFont() const;
+    QFont FooterFont() const; // the grid's own unless one was set
+    void SetFooterFont(const QFont& font);
+    QColor FooterColor() const { return m_footerColor; }
+    QColor FixedColor() const; // behind the titles
+    bool Flat() const { return m_flat; }
+    void SetFlat(bool on);
+    // Visible columns in display order.
+    std::vector<int> VisibleColumns() const;
+    // Rows shown, in the current order.
+    int RowCount() const;
+    Qt::Alignment TitleAlignment(int column) const;
+    Qt::Alignment FooterAlignment(int column) const;
+    QColor ColumnColor(int column) const; // the column's own, else the grid's
+    QColor TitleFontColor() const;
+    QColor FontColor() const; // of the cells' and the footer's texts
+    bool Ctl3D() const { return m_ctl3D; }
+    void SetCtl3D(bool on) { m_ctl3D = on; }
+
+    // Values behind the shown texts, for writers that keep numbers as numbers.
+    QVariant CellValue(int row, int column) const; // null for an unbound column
+    TFieldKind FieldKind(int column) const;
+    // A sum footer adds its own field when it names one, else the column's.
+    QVariant FooterValue(int row, int column) const;
+    TFieldKind FooterFieldKind(int column) const;
+    // Row height in pixels and in lines of text; 0 each: the font decides.
+    int RowHeight() const { return m_rowHeight; }
+    int RowLines() const { return m_rowLines; }
+    void SetRowHeight(int pixels);
+    void SetRowLines(int lines);
 
     // Row positions (in list order) of the selected rows, ascending.
     std::vector<int> SelectedRows() const;
     void SetMultiSelect(bool on);
+    TGridSelection Selection() const;
 
     // Options.
     void SetFooterRowCount(int rows);
@@ -136,10 +183,15 @@ private:
     void updateMarkers();
     QString formatValue(const QVariant& v) const;
     QString sumText(int field, bool twoDecimals) const;
+    int footerField(int column) const;
+    TFieldKind kindOfField(int field) const;
+    void applyRowHeight();
 
     std::vector<TColumnEh> m_columns;
-    std::vector<int> m_fieldIndex;      // per column, in the open result
-    std::vector<QString> m_footerTexts; // cached when the data is (re)loaded
+    std::vector<int> m_fieldIndex;        // per column, in the open result
+    std::vector<QString> m_footerTexts;   // cached when the data is (re)loaded
+    std::vector<TFieldKind> m_fieldKinds; // per result field, likewise
+    std::vector<int> m_footerFieldIndex;  // per column: the field its sum footer adds
     TQuery* m_query = nullptr;
     TGridModel* m_model;
     TGridDelegate* m_delegate;
@@ -149,7 +201,12 @@ private:
     int m_footerRows = 0;
     bool m_titleButtons = true;
     bool m_inLayout = false;
+    bool m_flat = false;
+    int m_rowHeight = 0;
+    int m_rowLines = 0;
     QColor m_oddRowColor;
     QColor m_footerColor{205, 206, 231};
+    std::optional<QFont> m_footerFont;
+    bool m_ctl3D = true;
     mutable int m_drawingRecNo = -1;
 };

@@ -23,7 +23,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <QToolButton>
@@ -70,9 +69,7 @@ TFrmAccountHistory::TFrmAccountHistory(QWidget* parent) : QDialog(parent) {
     QWidget::setTabOrder(rbMonth, rbToday);
     QWidget::setTabOrder(rbToday, dbgrdh1);
 
-    setProperty("HelpContext", 1012);
-    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-                   &TFrmAccountHistory::btnHelpClick);
+    SetHelpContext(this, 1012);
     ApplySkin(this);
     FormCreate();
 }
@@ -427,7 +424,7 @@ void TFrmAccountHistory::btnPrintClick() {
 }
 
 void TFrmAccountHistory::btnHelpClick() {
-    ShowHelpContext(this, 1012);
+    ShowHelpFor(this);
 }
 
 void TFrmAccountHistory::btnToolExitClick() {

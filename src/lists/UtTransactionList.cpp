@@ -2,10 +2,10 @@
 
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "export/ExportCommand.h"
 #include "grid/DBGridEh.h"
 #include "grid/GridSort.h"
 #include "lists/CombinedQuery.h"
-#include "platform/Platform.h"
 #include "ui/Guarded.h"
 
 #include <QComboBox>
@@ -135,6 +135,7 @@ void TTransactionList::buildGrid() {
     dbgrdh1->SetFooterRowCount(1);
     dbgrdh1->SetFooterColor(QColor(205, 206, 231)); // 15191757
     dbgrdh1->SetFrozenCols(1);
+    dbgrdh1->SetFlat(true);
     // The menu-highlight colour at full strength would be the selection colour too;
     // a light shade of it keeps the selected row distinguishable.
     const QColor hl = palette().color(QPalette::Highlight);
@@ -244,31 +245,5 @@ void TTransactionList::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rec
 }
 
 void TTransactionList::btnExportClick() {
-    const SaveDialogResult r = FileDialogs().Save(
-        this,
-        SaveDialogRequest{QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"),
-                          QStringLiteral("xls"), QStringLiteral("dayreport"), 1});
-    if (!r.accepted)
-        return;
-    TExportChoice choice;
-    QString ext;
-    switch (r.filterIndex) {
-    case 2:
-        choice.Kind = TExportKind::Text;
-        ext = QStringLiteral("txt");
-        break;
-    case 3:
-        choice.Kind = TExportKind::Html;
-        ext = QStringLiteral("htm");
-        break;
-    default:
-        choice.Kind = TExportKind::Xls;
-        ext = QStringLiteral("xls");
-        break;
-    }
-    choice.FileName = r.fileName;
-    if (choice.FileName.right(3).compare(ext, Qt::CaseInsensitive) != 0)
-        choice.FileName += QLatin1Char('.') + ext;
-    // The writers come with the export files; until then the list stops at the name.
-    LastExport = choice;
+    ExportGridCommand(this, dbgrdh1);
 }

@@ -4,20 +4,12 @@
 
 #include <QString>
 #include <QWidget>
-#include <optional>
 
 class QComboBox;
 class QDateEdit;
 class QPainter;
 class QPushButton;
 class TDBGridEh;
-
-// The writer an export of the list uses, by the filter entry the user chose.
-enum class TExportKind { Xls = 1, Text = 2, Html = 3 };
-struct TExportChoice {
-    QString FileName;
-    TExportKind Kind = TExportKind::Xls;
-};
 
 // The main window's transaction list: the filter bar pnl3 above the grid dbgrdh1 over
 // qryList. The main window embeds it in pnl2 and calls LoadList on card selection.
@@ -37,9 +29,6 @@ public:
 
     // The account or wallet the list shows; 0 until a card has been selected.
     int CurrentListId = 0;
-
-    // The file name and writer the last export decided on (none when cancelled).
-    std::optional<TExportChoice> LastExport;
 
     // The combined transaction query for one account or wallet, with the filters.
     void LoadList(int id);

@@ -1,11 +1,16 @@
 #include "platform/Platform.h"
 
+#include "help/ChmHelp.h"
+
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
 
 namespace {
@@ -109,18 +114,34 @@ public:
     }
     bool StartTextEditor() override
     {
-        return startFirst({QStringLiteral("gedit"), QStringLiteral("gnome-text-editor"),
-                           QStringLiteral("kate"), QStringLiteral("kwrite"), QStringLiteral("mousepad"),
-                           QStringLiteral("pluma"), QStringLiteral("xed"), QStringLiteral("leafpad"),
-                           QStringLiteral("xedit")});
+        if (startFirst({QStringLiteral("gedit"), QStringLiteral("gnome-text-editor"),
+                        QStringLiteral("kate"), QStringLiteral("kwrite"),
+                        QStringLiteral("mousepad"), QStringLiteral("pluma"), QStringLiteral("xed"),
+                        QStringLiteral("leafpad"), QStringLiteral("xedit")}))
+            return true;
+        // No editor we know of: the desktop's own choice for text files, which
+        // needs a file to open.
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+            return false;
+        QTemporaryFile note(QDir::tempPath() + QStringLiteral("/note-XXXXXX.txt"));
+        note.setAutoRemove(false);
+        if (!note.open())
+            return false;
+        return QProcess::startDetached(QStringLiteral("xdg-open"), {note.fileName()});
     }
 };
 
-// Until the help viewer over budget.chm is installed in its place, help requests
-// have nowhere to go.
-class NoHelp : public IHtmlHelp {
+class ChmHelpSlot : public IHtmlHelp {
 public:
-    void HtmlHelpA(QWidget*, const QString&, int, qintptr) override {}
+    void HtmlHelpA(QWidget* caller, const QString& file, int command, qintptr data) override {
+        if (!m_impl)
+            m_impl = CreateChmHelp();
+        m_impl->HtmlHelpA(caller, file, command, data);
+    }
+
+private:
+    // Made on the first request: the help windows need the application object.
+    std::unique_ptr<IHtmlHelp> m_impl;
 };
 
 template <class I, class D> std::unique_ptr<I>& slot()
@@ -152,8 +173,20 @@ MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& tex
 {
     return MessageBoxes().Show(owner, caption, text, icon, buttons);
 }
-IHtmlHelp& HtmlHelp() { return *slot<IHtmlHelp, NoHelp>(); }
+IHtmlHelp& HtmlHelp() {
+    return *slot<IHtmlHelp, ChmHelpSlot>();
+}
 std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl)
 {
-    return std::exchange(slot<IHtmlHelp, NoHelp>(), std::move(impl));
+    return std::exchange(slot<IHtmlHelp, ChmHelpSlot>(), std::move(impl));
+}
+
+QWidget* HtmlHelpA(QWidget* caller, const char* file, quint32 command, quintptr data) {
+    HtmlHelp().HtmlHelpA(caller, file ? QFile::decodeName(file) : QString(), int(command),
+                         qintptr(data));
+    return nullptr;
+}
+
+HtmlHelpEntry LoadHtmlHelpA() {
+    return &HtmlHelpA;
 }

@@ -56,18 +56,27 @@ public:
     virtual bool StartTextEditor() = 0;
 };
 
-// The HTML Help entry point (HtmlHelpA): caller, help file, command, data.
-constexpr int HH_DISPLAY_TOPIC = 0x0000;
+// HTML Help: the commands of its entry point (caller, help file, command, data).
+constexpr int HH_DISPLAY_TOPIC = 0x0000; // file "help.chm::/page.htm"
 constexpr int HH_DISPLAY_TOC = 0x0001;
-constexpr int HH_DISPLAY_INDEX = 0x0002;
-constexpr int HH_HELP_FINDER = 0x0003; // the contents request
-constexpr int HH_HELP_CONTEXT = 0x000F;
-constexpr int HH_CLOSE_ALL = 0x0012;
+constexpr int HH_DISPLAY_INDEX = 0x0002; // data: the keyword, null-terminated 8-bit text
+constexpr int HH_HELP_CONTEXT = 0x000F;  // data: the context number
+constexpr int HH_CLOSE_ALL = 0x0012;     // no file
 class IHtmlHelp {
 public:
     virtual ~IHtmlHelp() = default;
+    // A null file (close all) comes as a null string.
     virtual void HtmlHelpA(QWidget* caller, const QString& file, int command, qintptr data) = 0;
 };
+
+// The entry point in place of the HTML Help library's HtmlHelpA: the help file as
+// null-terminated 8-bit text (or null), handed on to the HTML Help service in use. Its
+// window result is always null here; callers ignore it.
+using HtmlHelpEntry = QWidget* (*)(QWidget* caller, const char* file, quint32 command,
+                                   quintptr data);
+QWidget* HtmlHelpA(QWidget* caller, const char* file, quint32 command, quintptr data);
+// What loading the help library yields: the entry point, or null where there is none.
+HtmlHelpEntry LoadHtmlHelpA();
 
 // The services in use. Setting one replaces it (tests install recorders) and returns
 // the previous one to the caller.

@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QPushButton>
-#include <QShortcut>
 
 void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight)
 {
@@ -30,9 +29,7 @@ void SetTabOrder(std::initializer_list<QWidget*> controls)
 
 void SetHelpContext(QDialog* window, int context, QPushButton* helpButton)
 {
-    window->setProperty("HelpContext", context);
-    const auto help = [window, context] { ShowHelpContext(window, context); };
-    GuardedConnect(helpButton, &QPushButton::clicked, window, help);
-    GuardedConnect(new QShortcut(QKeySequence(Qt::Key_F1), window), &QShortcut::activated, window,
-                   help);
+    SetHelpContext(window, context);
+    GuardedConnect(helpButton, &QPushButton::clicked, window,
+                   [helpButton] { ShowHelpFor(helpButton); });
 }

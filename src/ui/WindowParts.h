@@ -24,5 +24,6 @@ template <class W> W* Placed(W* control, const char* name, const QRect& geometry
 // Tab order through the given controls, in this order.
 void SetTabOrder(std::initializer_list<QWidget*> controls);
 
-// The window's help topic: its help button and F1 anywhere in it ask for it.
+// The window's help topic: its help button and F1 anywhere in it ask for it (the
+// window carries the context, so a control inside may carry one of its own).
 void SetHelpContext(QDialog* window, int context, QPushButton* helpButton);

@@ -276,7 +276,7 @@ private slots:
             TFrmMain frm;
             frm.findChild<QToolButton*>(QStringLiteral("btnToolHelp"))->click();
             QCOMPARE(rec->calls.size(), 1);
-            QVERIFY(rec->calls.at(0).endsWith(QStringLiteral("budget.chm|3|1000")));
+            QVERIFY(rec->calls.at(0).endsWith(QStringLiteral("budget.chm|1|0")));
 
             for (const char* name :
                  {"mniMenu_OnlineTutorial", "mniMenu_Whatsnew", "mniMenu_Checkupdates",

@@ -64,12 +64,37 @@ QStringList ModalsOpenedBy(const std::function<void()>& command,
 } // namespace TestData
 
 // Stands in for the HTML Help entry point and records each call as "command:data"
-// (and the file it was asked for).
+// (and the file it was asked for; for the index, the keyword's text).
 class RecordingHelp : public IHtmlHelp {
 public:
     void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override {
         calls << QStringLiteral("%1:%2").arg(command).arg(data);
         files << file;
+        if (command == HH_DISPLAY_INDEX)
+            keywords << QString::fromLocal8Bit(reinterpret_cast<const char*>(data));
     }
-    QStringList calls, files;
+    QStringList calls, files, keywords;
+};
+
+// The application's help file while it lives, then the one there was before.
+class ScopedAppHelpFile {
+public:
+    explicit ScopedAppHelpFile(const QString& file);
+    ~ScopedAppHelpFile();
+
+private:
+    QString m_previous;
+};
+
+// Puts a RecordingHelp in place of HTML Help while it lives, then restores what was there.
+class ScopedHelpRecorder {
+public:
+    ScopedHelpRecorder();
+    ~ScopedHelpRecorder();
+    RecordingHelp* operator->() const { return m_recorder; }
+    RecordingHelp& operator*() const { return *m_recorder; }
+
+private:
+    RecordingHelp* m_recorder;
+    std::unique_ptr<IHtmlHelp> m_previous;
 };

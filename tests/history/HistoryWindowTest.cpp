@@ -216,19 +216,18 @@ private slots:
 
     void commandsAndHelp() {
         TestEnv env;
-        auto* help = new RecordingHelp;
-        auto previous = SetHtmlHelp(std::unique_ptr<IHtmlHelp>(help));
+        ScopedHelpRecorder help;
         TFrmAccountHistory frm;
         frm.show();
         QVERIFY(QTest::qWaitForWindowActive(&frm));
         frm.btnHelp->click();
         QTest::keyClick(frm.dbgrdh1, Qt::Key_F1);
-        QCOMPARE(help->calls, (QStringList{"15:1012", "15:1012"}));
+        frm.findChild<QAction*>(QStringLiteral("mniHelp"))->trigger();
+        QCOMPARE(help->calls, (QStringList{"15:1012", "15:1012", "15:1012"}));
         QTest::keyClick(frm.dbgrdh1, Qt::Key_Escape); // no cancel button: Esc leaves it open
         QVERIFY(frm.isVisible());
         frm.findChild<QAction*>(QStringLiteral("mniExit"))->trigger();
         QVERIFY(!frm.isVisible());
-        SetHtmlHelp(std::move(previous));
     }
 
     void mainWindowOpensItForTheSelectedCard() {

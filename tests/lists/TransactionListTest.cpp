@@ -8,6 +8,7 @@
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QPainter>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -219,11 +220,14 @@ private slots:
         shot.save(QDir::temp().filePath(QStringLiteral("velmora-list.png")));
     }
 
-    void exportDecidesNameAndWriter() {
+    void exportWritesTheListAndOffersToOpenIt() {
         TestEnv env;
+        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
+        addDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
+                  "12.5", "Boss", "pay");
         TTransactionList list;
+        list.LoadList(acc);
         list.btnExportClick(); // the recorder cancels
-        QVERIFY(!list.LastExport);
         QCOMPARE(env.files->requests.size(), size_t(1));
         const SaveDialogRequest& req = env.files->requests.front();
         QCOMPARE(req.filter,
@@ -233,28 +237,24 @@ private slots:
         QCOMPARE(req.filterIndex, 1);
         QVERIFY(env.messages->messages.empty());
 
-        struct Case {
-            QString typed;
-            int filter;
-            QString expected;
-            TExportKind kind;
-        };
-        const Case cases[] = {
-            {"/tmp/dayreport", 1, "/tmp/dayreport.xls", TExportKind::Xls},
-            {"/tmp/REPORT.XLS", 1, "/tmp/REPORT.XLS", TExportKind::Xls},
-            {"/tmp/notes", 2, "/tmp/notes.txt", TExportKind::Text},
-            {"/tmp/notes.xls", 2, "/tmp/notes.xls.txt", TExportKind::Text},
-            {"/tmp/pagehtm", 3, "/tmp/pagehtm", TExportKind::Html},
-            {"/tmp/page.html", 3, "/tmp/page.html.htm", TExportKind::Html},
-        };
-        for (const Case& c : cases) {
-            env.files->answer = {true, c.typed, c.filter};
-            list.btnExportClick();
-            QVERIFY(list.LastExport);
-            QCOMPARE(list.LastExport->FileName, c.expected);
-            QCOMPARE(list.LastExport->Kind, c.kind);
-        }
-        QVERIFY(env.shell->opened.isEmpty());
+        // The button runs guarded, as the user presses it.
+        env.files->answer = {true, env.dir() + QStringLiteral("/dayreport"), 2};
+        env.messages->answers = {mbYes};
+        list.btnExport->click();
+        const QString path = env.dir() + QStringLiteral("/dayreport.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QByteArray("No.\tDate\tTypeName\tname\tAmount\tfrom\tfor\tmemo\r"));
+        QVERIFY(lines[1].endsWith("\tDeposit\tBank\t12.5\tBoss\tfood\tpay\r"));
+        QCOMPARE(lines[2], QByteArray("\tSUM\t\t\t12.5\t\t\t"));
+        QCOMPARE(env.messages->messages.size(), size_t(1));
+        QCOMPARE(env.messages->messages[0].caption, QStringLiteral("Confirm"));
+        QCOMPARE(env.messages->messages[0].text, QStringLiteral("Do you want to lunch the file?"));
+        QCOMPARE(env.messages->messages[0].icon, MsgIcon::Question);
+        QCOMPARE(env.messages->messages[0].buttons, MsgButtons(mbYes | mbNo));
+        QCOMPARE(env.shell->opened, QStringList{path});
     }
 };
 

@@ -1,0 +1,348 @@
+#include "PrintTestKit.h"
+#include "TestEnv.h"
+
+#include "data/UtQuery.h"
+#include "export/PreviewFormEh.h"
+#include "export/PrintDBGridEh.h"
+#include "grid/DBGridEh.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <QtTest>
+
+using namespace PrintTestKit;
+
+namespace {
+
+TPreviewFormEh& form() {
+    return PreviewFormEh();
+}
+TPreviewBox* box() {
+    return form().PreviewBox();
+}
+
+QString status() {
+    return form().findChild<QLabel*>(QStringLiteral("StatusText"))->text();
+}
+
+void wheel(int notches) {
+    QWidget* vp = box()->viewport();
+    const QPointF at(vp->width() / 2.0, vp->height() / 2.0);
+    QWheelEvent e(at, vp->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(vp, &e);
+}
+
+// A view of a known size, so the zoom sizes can be worked out.
+void fixedView() {
+    form().showNormal();
+    form().resize(1000, 800);
+    QApplication::processEvents();
+    box()->UpdateZoom();
+}
+
+// Runs the layout of a long list and, once some pages are done, does something to the
+// running preview.
+template <class F> void duringLayout(GridFixture& f, F&& act) {
+    bool acted = false;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!acted && form().PrinterPreview().Printing() && box()->PageCount() >= 2) {
+            acted = true;
+            act();
+        }
+    });
+    poll.start();
+    f.print.Preview();
+    QVERIFY(acted);
+}
+
+} // namespace
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pagingStateAndPrinting() {
+        GridFixture f(130);
+        f.print.Preview();
+        QVERIFY(form().isVisible());
+        QCOMPARE(form().windowTitle(), QStringLiteral("Preview - Tabular information"));
+        const int pages = box()->PageCount();
+        QVERIFY(pages >= 4);
+        QCOMPARE(status(), QStringLiteral("Page 1 of %1").arg(pages));
+        QVERIFY(!form().tbtPrint->isEnabled()); // no printer installed
+        QVERIFY(form().tbtPDF->isEnabled());
+        QVERIFY(form().tbtPrinterSetupDialog->isEnabled());
+        QVERIFY(!form().tbtPrevPage->isEnabled());
+        QVERIFY(form().tbtNextPage->isEnabled());
+        QVERIFY(!form().tbStop->isEnabled());
+        QVERIFY(form().tbClose->isEnabled());
+
+        QTest::mouseClick(form().tbtNextPage, Qt::LeftButton);
+        QCOMPARE(box()->CurrentPage(), 2);
+        QCOMPARE(status(), QStringLiteral("Page 2 of %1").arg(pages));
+        QVERIFY(form().tbtPrevPage->isEnabled());
+        // The whole page fits: the wheel turns pages, within the document.
+        box()->SetZoomMode(TPreviewBox::kWholePage);
+        wheel(-1);
+        QCOMPARE(box()->CurrentPage(), 3);
+        wheel(3);
+        QCOMPARE(box()->CurrentPage(), 2);
+        box()->SetCurrentPage(pages + 5);
+        QCOMPARE(box()->CurrentPage(), pages);
+        QVERIFY(!form().tbtNextPage->isEnabled());
+
+        // With a printer, "Print" sends the chosen range; "PDF" writes every page.
+        f.printers->names = QStringList{QStringLiteral("Office")};
+        f.print.Preview();
+        QVERIFY(form().tbtPrint->isEnabled());
+        f.printers->answerFrom = 2;
+        f.printers->answerTo = 4;
+        QTest::mouseClick(form().tbtPrint, Qt::LeftButton);
+        QCOMPARE(f.printers->asked, QStringList{QStringLiteral("print:1-%1").arg(pages)});
+        QCOMPARE(PagesInPdf(f.printers->lastOutputFile), 3);
+        f.env.files->answer = {true, f.env.dir() + QStringLiteral("/out.pdf"), 1};
+        QTest::mouseClick(form().tbtPDF, Qt::LeftButton);
+        QCOMPARE(f.env.files->requests.size(), size_t(1));
+        QCOMPARE(f.env.files->requests[0].defaultExtension, QStringLiteral("pdf"));
+        QCOMPARE(PagesInPdf(f.env.dir() + QStringLiteral("/out.pdf")), pages);
+        f.printers->names.clear();
+        f.print.Preview();
+    }
+
+    void zoomModesScrollingAndKeys() {
+        GridFixture f(10);
+        f.print.Preview();
+        fixedView();
+        TPreviewBox* b = box();
+        const QSize view = b->maximumViewportSize();
+        const int bar = b->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, b);
+
+        b->SetZoomMode(TPreviewBox::kWholePage);
+        const QRect whole = b->PagePanel()->geometry();
+        QVERIFY(whole.height() == view.height() - 16 || whole.width() == view.width() - 16);
+        QVERIFY(whole.width() <= view.width() - 16 && whole.height() <= view.height() - 16);
+        QCOMPARE(b->verticalScrollBar()->maximum(), 0);
+
+        b->SetZoomMode(3); // 100%: the printable width at the screen's resolution
+        const int w100 = qRound(4676 * b->logicalDpiX() / 600.0);
+        QCOMPARE(b->PagePanel()->width(), w100);
+        QCOMPARE(b->PagePanel()->height(), qRound(w100 * 285.0 / 198.0));
+        QCOMPARE(b->verticalScrollBar()->maximum() + b->verticalScrollBar()->pageStep(),
+                 b->PagePanel()->height() + 16);
+
+        b->SetZoomMode(TPreviewBox::kPageWidth);
+        QCOMPARE(b->PagePanel()->width(), view.width() - bar - 20);
+        QCOMPARE(b->PagePanel()->pos(), QPoint(8, 8));
+        QCOMPARE(b->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(b->WheelPercent(), qRound((view.width() - bar - 20) * 100.0 / w100));
+        QScrollBar* v = b->verticalScrollBar();
+        wheel(-1);
+        QCOMPARE(v->value(),
+                 v->singleStep() * QApplication::wheelScrollLines() * b->WheelPercent() / 100);
+        QTest::keyClick(b, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(v->value(), v->maximum());
+        QTest::keyClick(b, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(v->value(), 0);
+        QTest::keyClick(b, Qt::Key_PageDown);
+        QCOMPARE(v->value(), std::min(v->maximum(), v->pageStep() - v->singleStep()));
+        QTest::keyClick(b, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(v->value(), 0);
+        QTest::keyClick(b, Qt::Key_Down);
+        QCOMPARE(v->value(), v->singleStep());
+
+        // The scale menu: each item's tag is its mode, checked as the mode is.
+        QAction* half = form().ScaleMenu()->actions().at(5);
+        QCOMPARE(half->text(), QStringLiteral("50%"));
+        half->trigger();
+        QCOMPARE(b->ZoomMode(), 5);
+        QVERIFY(half->isChecked());
+        QVERIFY(!form().ScaleMenu()->actions().at(8)->isChecked());
+        // Resizing in "Whole Page" keeps the page whole.
+        b->SetZoomMode(TPreviewBox::kWholePage);
+        form().resize(700, 500);
+        QApplication::processEvents();
+        QVERIFY(b->PagePanel()->height() <= b->maximumViewportSize().height() - 16);
+    }
+
+    void magnifierClickDragAndBack() {
+        GridFixture f(10);
+        f.print.Preview();
+        fixedView();
+        TPreviewBox* b = box();
+        b->SetZoomMode(TPreviewBox::kWholePage);
+        TDrawPanel* panel = b->PagePanel();
+        const QPoint clicked(panel->width() * 3 / 4, panel->height() / 4);
+        const QPoint inView = panel->mapTo(b->viewport(), clicked);
+        QTest::mouseClick(panel, Qt::LeftButton, {}, clicked);
+        QCOMPARE(b->ZoomMode(), TPreviewBox::kPercent150);
+        // The same spot of the page is in view, under the mouse as far as the page allows.
+        const QPoint sameSpot(panel->width() * 3 / 4, panel->height() / 4);
+        const QPoint now = panel->mapTo(b->viewport(), sameSpot);
+        QVERIFY(b->viewport()->rect().contains(now));
+        QVERIFY(qAbs(now.y() - inView.y()) <= 2);
+        QVERIFY(b->horizontalScrollBar()->value() > 0);
+
+        // A drag pans and does not zoom.
+        b->horizontalScrollBar()->setValue(0);
+        b->verticalScrollBar()->setValue(0);
+        const int h = b->horizontalScrollBar()->value();
+        const int v = b->verticalScrollBar()->value();
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(100, 100));
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 70), panel->mapToGlobal(QPointF(60, 70)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel, &move);
+        QCOMPARE(panel->cursor().shape(), Qt::ClosedHandCursor);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(60, 70));
+        QCOMPARE(b->ZoomMode(), TPreviewBox::kPercent150);
+        QCOMPARE(b->horizontalScrollBar()->value(), h + 40);
+        QCOMPARE(b->verticalScrollBar()->value(), v + 30);
+        QCOMPARE(panel->cursor().shape(), Qt::BitmapCursor);
+
+        QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(b->ZoomMode(), TPreviewBox::kWholePage);
+    }
+
+    void stopAndCloseDuringLayout() {
+        GridFixture f(4000);
+        bool closeEnabled = true, stopEnabled = false, printEnabled = true;
+        duringLayout(f, [&] {
+            closeEnabled = form().tbClose->isEnabled();
+            stopEnabled = form().tbStop->isEnabled();
+            printEnabled = form().tbtPDF->isEnabled() || form().tbtPrinterSetupDialog->isEnabled();
+            QTest::mouseClick(form().tbStop, Qt::LeftButton);
+        });
+        QVERIFY(!closeEnabled);
+        QVERIFY(stopEnabled);
+        QVERIFY(!printEnabled);
+        // The pages done so far stay; the whole list would take well over a hundred.
+        const int kept = box()->PageCount();
+        QVERIFY(kept >= 2 && kept < 20);
+        QCOMPARE(form().PrinterPreview().PageCount(), kept);
+        QVERIFY(form().tbClose->isEnabled());
+        QVERIFY(form().isVisible());
+        QVERIFY(f.grid->window()->isEnabled());
+
+        // Esc stops as well; closing while laying out hides the window once the run ends.
+        duringLayout(f, [] { QTest::keyClick(&form(), Qt::Key_Escape); });
+        QVERIFY(box()->PageCount() < 20);
+        QVERIFY(form().isVisible());
+        duringLayout(f, [] { form().close(); });
+        QVERIFY(box()->PageCount() < 20);
+        QVERIFY(!form().isVisible());
+    }
+
+    void closingHidesAndTheWindowIsReused() {
+        TPreviewFormEh* first = nullptr;
+        {
+            GridFixture f(130);
+            f.print.Preview();
+            first = &form();
+            box()->SetZoomMode(3);
+            QTest::mouseClick(form().tbClose, Qt::LeftButton);
+            QVERIFY(!form().isVisible());
+            QVERIFY(PreviewFormExists());
+        }
+        // Its print component is gone: the pages stay, "Printer setup" does not.
+        QVERIFY(!form().tbtPrinterSetupDialog->isEnabled());
+        QVERIFY(form().PrinterPreview().PageCount() > 2);
+        GridFixture g(3);
+        g.print.Preview();
+        QCOMPARE(&form(), first);
+        QVERIFY(form().isVisible());
+        QCOMPARE(box()->ZoomMode(), 3);
+        QVERIFY(form().ScaleMenu()->actions().at(3)->isChecked());
+        QCOMPARE(box()->PageCount(), 2);
+        QVERIFY(form().tbtPrinterSetupDialog->isEnabled());
+        QTest::keyClick(&form(), Qt::Key_Escape);
+        QVERIFY(!form().isVisible());
+
+        // Without open data nothing is laid out and the window stays closed.
+        g.query->Close();
+        g.print.Preview();
+        QVERIFY(!form().isVisible());
+        QCOMPARE(box()->PageCount(), 2);
+    }
+
+    void toolbarLooks() {
+        TPreviewFormEh& w = form();
+        using L = TPreviewFormEh::TToolbarLook;
+        w.SetToolbarHeight(24);
+        w.SetToolbarHeight(24); // from any look back to captions only
+        QCOMPARE(w.ToolbarLook(), L::CaptionsOnly);
+        QCOMPARE(w.tbtNextPage->size(), QSize(66, 21));
+        w.SetToolbarHeight(40);
+        QCOMPARE(w.ToolbarLook(), L::CaptionsOnly);
+        w.SetToolbarHeight(41);
+        QCOMPARE(w.ToolbarLook(), L::ImagesOnly);
+        QCOMPARE(w.tbtNextPage->size(), QSize(39, 38));
+        w.SetToolbarHeight(54);
+        QCOMPARE(w.ToolbarLook(), L::ImagesOnly);
+        w.SetToolbarHeight(55);
+        QCOMPARE(w.ToolbarLook(), L::ImagesWithCaptions);
+        QCOMPARE(w.tbtNextPage->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        w.SetToolbarHeight(42);
+        QCOMPARE(w.ToolbarLook(), L::ImagesWithCaptions);
+        w.SetToolbarHeight(41);
+        QCOMPARE(w.ToolbarLook(), L::ImagesOnly);
+        w.SetToolbarHeight(25);
+        QCOMPARE(w.ToolbarLook(), L::ImagesOnly);
+        w.SetToolbarHeight(24);
+        QCOMPARE(w.ToolbarLook(), L::CaptionsOnly);
+        QCOMPARE(w.tbtNextPage->toolButtonStyle(), Qt::ToolButtonTextOnly);
+        w.SetToolbarHeight(60); // one drag past both thresholds
+        QCOMPARE(w.ToolbarLook(), L::ImagesWithCaptions);
+        w.SetToolbarHeight(24);
+        w.SetToolbarHeight(24);
+        QCOMPARE(w.ToolbarLook(), L::CaptionsOnly);
+    }
+
+    void holdingNextRepeats() {
+        GridFixture f(400);
+        f.print.Preview();
+        QTest::mouseClick(form().tbtNextPage, Qt::LeftButton);
+        QCOMPARE(box()->CurrentPage(), 2);
+        QTest::mousePress(form().tbtNextPage, Qt::LeftButton);
+        QTest::qWait(200);
+        QCOMPARE(box()->CurrentPage(), 2); // not before 400 ms
+        QTRY_VERIFY_WITH_TIMEOUT(box()->CurrentPage() >= 4, 3000);
+        const int before = box()->CurrentPage();
+        QTest::mouseRelease(form().tbtNextPage, Qt::LeftButton);
+        QCOMPARE(box()->CurrentPage(), before);
+        QTest::qWait(250);
+        QCOMPARE(box()->CurrentPage(), before);
+    }
+
+    void usableOverAModalWindow() {
+        GridFixture f(130);
+        QDialog owner;
+        owner.setModal(true);
+        f.grid->setParent(&owner);
+        bool turned = false;
+        QTimer::singleShot(0, &owner, [&] {
+            f.print.Preview();
+            box()->SetCurrentPage(1);
+            // Through the window system, where a modal window blocks the others.
+            QWindow* w = form().windowHandle();
+            const QPoint at =
+                form().tbtNextPage->mapTo(&form(), form().tbtNextPage->rect().center());
+            QTest::mouseClick(w, Qt::LeftButton, {}, at);
+            turned = box()->CurrentPage() == 2;
+            form().hide();
+            owner.reject();
+        });
+        owner.exec();
+        f.grid->setParent(nullptr);
+        QVERIFY(turned);
+    }
+};
+
+BUDGET_TEST(PreviewTest)
+#include "PreviewTest.moc"
