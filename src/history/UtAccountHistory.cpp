@@ -3,6 +3,8 @@
 #include "data/Errors.h"
 #include "data/Money.h"
 #include "data/UtDM.h"
+#include "export/ExportCommand.h"
+#include "export/PrintDBGridEh.h"
 #include "grid/DBGridEh.h"
 #include "grid/GridSort.h"
 #include "history/HistoryLists.h"
@@ -245,6 +247,11 @@ void TFrmAccountHistory::FormCreate() {
     }
     QueryDialog = new TFrmHistoryQuery(this);
     QueryDialog->setObjectName(QStringLiteral("QueryDialog"));
+    // Its defaults are this window's settings: no options, millimetres, header and
+    // footer in MS Sans Serif 8 points.
+    prntdbgrdh1 = new TPrintDBGridEh(this);
+    prntdbgrdh1->setObjectName(QStringLiteral("prntdbgrdh1"));
+    prntdbgrdh1->DBGridEh = dbgrdh1;
 }
 
 void TFrmAccountHistory::showEvent(QShowEvent* event) {
@@ -416,11 +423,11 @@ void TFrmAccountHistory::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& r
 }
 
 void TFrmAccountHistory::btnExportClick() {
-    // Wired by the export unit.
+    ExportGridCommand(this, dbgrdh1);
 }
 
 void TFrmAccountHistory::btnPrintClick() {
-    // Wired by the printing unit, through prntdbgrdh1.
+    prntdbgrdh1->Preview();
 }
 
 void TFrmAccountHistory::btnHelpClick() {

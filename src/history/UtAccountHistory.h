@@ -53,7 +53,7 @@ public:
 
     TDBGridEh* dbgrdh1 = nullptr;
     QMenu* pm1 = nullptr;
-    // The grid's print settings; the printing unit creates them.
+    // The grid's print settings; printing goes through the preview.
     TPrintDBGridEh* prntdbgrdh1 = nullptr;
 
     void FillAccountList();

@@ -1,10 +1,12 @@
 // The history window: how it opens, what its filters and search list, sorting, and
 // the main window's two history commands.
+#include "PrintTestKit.h"
 #include "TestData.h"
 
 #include "app/UtMain.h"
 #include "cards/UtCards.h"
 #include "data/UtDM.h"
+#include "export/PreviewFormEh.h"
 #include "grid/DBGridEh.h"
 #include "history/UtAccountHistory.h"
 
@@ -214,7 +216,7 @@ private slots:
         QVERIFY(env.messages->messages.empty());
     }
 
-    void commandsAndHelp() {
+    void commandsReachTheirUnits() {
         TestEnv env;
         ScopedHelpRecorder help;
         TFrmAccountHistory frm;
@@ -226,6 +228,18 @@ private slots:
         QCOMPARE(help->calls, (QStringList{"15:1012", "15:1012", "15:1012"}));
         QTest::keyClick(frm.dbgrdh1, Qt::Key_Escape); // no cancel button: Esc leaves it open
         QVERIFY(frm.isVisible());
+        // Export asks for its file (the recorder cancels); Print lays the list out in the
+        // preview.
+        frm.btnExport->click();
+        QCOMPARE(env.files->requests.size(), size_t(1));
+        QCOMPARE(env.files->requests[0].fileName, QStringLiteral("dayreport"));
+        auto printers = SetPrinters(std::make_unique<PrinterRecorder>());
+        frm.findChild<QAction*>(QStringLiteral("mniPrint"))->trigger();
+        QVERIFY(PreviewFormExists() && PreviewFormEh().isVisible());
+        // The empty list's titles: the nine columns take two strips of a portrait page.
+        QCOMPARE(PreviewFormEh().PrinterPreview().PageCount(), 2);
+        PreviewFormEh().hide();
+        SetPrinters(std::move(printers));
         frm.findChild<QAction*>(QStringLiteral("mniExit"))->trigger();
         QVERIFY(!frm.isVisible());
     }
