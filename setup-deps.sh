@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
 PACKAGES=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libgl-dev sqlite3 libsqlite3-dev
-          libchm-dev fp-utils xvfb xauth)
+          libchm-dev fp-utils xvfb xauth fonts-liberation)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,9 +1,9 @@
 #include "accounts/UtBankAccount.h"
 
+#include "data/UtFormat.h"
 #include "ui/Guarded.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
-#include "data/UtFormat.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -20,14 +20,15 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     SetupFixedWindow(this, QStringLiteral("Bank Account"), 451, 327);
 
     grp1 = Placed(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", {9, 6, 433, 81});
-    auto* lblName =
-        Placed(new QLabel(QStringLiteral("Bank Account Name:"), grp1), "lblName", {10, 20, 140, 21});
+    auto* lblName = Placed(new QLabel(QStringLiteral("Bank Account Name:"), grp1), "lblName",
+                           {10, 20, 140, 21});
     edtName = Placed(new QLineEdit(grp1), "edtName", {160, 20, 249, 21});
     lblName->setBuddy(edtName);
+    edtName->setMaxLength(TextColumnLength);
     rbTypeBank = Placed(new QRadioButton(QStringLiteral("Bank Account"), grp1), "rbTypeBank",
-                       {10, 50, 120, 21});
+                        {10, 50, 120, 21});
     rbTypeCredit = Placed(new QRadioButton(QStringLiteral("Credit Card Account"), grp1),
-                         "rbTypeCredit", {130, 50, 150, 21});
+                          "rbTypeCredit", {130, 50, 150, 21});
     rbTypeBank->setChecked(true);
     // The kind captions get what the bold font needs, so neither is cut off; the
     // balance keeps its width at the row's right end.
@@ -42,15 +43,16 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
 
     grp2 = Placed(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 433, 81});
     chkNegative = Placed(new QCheckBox(QStringLiteral("Allow bank account to go negative"), grp2),
-                        "chkNegative", {16, 22, 400, 21});
+                         "chkNegative", {16, 22, 400, 21});
     chkWarn = Placed(new QCheckBox(QStringLiteral("Warn when bank account goes negative"), grp2),
-                    "chkWarn", {16, 48, 400, 21});
+                     "chkWarn", {16, 48, 400, 21});
 
     grp3 = Placed(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 433, 105});
     auto* lblURL =
         Placed(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 120, 21});
     edtURL = Placed(new QLineEdit(grp3), "edtURL", {134, 20, 289, 21});
     lblURL->setBuddy(edtURL);
+    edtURL->setMaxLength(TextColumnLength);
     auto* lblMemo = Placed(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 120, 21});
     Memo = Placed(new QPlainTextEdit(grp3), "Memo", {134, 48, 289, 49});
     Memo->setTabChangesFocus(true);
@@ -103,7 +105,7 @@ void TFrmBankAccount::chkNegativeClick() {
 }
 
 void TFrmBankAccount::btnSaveClick() {
-    const QString name = edtName->text().trimmed();
+    const QString name = SavedText(edtName->text());
     if (name.isEmpty()) {
         TDM::ShowErrorMessage(QStringLiteral("Please enter an account name!"));
         edtName->setFocus();
@@ -112,8 +114,8 @@ void TFrmBankAccount::btnSaveClick() {
     const int type = TDM::ChooseValue(rbTypeBank->isChecked(), 0, 1);
     const int negative = TDM::ChooseValue(chkNegative->isChecked(), 1, 0);
     const int warn = TDM::ChooseValue(chkWarn->isChecked(), 1, 0);
-    const QString url = edtURL->text().trimmed();
-    const QString memo = Memo->toPlainText().trimmed();
+    const QString url = SavedText(edtURL->text());
+    const QString memo = SavedText(Memo->toPlainText(), true);
 
     TQuery& q = TDM::FreshQuery();
     if (!Info) {

@@ -1,9 +1,9 @@
 #include "accounts/UtWallet.h"
 
+#include "data/UtFormat.h"
 #include "ui/Guarded.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
-#include "data/UtFormat.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -21,6 +21,7 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
         Placed(new QLabel(QStringLiteral("Wallet Name:"), grp1), "lblName", {10, 20, 120, 21});
     edtName = Placed(new QLineEdit(grp1), "edtName", {140, 20, 313, 21});
     lblName->setBuddy(edtName);
+    edtName->setMaxLength(TextColumnLength);
     lblBalance = Placed(new QLabel(grp1), "lblBalance", {140, 50, 89, 21});
     lblOfAccounts = Placed(new QLabel(grp1), "lblOfAccounts", {240, 50, 89, 21});
     for (QLabel* l : {lblBalance, lblOfAccounts}) {
@@ -31,15 +32,16 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
 
     grp2 = Placed(new QGroupBox(QStringLiteral("Options"), this), "grp2", {9, 93, 505, 81});
     chkNegative = Placed(new QCheckBox(QStringLiteral("Allow wallet to go negative"), grp2),
-                        "chkNegative", {16, 22, 400, 21});
+                         "chkNegative", {16, 22, 400, 21});
     chkWarn = Placed(new QCheckBox(QStringLiteral("Warn when wallet goes negative"), grp2),
-                    "chkWarn", {16, 48, 400, 21});
+                     "chkWarn", {16, 48, 400, 21});
 
     grp3 = Placed(new QGroupBox(QStringLiteral("Memo"), this), "grp3", {9, 180, 505, 105});
     auto* lblURL =
         Placed(new QLabel(QStringLiteral("Association URL:"), grp3), "lblURL", {10, 20, 125, 21});
     edtURL = Placed(new QLineEdit(grp3), "edtURL", {140, 20, 345, 21});
     lblURL->setBuddy(edtURL);
+    edtURL->setMaxLength(TextColumnLength);
     auto* lblMemo = Placed(new QLabel(QStringLiteral("Memo:"), grp3), "lblMemo", {10, 48, 125, 21});
     Memo = Placed(new QPlainTextEdit(grp3), "Memo", {140, 48, 345, 49});
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -71,16 +73,36 @@ void TFrmWallet::FormCreate() {
     lblOfAccounts->setText(Format(QStringLiteral("%m"), {Money()}));
 }
 
-qint64 TFrmWallet::ShareOfTotal(Money balance, Money total) {
+namespace {
+// A wide count of ten-thousandths rounded to whole units, halves to the even neighbour.
+WideInt unitsBankers(WideInt raw) {
+    WideInt q = raw / Money::Scale;
+    const WideInt r = raw % Money::Scale;
+    const WideInt half = Money::Scale / 2;
+    if (r > half || (r == half && q % 2 != 0))
+        ++q;
+    else if (r < -half || (r == -half && q % 2 != 0))
+        --q;
+    return q;
+}
+} // namespace
+
+WideInt TFrmWallet::ShareOfTotal(Money balance, Money total) {
     if (total == Money())
         return 0;
-    const qint64 divisor = total.roundedToUnitsBankers();
+    // Wide: a balance times 100 leaves the money range long before the balance does.
+    const WideInt divisor = total.roundedToUnitsBankers();
     if (divisor == 0) {
         // A total within half a unit of zero has no whole-number divisor; the exact
         // quotient of the unrounded values still gives a meaningful share.
-        return balance.raw() * 100 / total.raw();
+        return WideInt(balance.raw()) * 100 / total.raw();
     }
-    return Money::fromRaw(balance.raw() * 100).roundedToUnitsBankers() / divisor;
+    return unitsBankers(WideInt(balance.raw()) * 100) / divisor;
+}
+
+QString TFrmWallet::ShareText(Money balance, Money total) {
+    // Whole percent with two decimals, "25.00%", however far the share goes.
+    return HundredthsText(ShareOfTotal(balance, total) * 100) + u'%';
 }
 
 void TFrmWallet::ShowWallet(const PDataInfo& info) {
@@ -89,9 +111,8 @@ void TFrmWallet::ShowWallet(const PDataInfo& info) {
         return;
     setWindowTitle(QStringLiteral("View/Edit wallet"));
     lblBalance->setText(Format(QStringLiteral("%m"), {info->Balance}));
-    const Money total = TDM::GetWalletTotal() + TDM::GetAccountTotal();
-    lblOfAccounts->setText(
-        Format(QStringLiteral("%f%%"), {Money::fromUnits(ShareOfTotal(info->Balance, total))}));
+    const Money total = TDM::GetWalletTotal().saturatingAdd(TDM::GetAccountTotal());
+    lblOfAccounts->setText(ShareText(info->Balance, total));
     edtName->setText(info->Name);
     chkNegative->setChecked(info->Negative);
     chkNegativeClick();
@@ -106,7 +127,7 @@ void TFrmWallet::chkNegativeClick() {
 }
 
 void TFrmWallet::btnOKClick() {
-    const QString name = edtName->text().trimmed();
+    const QString name = SavedText(edtName->text());
     if (name.isEmpty()) {
         TDM::ShowErrorMessage(QStringLiteral("Please enter a wallet name!"));
         edtName->setFocus();
@@ -114,8 +135,8 @@ void TFrmWallet::btnOKClick() {
     }
     const int negative = TDM::ChooseValue(chkNegative->isChecked(), 1, 0);
     const int warn = TDM::ChooseValue(chkWarn->isChecked(), 1, 0);
-    const QString url = edtURL->text().trimmed();
-    const QString memo = Memo->toPlainText().trimmed();
+    const QString url = SavedText(edtURL->text());
+    const QString memo = SavedText(Memo->toPlainText(), true);
 
     TQuery& q = TDM::FreshQuery();
     if (!Info) {

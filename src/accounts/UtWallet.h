@@ -21,8 +21,9 @@ public:
     // Puts the window in edit mode for this wallet; none keeps the new mode.
     void ShowWallet(const PDataInfo& info);
 
-    // The wallet's share of all balances in whole percent.
-    static qint64 ShareOfTotal(Money balance, Money total);
+    // The wallet's share of all balances in whole percent, and as the label shows it.
+    static WideInt ShareOfTotal(Money balance, Money total);
+    static QString ShareText(Money balance, Money total);
 
     PDataInfo Info; // the wallet being viewed, or none for a new one
 

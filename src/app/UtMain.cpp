@@ -5,23 +5,23 @@
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
-#include "help/HelpManager.h"
-#include "help/UtAbout.h"
-#include "ui/Guarded.h"
-#include "ui/Application.h"
-#include "ui/HelpContext.h"
-#include "ui/Modal.h"
-#include "ui/Skin.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
-#include "history/UtAccountHistory.h"
-#include "grid/DBGridEh.h"
-#include "lists/UtSummary.h"
-#include "lists/UtTransactionList.h"
 #include "data/AppPaths.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "grid/DBGridEh.h"
+#include "help/HelpManager.h"
+#include "help/UtAbout.h"
+#include "history/UtAccountHistory.h"
+#include "lists/UtSummary.h"
+#include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
+#include "ui/Guarded.h"
+#include "ui/HelpContext.h"
+#include "ui/Modal.h"
+#include "ui/Skin.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -69,11 +69,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
     SetHelpContext(this, 1000);
     setWindowIcon(WindowPicture());
-    // MS Sans Serif where the system has it, the system's own face otherwise.
-    QFont small = font();
-    small.setFamilies({QStringLiteral("MS Sans Serif"), small.family()});
-    small.setPointSize(8);
-    setFont(small);
+    setFont(WindowFont());
     resize(875, 605);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -143,6 +139,9 @@ void TFrmMain::buildClientArea() {
     scrlbxWallet = new TScrollBox(scrlbxMain);
     scrlbxWallet->setObjectName(QStringLiteral("scrlbxWallet"));
     scrlbxWallet->setFixedHeight(113);
+    // One row of cards: it scrolls sideways only. Its scroll bar takes some of the
+    // height, and a vertical one would follow for the last few pixels.
+    scrlbxWallet->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrlbxWallet->setFrameShape(QFrame::Panel);
     scrlbxWallet->setFrameShadow(QFrame::Raised);
     paintPanel(scrlbxWallet);
@@ -216,17 +215,25 @@ bool TFrmMain::event(QEvent* e) {
     return true;
 }
 
-int TFrmMain::CurrentListId() const { return TransactionList->CurrentListId; }
+int TFrmMain::CurrentListId() const {
+    return TransactionList->CurrentListId;
+}
 
-void TFrmMain::LoadList(int id) { TransactionList->LoadList(id); }
+void TFrmMain::LoadList(int id) {
+    TransactionList->LoadList(id);
+}
 
-void TFrmMain::LoadStatistics(int id) { SummaryStrip->LoadStatistics(id); }
+void TFrmMain::LoadStatistics(int id) {
+    SummaryStrip->LoadStatistics(id);
+}
 
 void TFrmMain::ShowTotals() {
     const Money accounts = TDM::GetAccountTotal();
     const Money wallets = TDM::GetWalletTotal();
+    // Balances beyond the money range read as its ends (a file written elsewhere), and
+    // their sum must not fail every selection.
     statusTotals->setText(Format(QStringLiteral("Total: %m  Account: %m  Wallet: %m"),
-                                 {accounts + wallets, accounts, wallets}));
+                                 {accounts.saturatingAdd(wallets), accounts, wallets}));
 }
 
 void TFrmMain::ResizeSummaryColumns() {
@@ -262,46 +269,66 @@ void TFrmMain::mniMenu_NewWalletClick() {
         Panels->LoadWallets();
 }
 
-void TFrmMain::mniMenu_DeleteAccountClick() { deleteCard(Panels->GetSelectedAccount()); }
+void TFrmMain::mniMenu_DeleteAccountClick() {
+    deleteCard(Panels->GetSelectedAccount());
+}
 
-void TFrmMain::mniMenu_DeleteWalletClick() { deleteCard(Panels->GetSelectedWallet()); }
+void TFrmMain::mniMenu_DeleteWalletClick() {
+    deleteCard(Panels->GetSelectedWallet());
+}
 
 void TFrmMain::deleteCard(TImageCtrl* card) {
     if (!card)
         return;
+    // Taken now: the question is modal, and the card may not outlive it.
+    const int id = card->GetID();
+    const bool wallet = card->IsWallet;
     if (ShowMessage(this, QStringLiteral("Query"),
                     QStringLiteral("Are you sure to delete this information?"), MsgIcon::Question,
                     mbOK | mbCancel) != mbOK)
         return;
-    if (!TDM::DeleteAccountRow(card->GetID())) {
+    if (!TDM::DeleteAccountRow(id)) {
         ShowMessage(this, QStringLiteral("Error"),
-                    card->IsWallet ? QStringLiteral("Deleting Wallet error")
-                                   : QStringLiteral("Deleting Account error"),
+                    wallet ? QStringLiteral("Deleting Wallet error")
+                           : QStringLiteral("Deleting Account error"),
                     MsgIcon::Error, mbOK);
         return;
     }
-    if (card->IsWallet)
+    if (wallet)
         Panels->LoadWallets();
     else
         Panels->LoadAccounts();
 }
 
+void TFrmMain::reloadAfterModal(const QPointer<TImageCtrl>& card, int id) {
+    // A panel rebuilt while the window was open has replaced the card; its successor
+    // for the same row is refreshed instead.
+    if (card)
+        card->Reload();
+    else if (Panels)
+        Panels->RefreshCard(id);
+}
+
 void TFrmMain::showAccountInfo(TImageCtrl* card) {
     if (!card)
         return;
+    const QPointer<TImageCtrl> held(card);
+    const int id = card->GetID();
     TFrmBankAccount frm(this);
     frm.ShowAccount(card->Info);
     if (ShowModal(frm) == mrOK)
-        card->Reload();
+        reloadAfterModal(held, id);
 }
 
 void TFrmMain::showWalletInfo(TImageCtrl* card) {
     if (!card)
         return;
+    const QPointer<TImageCtrl> held(card);
+    const int id = card->GetID();
     TFrmWallet frm(this);
     frm.ShowWallet(card->Info);
     if (ShowModal(frm) == mrOK)
-        card->Reload();
+        reloadAfterModal(held, id);
 }
 
 void TFrmMain::mniMenu_AccountInfoClick() {
@@ -343,8 +370,12 @@ void TFrmMain::mniMenu_WalletURLClick() {
 }
 
 void TFrmMain::depositTo(TImageCtrl* card, bool debit) {
-    if (card && openDeposit(card->GetID(), debit) == mrOK)
-        card->Reload();
+    if (!card)
+        return;
+    const QPointer<TImageCtrl> held(card);
+    const int id = card->GetID();
+    if (openDeposit(id, debit) == mrOK)
+        reloadAfterModal(held, id);
 }
 
 void TFrmMain::btnToolDepositeClick() {

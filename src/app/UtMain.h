@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 class QMenu;
@@ -106,6 +107,7 @@ private:
     void showWalletInfo(TImageCtrl* card);
     void depositTo(TImageCtrl* card, bool debit);
     void transferFrom(TImageCtrl* card);
+    void reloadAfterModal(const QPointer<TImageCtrl>& card, int id);
     void openCard(int id);
 
     // Windows built elsewhere; each returns the window's modal result.

@@ -32,7 +32,7 @@ void TFrmMain::buildToolbar() {
         b->setAutoRaise(true);
         b->setFixedHeight(52);
         if (width > 0)
-            b->setMinimumWidth(width); // wider where the caption's font needs it
+            b->setFixedWidth(width);
         else
             b->setMinimumWidth(44);
         tlb1->addWidget(b);
@@ -213,6 +213,7 @@ void TFrmMain::buildStatusBar() {
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("status"));
     bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(17);
     statusWelcome = new QLabel(QStringLiteral("Welcome to use Velmora Bugget V1.0"), bar);
     statusWelcome->setMaximumWidth(200);
     statusWelcome->setMinimumWidth(200);
@@ -225,4 +226,3 @@ void TFrmMain::buildStatusBar() {
     bar->addWidget(statusClock, 1);
     setStatusBar(bar);
 }
-

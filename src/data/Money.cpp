@@ -8,10 +8,10 @@
 namespace {
 
 // Rounds a count of ten-thousandths to a multiple of `unit`, halves away from zero.
-qint64 roundAwayFromZero(qint64 raw, qint64 unit)
-{
+// Wide, since rounding up near either end of the range steps past it.
+WideInt roundAwayFromZero(qint64 raw, qint64 unit) {
     const qint64 rem = raw % unit; // carries the sign of raw
-    qint64 base = raw - rem;
+    WideInt base = WideInt(raw) - rem;
     if (2 * rem >= unit)
         base += unit;
     else if (2 * rem <= -unit)
@@ -19,20 +19,61 @@ qint64 roundAwayFromZero(qint64 raw, qint64 unit)
     return base;
 }
 
-QString digitsOf(quint64 v) { return QString::number(v); }
+__extension__ typedef unsigned __int128 WideUInt;
+
+QString digitsOf(WideUInt v) {
+    if (v <= WideUInt(std::numeric_limits<quint64>::max()))
+        return QString::number(quint64(v));
+    QString out;
+    do {
+        out.prepend(QChar(u'0' + int(v % 10)));
+        v /= 10;
+    } while (v > 0);
+    return out;
+}
+
+WideUInt magnitude(WideInt v) {
+    return v < 0 ? WideUInt(-(v + 1)) + 1 : WideUInt(v);
+}
+
+// a / b rounded to the nearest whole number, halves away from zero; b is not zero.
+WideInt divideRounded(WideInt a, WideInt b) {
+    WideInt q = a / b;
+    const WideInt r = a % b;
+    if (2 * magnitude(r) >= magnitude(b))
+        q += ((a < 0) == (b < 0)) ? 1 : -1;
+    return q;
+}
 
 } // namespace
 
-Money Money::fromDouble(double value)
-{
+Money Money::fromUnits(qint64 whole) {
+    qint64 raw;
+    if (__builtin_mul_overflow(whole, Scale, &raw))
+        throw EBudgetError(QStringLiteral("Money value out of range"));
+    return fromRaw(raw);
+}
+
+Money Money::fromStored(double value) {
+    if (std::isnan(value))
+        return Money();
     const double scaled = std::round(value * double(Scale));
-    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 || scaled < -9.2233720368547758e18)
+    if (scaled >= 9.2233720368547758e18)
+        return fromRaw(std::numeric_limits<qint64>::max());
+    if (scaled < -9.2233720368547758e18)
+        return fromRaw(std::numeric_limits<qint64>::min());
+    return fromRaw(qint64(scaled));
+}
+
+Money Money::fromDouble(double value) {
+    const double scaled = std::round(value * double(Scale));
+    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 ||
+        scaled < -9.2233720368547758e18)
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(qint64(scaled));
 }
 
-std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
-{
+std::optional<Money> Money::parse(const QString& text, const QLocale& locale) {
     const QString s = text.trimmed();
     if (s.isEmpty())
         return std::nullopt;
@@ -52,8 +93,8 @@ std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
     // Accumulate magnitude in ten-thousandths, plus one guard digit for rounding.
     quint64 whole = 0;
     int intDigits = 0, fracDigits = 0;
-    qint64 frac = 0;   // first four decimals
-    int guard = -1;    // fifth decimal, if any
+    qint64 frac = 0; // first four decimals
+    int guard = -1;  // fifth decimal, if any
     bool sawPoint = false;
     const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + 1; // 2^63
     const quint64 maxWhole = limit / Scale;
@@ -94,10 +135,12 @@ std::optional<Money> Money::parse(const QString& text, const QLocale& locale)
     return fromRaw(qint64(mag));
 }
 
-Money Money::roundedToCents() const { return fromRaw(roundAwayFromZero(m_raw, 100)); }
+// Never steps past the range: its ends are not within half a cent of a whole cent beyond.
+Money Money::roundedToCents() const {
+    return fromRaw(qint64(roundAwayFromZero(m_raw, 100)));
+}
 
-qint64 Money::roundedToUnitsBankers() const
-{
+qint64 Money::roundedToUnitsBankers() const {
     qint64 q = m_raw / Scale;
     const qint64 r = m_raw % Scale;
     const qint64 half = Scale / 2;
@@ -108,25 +151,24 @@ qint64 Money::roundedToUnitsBankers() const
     return q;
 }
 
-QString Money::toFixed(int decimals, QChar decimalPoint) const
-{
+QString Money::toFixed(int decimals, QChar decimalPoint) const {
     decimals = qBound(0, decimals, 4);
     qint64 unit = 1;
     for (int k = decimals; k < 4; ++k)
         unit *= 10;
-    const qint64 rounded = roundAwayFromZero(m_raw, unit);
-    const quint64 mag = rounded < 0 ? quint64(-(rounded + 1)) + 1 : quint64(rounded);
+    const WideInt rounded = roundAwayFromZero(m_raw, unit);
+    const WideUInt mag = magnitude(rounded);
     QString out = rounded < 0 ? QStringLiteral("-") : QString();
     out += digitsOf(mag / Scale);
     if (decimals > 0) {
         out += decimalPoint;
-        out += QStringLiteral("%1").arg((mag % Scale) / unit, decimals, 10, QLatin1Char('0'));
+        out += QStringLiteral("%1").arg(quint64((mag % Scale) / WideUInt(unit)), decimals, 10,
+                                        QLatin1Char('0'));
     }
     return out;
 }
 
-QString Money::toPlainString(const QLocale& locale) const
-{
+QString Money::toPlainString(const QLocale& locale) const {
     QString s = toFixed(4, QLatin1Char('.'));
     while (s.endsWith(u'0'))
         s.chop(1);
@@ -138,8 +180,7 @@ QString Money::toPlainString(const QLocale& locale) const
     return s;
 }
 
-QString Money::toShortString(const QLocale& locale) const
-{
+QString Money::toShortString(const QLocale& locale) const {
     QString s = toFixed(2, QLatin1Char('.'));
     if (s.contains(u'.')) {
         while (s.endsWith(u'0'))
@@ -155,8 +196,7 @@ QString Money::toShortString(const QLocale& locale) const
     return s;
 }
 
-QString Money::toCurrencyString(const QLocale& locale) const
-{
+QString Money::toCurrencyString(const QLocale& locale) const {
     // Build the number exactly from the integer count, then let the locale place the
     // currency sign and the sign: its pattern is read off a whole-number sample.
     const Money cents = roundedToCents();
@@ -177,25 +217,46 @@ QString Money::toCurrencyString(const QLocale& locale) const
     return pattern;
 }
 
-Money Money::operator+(Money o) const
-{
+Money Money::saturatingAdd(Money o) const {
+    qint64 r;
+    if (!__builtin_add_overflow(m_raw, o.m_raw, &r))
+        return fromRaw(r);
+    return fromRaw(o.m_raw > 0 ? std::numeric_limits<qint64>::max()
+                               : std::numeric_limits<qint64>::min());
+}
+
+Money Money::operator+(Money o) const {
     qint64 r;
     if (__builtin_add_overflow(m_raw, o.m_raw, &r))
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(r);
 }
 
-Money Money::operator-(Money o) const
-{
+Money Money::operator-(Money o) const {
     qint64 r;
     if (__builtin_sub_overflow(m_raw, o.m_raw, &r))
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(r);
 }
 
-Money Money::operator-() const
-{
+Money Money::operator-() const {
     if (m_raw == std::numeric_limits<qint64>::min())
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(-m_raw);
+}
+
+QString HundredthsText(WideInt hundredths, const QLocale& locale) {
+    const WideUInt mag = magnitude(hundredths);
+    QString out = hundredths < 0 ? locale.negativeSign() : QString();
+    out += digitsOf(mag / 100);
+    out += locale.decimalPoint();
+    out += QStringLiteral("%1").arg(int(mag % 100), 2, 10, QLatin1Char('0'));
+    return out;
+}
+
+QString PercentText(Money part, Money whole, const QLocale& locale) {
+    if (whole.raw() == 0)
+        return HundredthsText(0, locale);
+    // Ten-thousandths of a percent over ten-thousandths of money: part * 100 * 100.
+    return HundredthsText(divideRounded(WideInt(part.raw()) * 10000, whole.raw()), locale);
 }

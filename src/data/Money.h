@@ -14,10 +14,24 @@ public:
     static constexpr qint64 Scale = 10000;
 
     constexpr Money() = default;
-    static constexpr Money fromRaw(qint64 tenThousandths) { Money m; m.m_raw = tenThousandths; return m; }
-    static constexpr Money fromUnits(qint64 whole) { return fromRaw(whole * Scale); }
+    static constexpr Money fromRaw(qint64 tenThousandths) {
+        Money m;
+        m.m_raw = tenThousandths;
+        return m;
+    }
+    // Throws when the whole units lie outside the range.
+    static Money fromUnits(qint64 whole);
     // Nearest ten-thousandth, halves away from zero; throws on values outside the range.
     static Money fromDouble(double value);
+    // A value read back from the database: as fromDouble, but a stored value beyond the
+    // range reads as the nearest end of it, so that its row can still be shown (and
+    // mended) instead of failing whatever reads it.
+    static Money fromStored(double value);
+
+    // The database keeps money as REAL, which holds a count of ten-thousandths exactly
+    // only up to 2^53: amounts and balances the program writes stay within it.
+    static constexpr qint64 StoredLimit = qint64(1) << 53;
+    constexpr bool fitsStored() const { return m_raw >= -StoredLimit && m_raw <= StoredLimit; }
 
     // A plain decimal number in the given locale: blanks around it, an optional sign,
     // the locale's decimal separator, digits only (no grouping, no exponent). More than
@@ -43,6 +57,9 @@ public:
     // trailing zeros, locale separator, no grouping.
     QString toShortString(const QLocale& locale = QLocale()) const;
 
+    // The sum, or the nearest end of the range when it lies beyond it.
+    Money saturatingAdd(Money o) const;
+
     Money operator+(Money o) const;
     Money operator-(Money o) const;
     Money operator-() const;
@@ -53,3 +70,15 @@ public:
 private:
     qint64 m_raw = 0;
 };
+
+// Wide enough for any product of two money values.
+__extension__ typedef __int128 WideInt;
+
+// A count of hundredths written with two decimals ("-12.50") in the locale's decimal
+// point and minus sign, no grouping.
+QString HundredthsText(WideInt hundredths, const QLocale& locale = QLocale());
+
+// part / whole in percent with two decimals ("12.35", "-4.00", "1000000000000000.00"),
+// halves away from zero, in the locale's digits; "0.00" when whole is zero. Worked out
+// in 128 bits, so every pair of money values gives its exact share.
+QString PercentText(Money part, Money whole, const QLocale& locale = QLocale());

@@ -245,7 +245,11 @@ int TConnection::Execute(const QString& sql)
     return sqlite3_changes(db);
 }
 
-void TConnection::BeginTrans() { Execute(QStringLiteral("BEGIN")); }
+// The write lock is taken at once: what a save reads inside its transaction is then what
+// it writes over, whatever another copy of the program does meanwhile.
+void TConnection::BeginTrans() {
+    Execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
 void TConnection::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
 void TConnection::RollbackTrans()
 {
@@ -304,11 +308,17 @@ Money TField::AsMoney() const
     switch (v.typeId()) {
     case QMetaType::UnknownType:
         return Money();
+    // A stored value beyond the money range reads as its nearest end: the row still
+    // shows, instead of failing every panel and total that reads it.
     case QMetaType::Double:
-        return Money::fromDouble(v.toDouble());
+        return Money::fromStored(v.toDouble());
     case QMetaType::LongLong:
-    case QMetaType::Int:
-        return Money::fromUnits(v.toLongLong());
+    case QMetaType::Int: {
+        qint64 raw;
+        if (__builtin_mul_overflow(v.toLongLong(), Money::Scale, &raw))
+            return Money::fromStored(v.toDouble());
+        return Money::fromRaw(raw);
+    }
     default: {
         if (v.isNull())
             return Money();

@@ -23,7 +23,8 @@ QString ExportFileName(const QString& chosen, TExportKind kind) {
 }
 
 void ExportGridCommand(QWidget* owner, TDBGridEh* grid) {
-    const SaveDialogResult r = FileDialogs().Save(
+    // The dialog belongs to the owner's window, so a skinned part does not pass its skin on.
+    const SaveDialogResult r = ShowSaveDialog(
         owner,
         SaveDialogRequest{QStringLiteral("Excel(*.xls)|*.xls|text(*.txt)|*.txt|htm(*.htm)|*.htm"),
                           QStringLiteral("xls"), QStringLiteral("dayreport"), 1});

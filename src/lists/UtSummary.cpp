@@ -47,7 +47,16 @@ TSummaryStrip::TSummaryStrip(QWidget* parent) : QWidget(parent), qryTotal(&DM->c
 }
 
 void TSummaryStrip::LoadStatistics(int id) {
-    const QDate today = QDate::currentDate();
+    // The grid lets go of the old row first: a statement that fails leaves the strip
+    // empty rather than showing the previous card's figures.
+    struct Refresh {
+        TDBGridEh* g;
+        ~Refresh() { g->DataChanged(); }
+    } refresh{dbgrdhTotal};
+    qryTotal.Close();
+    dbgrdhTotal->DataChanged();
+
+    const QDate today = Today ? Today() : QDate::currentDate();
     const QString monthStart = today.toString(QStringLiteral("yyyy-MM-01"));
     const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
     const QString tomorrow = today.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
@@ -78,20 +87,18 @@ void TSummaryStrip::LoadStatistics(int id) {
     q.Open();
 
     const QString name = q.FieldByName(QStringLiteral("name")).AsString();
-    const Money share = q.FieldByName(QStringLiteral("BalancePercent")).AsMoney();
-    const QString percent = Format(QStringLiteral("%2f"), {Money::fromRaw(share.raw() * 100)});
+    // The engine's own quotient is a floating-point one: balances that cancel out sum to
+    // a trace like 4e-16 rather than 0, and the ratio then goes through the roof. The
+    // share is worked out from the two balances as money instead, 0 when all of them
+    // come to 0 to the ten-thousandth.
+    const QString percent = PercentText(q.FieldByName(QStringLiteral("BalanceThis")).AsMoney(),
+                                        q.FieldByName(QStringLiteral("balanceTotal")).AsMoney());
     auto money = [&](const char* field) {
         return Format(QStringLiteral("%m"), {q.FieldByName(QLatin1String(field)).AsMoney()});
     };
     const QString monthDeposit = money("MonthDeposit"), monthDebit = money("MonthDebit");
     const QString todayDeposit = money("TodayDeposit"), todayDebit = money("TodayDebit");
 
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdhTotal};
-    qryTotal.Close();
-    dbgrdhTotal->DataChanged();
     qryTotal.SQL.clear();
     qryTotal.SQL << FormatSQL(
         QStringLiteral("select '%s' as name, '%s%%' as BalancePercent, '%s' as "

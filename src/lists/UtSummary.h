@@ -2,7 +2,9 @@
 
 #include "data/UtQuery.h"
 
+#include <QDate>
 #include <QWidget>
+#include <functional>
 
 class TDBGridEh;
 
@@ -15,6 +17,9 @@ public:
 
     TDBGridEh* dbgrdhTotal;
     TQuery qryTotal;
+
+    // The date the month and today figures are taken for; the system's date unless set.
+    std::function<QDate()> Today;
 
     // Share of all balances and this month's and today's deposits and debits.
     void LoadStatistics(int id);

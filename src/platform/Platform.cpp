@@ -15,12 +15,19 @@
 
 namespace {
 
+// The window a box or dialog belongs to. A part of a window may carry the skin's sheet,
+// which a box owned by the part would take on; the window itself carries none, so
+// boxes and file dialogs keep the system look.
+QWidget* ownerWindow(QWidget* owner) {
+    return owner ? owner->window() : nullptr;
+}
+
 class QtMessageBoxes : public IMessageBoxes {
 public:
     MsgButton Show(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
                    MsgButtons buttons) override
     {
-        QMessageBox box(owner);
+        QMessageBox box(ownerWindow(owner));
         box.setWindowTitle(caption);
         box.setText(text);
         switch (icon) {
@@ -65,7 +72,7 @@ class QtFileDialogs : public IFileDialogs {
 public:
     SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) override
     {
-        QFileDialog dialog(owner);
+        QFileDialog dialog(ownerWindow(owner));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontUseNativeDialog, false);
         const QStringList filters = qtFilters(request.filter);
@@ -171,7 +178,11 @@ std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl)
 MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
                       MsgButtons buttons)
 {
-    return MessageBoxes().Show(owner, caption, text, icon, buttons);
+    return MessageBoxes().Show(ownerWindow(owner), caption, text, icon, buttons);
+}
+
+SaveDialogResult ShowSaveDialog(QWidget* owner, const SaveDialogRequest& request) {
+    return FileDialogs().Save(ownerWindow(owner), request);
 }
 IHtmlHelp& HtmlHelp() {
     return *slot<IHtmlHelp, ChmHelpSlot>();

@@ -24,8 +24,8 @@ public:
     virtual ~IMessageBoxes() = default;
     // Shows a modal box; returns the button pressed (mbCancel or mbNo when the box
     // is closed otherwise, whichever it offers).
-    virtual MsgButton Show(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
-                           MsgButtons buttons) = 0;
+    virtual MsgButton Show(QWidget* owner, const QString& caption, const QString& text,
+                           MsgIcon icon, MsgButtons buttons) = 0;
 };
 
 struct SaveDialogRequest {
@@ -90,6 +90,8 @@ std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl);
 IHtmlHelp& HtmlHelp();
 std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl);
 
-// Shorthand for a message box through the current service.
+// Shorthands for a message box and a save dialog through the current services. The
+// box or dialog belongs to the owner's window, never to a part inside it.
 MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
                       MsgButtons buttons);
+SaveDialogResult ShowSaveDialog(QWidget* owner, const SaveDialogRequest& request);

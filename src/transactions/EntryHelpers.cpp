@@ -1,9 +1,10 @@
 #include "transactions/EntryHelpers.h"
 
-#include "ui/WindowParts.h"
 #include "data/Errors.h"
 #include "data/UtDM.h"
 #include "platform/Platform.h"
+#include "ui/Guarded.h"
+#include "ui/WindowParts.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace Entry {
 
@@ -45,6 +47,7 @@ QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
     c->setMaxVisibleItems(15);
     // The closed box is narrow; the open list shows whole names.
     c->view()->setMinimumWidth(160);
+    c->setProperty("narrow", geometry.width() < 100);
     return c;
 }
 
@@ -54,6 +57,7 @@ QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry) {
     c->setEditable(true);
     // What is typed belongs to this record only; the list grows from saved records.
     c->setInsertPolicy(QComboBox::NoInsert);
+    c->lineEdit()->setMaxLength(TextColumnLength);
     c->setGeometry(geometry);
     return c;
 }
@@ -62,6 +66,14 @@ QLineEdit* AmountEdit(QWidget* parent, const QRect& geometry) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QStringLiteral("edtAmmount"));
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setGeometry(geometry);
+    return e;
+}
+
+QLineEdit* ForEdit(QWidget* parent, const QRect& geometry) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QStringLiteral("edtFor"));
+    e->setMaxLength(TextColumnLength);
     e->setGeometry(geometry);
     return e;
 }
@@ -87,6 +99,22 @@ QDateEdit* DatePicker(QWidget* parent, const QRect& geometry) {
     return d;
 }
 
+void FillPartyList(QComboBox* box, const QString& sql) {
+    TQuery& q = TDM::FreshQuery();
+    q.SQL << sql;
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        box->addItem(q.Field(0).AsString());
+    q.Close();
+    // Filling an editable box picks its first entry; the party starts out blank.
+    box->setCurrentIndex(-1);
+    box->clearEditText();
+}
+
+QDateTime RecordDateTime(const QDateEdit* picker) {
+    return QDateTime(picker->date(), picker->time());
+}
+
 bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,
                 std::optional<Money>& amount) {
     if (party->currentText().trimmed().isEmpty()) {
@@ -100,7 +128,8 @@ bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,
         return false;
     }
     amount = Money::parse(amountEdit->text());
-    if (!amount) {
+    // Beyond what the database holds exactly the amount would be stored as another one.
+    if (!amount || !amount->fitsStored()) {
         showError(owner, QStringLiteral("The AMOUNT for deposit is not a valid number."));
         amountEdit->setFocus();
         amountEdit->selectAll();
@@ -109,23 +138,97 @@ bool CheckInput(QWidget* owner, QComboBox* party, QLineEdit* amountEdit,
     return true;
 }
 
-bool RunSaveTransaction(QWidget* owner, const std::function<void()>& save) {
+int RunStatement(const QString& sql) {
+    TQuery& q = TDM::FreshQuery();
+    q.SQL << sql;
+    return q.ExecSQL();
+}
+
+void MoveBalance(const QString& sql) {
+    if (RunStatement(sql) < 1)
+        throw ESaveRefused{Refusal::AccountGone};
+}
+
+void CheckBalances(std::initializer_list<int> ids) {
+    for (int id : ids) {
+        TQuery& q = TDM::FreshQuery();
+        q.SQL << QStringLiteral("select Balance from Account where ID=:a");
+        q.SetParam(QStringLiteral("a"), id);
+        q.Open();
+        const bool fits = q.Eof() || q.Field(0).AsMoney().fitsStored();
+        q.Close();
+        if (!fits)
+            throw ESaveRefused{Refusal::AmountOutOfRange};
+    }
+}
+
+namespace {
+
+void rollBack() {
+    try {
+        if (DM && DM->conn.InTransaction())
+            DM->conn.RollbackTrans();
+    } catch (...) {
+        // The engine may already have ended the transaction itself; nothing is left to
+        // undo then.
+    }
+    if (DM)
+        DM->m_Query.Close();
+}
+
+void explain(QWidget* owner, QLineEdit* amountEdit, Refusal why) {
+    switch (why) {
+    case Refusal::AmountOutOfRange:
+        showError(owner, QStringLiteral("The AMOUNT for deposit is not a valid number."));
+        amountEdit->setFocus();
+        amountEdit->selectAll();
+        break;
+    case Refusal::RecordGone:
+        showError(owner, QStringLiteral(
+                             "This record has been deleted in the meantime and cannot be saved."));
+        break;
+    case Refusal::AccountGone:
+        showError(owner,
+                  QStringLiteral(
+                      "The account or wallet of this record has been deleted in the meantime."));
+        break;
+    }
+}
+
+} // namespace
+
+bool Save(QWidget* owner, QLineEdit* amountEdit, const std::function<void()>& openRow,
+          const std::function<void()>& save) {
+    DM->conn.BeginTrans();
+    try {
+        openRow();
+    } catch (const ESaveRefused& refused) {
+        rollBack();
+        explain(owner, amountEdit, refused.why);
+        return false;
+    } catch (...) {
+        rollBack();
+        throw;
+    }
     try {
         save();
+        DM->conn.CommitTrans();
         return true;
+    } catch (const ESaveRefused& refused) {
+        rollBack();
+        explain(owner, amountEdit, refused.why);
+        return false;
     } catch (...) {
-        try {
-            if (DM && DM->conn.InTransaction())
-                DM->conn.RollbackTrans();
-        } catch (...) {
-            // The engine may already have ended the transaction itself; nothing is
-            // left to undo then.
-        }
-        if (DM)
-            DM->m_Query.Close();
+        rollBack();
         showError(owner, QStringLiteral("Error occured!"));
         return false;
     }
 }
 
 } // namespace Entry
+
+void TEntryWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!Activated)
+        Guarded([this] { FormActivate(); });
+}

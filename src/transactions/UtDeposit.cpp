@@ -1,13 +1,10 @@
 #include "transactions/UtDeposit.h"
 
-#include "ui/WindowParts.h"
+#include "cards/UtCards.h"
+#include "data/UtFormat.h"
 #include "ui/Guarded.h"
 #include "ui/Skin.h"
-#include "cards/UtCards.h"
-#include "data/Errors.h"
-#include "data/UtFormat.h"
-#include "platform/Platform.h"
-#include "transactions/EntryHelpers.h"
+#include "ui/WindowParts.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -77,7 +74,7 @@ static const KindTraits& traitsOf(bool debit) {
 
 TFrmDeposit::TFrmDeposit(QWidget* parent) : TFrmDeposit(parent, Kind::Deposit) {}
 
-TFrmDeposit::TFrmDeposit(QWidget* parent, Kind kind) : QDialog(parent), m_kind(kind) {
+TFrmDeposit::TFrmDeposit(QWidget* parent, Kind kind) : TEntryWindow(parent), m_kind(kind) {
     buildControls();
     FormCreate();
 }
@@ -93,17 +90,15 @@ void TFrmDeposit::buildControls() {
     // Below the group's title, which Qt draws inside the box.
     imgCard->move(10, 20);
 
-    // The caption is wider than the column in a bold font, so it takes two lines.
     lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"),
-                             QRect(8, 120, 137, 34));
-    lblChange->setWordWrap(true);
+                             QRect(8, 124, 137, 17));
     rbAccount = new QRadioButton(QStringLiteral("Account"), this);
     rbAccount->setObjectName(QStringLiteral("rbAccount"));
-    rbAccount->setGeometry(8, 154, 137, 20);
+    rbAccount->setGeometry(8, 144, 137, 20);
     rbWallet = new QRadioButton(QStringLiteral("Wallet"), this);
     rbWallet->setObjectName(QStringLiteral("rbWallet"));
-    rbWallet->setGeometry(8, 174, 137, 20);
-    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 196, 137, 24));
+    rbWallet->setGeometry(8, 164, 137, 20);
+    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 188, 137, 22));
 
     grp2 = Entry::Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
     lblDate = Entry::Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
@@ -113,9 +108,7 @@ void TFrmDeposit::buildControls() {
     cbbParty = Entry::PartyBox(grp2, t.partyName, QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp2, QRect(262, 46, 105, 22));
     lblFor = Entry::Label(grp2, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
-    edtFor = new QLineEdit(grp2);
-    edtFor->setObjectName(QStringLiteral("edtFor"));
-    edtFor->setGeometry(56, 72, 311, 22);
+    edtFor = Entry::ForEdit(grp2, QRect(56, 72, 311, 22));
     lblMemo = Entry::Label(grp2, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
     mmoMemo = Entry::MemoEdit(grp2, QRect(56, 98, 313, 93));
 
@@ -125,7 +118,7 @@ void TFrmDeposit::buildControls() {
     btnClose = Entry::Button(this, "btnClose", QStringLiteral("&Close"), QRect(455, 212, 75, 25));
 
     SetTabOrder({cbbParty, edtAmmount, edtFor, mmoMemo, dtpDate, rbAccount, rbWallet, cbbInf,
-                     btnHelp, btnOK, btnClose});
+                 btnHelp, btnOK, btnClose});
     cbbParty->setFocus();
 
     // Only the button that becomes checked refills the list, as a click on it would.
@@ -148,16 +141,8 @@ void TFrmDeposit::FormCreate() {
     dtpDate->setDateTime(QDateTime::currentDateTime());
     Ready = false;
     AccountInfo = std::make_shared<TDataInfo>();
-
-    TQuery& q = TDM::FreshQuery();
-    q.SQL << QString::fromLatin1(traitsOf(m_kind == Kind::Debit).partyListSql);
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        cbbParty->addItem(q.Field(0).AsString());
-    q.Close();
-    // Filling an editable box picks its first entry; the party starts out blank.
-    cbbParty->setCurrentIndex(-1);
-    cbbParty->clearEditText();
+    Entry::FillPartyList(cbbParty,
+                         QString::fromLatin1(traitsOf(m_kind == Kind::Debit).partyListSql));
 }
 
 void TFrmDeposit::PresetAccount(int id) {
@@ -181,26 +166,21 @@ void TFrmDeposit::LoadForEdit(int id) {
     edtFor->setText(q.FieldByName(QStringLiteral("For")).AsString());
     mmoMemo->setPlainText(q.FieldByName(QStringLiteral("Memo")).AsString());
     q.Close();
-    m_loadedDestId = destId;
     PresetAccount(destId);
     setWindowTitle(QString::fromLatin1(traitsOf(m_kind == Kind::Debit).editCaption));
 }
 
 QDateTime TFrmDeposit::RecordDateTime() const {
-    return QDateTime(dtpDate->date(), dtpDate->time());
-}
-
-void TFrmDeposit::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_activated)
-        Guarded([this] { FormActivate(); });
+    return Entry::RecordDateTime(dtpDate);
 }
 
 void TFrmDeposit::FormActivate() {
-    m_activated = true;
+    Activated = true;
     rbAccount->setChecked(!IsWallet);
     rbWallet->setChecked(IsWallet);
     LoadNameList();
+    // Among entries of the same name the last one stays selected; the card shows the
+    // very row it was given, whichever entry of that name is selected.
     const QString name = AccountInfo ? AccountInfo->Name : QString();
     for (int i = 0; i < cbbInf->count(); ++i)
         if (cbbInf->itemText(i) == name)
@@ -212,12 +192,14 @@ void TFrmDeposit::FormActivate() {
 void TFrmDeposit::LoadNameList() {
     cbbInf->clear();
     TQuery& q = TDM::FreshQuery();
-    q.SQL << QStringLiteral("select [name] from Account ") +
+    // Each entry carries its row's id: two accounts may share a name.
+    q.SQL << QStringLiteral("select [ID], [name] from Account ") +
                  (rbAccount->isChecked() ? QStringLiteral("where type in (0, 1)")
                                          : QStringLiteral("where type = 2"));
     q.Open();
     for (; !q.Eof(); q.Next())
-        cbbInf->addItem(q.FieldByName(QStringLiteral("name")).AsString());
+        cbbInf->addItem(q.FieldByName(QStringLiteral("name")).AsString(),
+                        q.FieldByName(QStringLiteral("ID")).AsInteger());
     q.Close();
     if (cbbInf->count() > 0)
         cbbInf->setCurrentIndex(0);
@@ -234,7 +216,7 @@ void TFrmDeposit::cbbInfChange() {
     if (cbbInf->currentIndex() < 0)
         return;
     IsWallet = !rbAccount->isChecked();
-    AccountInfo = TDM::FindAccountInfo(cbbInf->currentText(), IsWallet);
+    AccountInfo = TDM::LoadAccountInfo(cbbInf->currentData().toInt());
     imgCard->SetData(AccountInfo, IsWallet);
 }
 
@@ -242,9 +224,12 @@ void TFrmDeposit::btnOKClick() {
     std::optional<Money> amount;
     if (!Entry::CheckInput(this, cbbParty, edtAmmount, amount))
         return;
+    if (Entry::Save(
+            this, edtAmmount, [this] { openRow(); }, [&] { saveRecord(*amount); }))
+        accept();
+}
 
-    // Opening the row is outside the guarded part: nothing is written yet, and the
-    // engine's own text says more than "Error occured!" would.
+void TFrmDeposit::openRow() {
     TQuery& q = TDM::FreshQuery();
     if (EditId < 1)
         q.SQL << QStringLiteral(
@@ -255,10 +240,12 @@ void TFrmDeposit::btnOKClick() {
                            "Detail where ID=%d"),
             {EditId});
     q.OpenForUpdate();
-
-    if (!Entry::RunSaveTransaction(this, [&] { saveRecord(*amount); }))
+    if (EditId < 1)
         return;
-    accept();
+    if (q.Eof())
+        throw Entry::ESaveRefused{Entry::Refusal::RecordGone};
+    m_storedAmount = q.FieldByName(QStringLiteral("Amount")).AsMoney();
+    m_storedDestId = q.FieldByName(QStringLiteral("DestID")).AsInteger();
 }
 
 void TFrmDeposit::saveRecord(Money amount) {
@@ -268,33 +255,28 @@ void TFrmDeposit::saveRecord(Money amount) {
         q.Append();
     else
         q.Edit();
-    DM->conn.BeginTrans();
 
     const int destId = imgCard->GetID();
     q.FieldByName(QStringLiteral("type")).SetValue(t.detailType);
     q.FieldByName(QStringLiteral("DestID")).SetValue(destId);
     q.FieldByName(QStringLiteral("Date")).SetDateTime(RecordDateTime());
-    q.FieldByName(QStringLiteral("From")).SetValue(cbbParty->currentText().trimmed());
+    q.FieldByName(QStringLiteral("From")).SetValue(SavedText(cbbParty->currentText()));
     q.FieldByName(QStringLiteral("Amount")).SetMoney(amount);
-    q.FieldByName(QStringLiteral("For")).SetValue(edtFor->text().trimmed());
-    q.FieldByName(QStringLiteral("Memo")).SetValue(mmoMemo->toPlainText().trimmed());
+    q.FieldByName(QStringLiteral("For")).SetValue(SavedText(edtFor->text()));
+    q.FieldByName(QStringLiteral("Memo")).SetValue(SavedText(mmoMemo->toPlainText(), true));
     q.Post();
 
     if (EditId < 1) {
-        runStatement(FormatSQL(QString::fromLatin1(t.newBalanceSql), {amount, destId}));
-    } else if (destId == m_loadedDestId) {
-        runStatement(FormatSQL(QString::fromLatin1(t.editBalanceSql), {OldAmount, amount, destId}));
+        Entry::MoveBalance(FormatSQL(QString::fromLatin1(t.newBalanceSql), {amount, destId}));
+    } else if (destId == m_storedDestId) {
+        Entry::MoveBalance(
+            FormatSQL(QString::fromLatin1(t.editBalanceSql), {m_storedAmount, amount, destId}));
     } else {
         // The record moved to another account or wallet: the old one gives back what the
-        // record added to it, the new one takes the record as if it were new.
-        runStatement(FormatSQL(QString::fromLatin1(t.undoBalanceSql), {OldAmount, m_loadedDestId}));
-        runStatement(FormatSQL(QString::fromLatin1(t.newBalanceSql), {amount, destId}));
+        // record added to it (unless it is gone), the new one takes the record as if new.
+        Entry::RunStatement(
+            FormatSQL(QString::fromLatin1(t.undoBalanceSql), {m_storedAmount, m_storedDestId}));
+        Entry::MoveBalance(FormatSQL(QString::fromLatin1(t.newBalanceSql), {amount, destId}));
     }
-    DM->conn.CommitTrans();
-}
-
-void TFrmDeposit::runStatement(const QString& sql) {
-    TQuery& q = TDM::FreshQuery();
-    q.SQL << sql;
-    q.ExecSQL();
+    Entry::CheckBalances({destId, m_storedDestId});
 }

@@ -2,8 +2,7 @@
 
 #include "data/Money.h"
 #include "data/UtDM.h"
-
-#include <QDialog>
+#include "transactions/EntryHelpers.h"
 
 class QComboBox;
 class QDateEdit;
@@ -18,7 +17,7 @@ class TImageBase;
 // Enters or edits one deposit: a Detail row plus the balance of its account or
 // wallet, written together in one database transaction. The debit window is the same
 // window with a handful of different texts and signs (TFrmDebit below).
-class TFrmDeposit : public QDialog {
+class TFrmDeposit : public TEntryWindow {
     Q_OBJECT
 public:
     explicit TFrmDeposit(QWidget* parent = nullptr);
@@ -58,7 +57,7 @@ public:
     QDateTime RecordDateTime() const;
 
 public slots:
-    void FormActivate();
+    void FormActivate() override;
     void rbAccountClick();
     void cbbInfChange();
     void btnOKClick();
@@ -67,18 +66,16 @@ protected:
     enum class Kind { Deposit, Debit };
     TFrmDeposit(QWidget* parent, Kind kind);
 
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormCreate();
     void LoadNameList();
     void buildControls();
+    void openRow();
     void saveRecord(Money amount);
-    void runStatement(const QString& sql);
 
     Kind m_kind;
-    bool m_activated = false;
-    // The account or wallet an edited record was saved against, so that moving the
-    // record to another one can take the old amount back from where it was added.
-    int m_loadedDestId = 0;
+    // What the edited record holds in the file, read inside the save's transaction: a
+    // second copy of the program may have changed it since the window opened.
+    Money m_storedAmount;
+    int m_storedDestId = 0;
 };

@@ -1,11 +1,10 @@
 #include "transactions/UtTransfer.h"
 
-#include "ui/WindowParts.h"
-#include "ui/Guarded.h"
-#include "ui/Skin.h"
 #include "cards/UtCards.h"
 #include "data/UtFormat.h"
-#include "transactions/EntryHelpers.h"
+#include "ui/Guarded.h"
+#include "ui/Skin.h"
+#include "ui/WindowParts.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -19,7 +18,7 @@
 const QString TFrmTransfer::AccountHeader = QStringLiteral("---Account---");
 const QString TFrmTransfer::WalletHeader = QStringLiteral("---Wallet---");
 
-TFrmTransfer::TFrmTransfer(QWidget* parent) : QDialog(parent) {
+TFrmTransfer::TFrmTransfer(QWidget* parent) : TEntryWindow(parent) {
     buildControls();
     FormCreate();
 }
@@ -49,9 +48,7 @@ void TFrmTransfer::buildControls() {
     cbbFrom = Entry::PartyBox(grp3, "cbbFrom", QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp3, QRect(262, 46, 105, 22));
     lblFor = Entry::Label(grp3, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
-    edtFor = new QLineEdit(grp3);
-    edtFor->setObjectName(QStringLiteral("edtFor"));
-    edtFor->setGeometry(56, 72, 311, 22);
+    edtFor = Entry::ForEdit(grp3, QRect(56, 72, 311, 22));
     lblMemo = Entry::Label(grp3, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
     mmoMemo = Entry::MemoEdit(grp3, QRect(56, 94, 313, 181));
 
@@ -78,16 +75,7 @@ void TFrmTransfer::FormCreate() {
     SourceInfo = std::make_shared<TDataInfo>();
     DestInfo = std::make_shared<TDataInfo>();
 
-    TQuery& q = TDM::FreshQuery();
-    q.SQL << QStringLiteral("SELECT DISTINCT [from] FROM Transfer");
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        cbbFrom->addItem(q.Field(0).AsString());
-    q.Close();
-    // Filling an editable box picks its first entry; the text starts out blank.
-    cbbFrom->setCurrentIndex(-1);
-    cbbFrom->clearEditText();
-
+    Entry::FillPartyList(cbbFrom, QStringLiteral("SELECT DISTINCT [from] FROM Transfer"));
     FillAccountLists();
 }
 
@@ -104,10 +92,12 @@ void TFrmTransfer::FillAccountLists() {
             cbbInf2->addItem(WalletHeader);
             walletHeader = true;
         }
+        // Each entry carries its row's id: two accounts may share a name.
         const QString entry =
             QStringLiteral("    ") + q.FieldByName(QStringLiteral("name")).AsString();
-        cbbInf1->addItem(entry);
-        cbbInf2->addItem(entry);
+        const int id = q.FieldByName(QStringLiteral("ID")).AsInteger();
+        cbbInf1->addItem(entry, id);
+        cbbInf2->addItem(entry, id);
     }
     q.Close();
     cbbInf1->setCurrentIndex(0);
@@ -136,20 +126,12 @@ void TFrmTransfer::LoadForEdit(int id) {
     edtFor->setText(q.FieldByName(QStringLiteral("For")).AsString());
     mmoMemo->setPlainText(q.FieldByName(QStringLiteral("Memo")).AsString());
     q.Close();
-    m_loadedSourceId = sourceId;
-    m_loadedDestId = destId;
     SetEndpoints(sourceId, destId);
     setWindowTitle(QStringLiteral("Edit Transfer"));
 }
 
 QDateTime TFrmTransfer::RecordDateTime() const {
-    return QDateTime(dtpDate->date(), dtpDate->time());
-}
-
-void TFrmTransfer::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_activated)
-        Guarded([this] { FormActivate(); });
+    return Entry::RecordDateTime(dtpDate);
 }
 
 void TFrmTransfer::keyPressEvent(QKeyEvent* event) {
@@ -162,7 +144,7 @@ void TFrmTransfer::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFrmTransfer::FormActivate() {
-    m_activated = true;
+    Activated = true;
     ApplyEndpoints();
 }
 
@@ -181,13 +163,15 @@ void TFrmTransfer::applyEndpoint(int id, QComboBox* list, PDataInfo& info, TImag
     const bool isWallet = q.FieldByName(QStringLiteral("Type")).AsInteger() == 2;
     q.Close();
 
+    // The entry is found by the name as it stands in the list; the card shows the very
+    // row asked for, even when an earlier entry carries the same name.
     const int header = list->findText(isWallet ? WalletHeader : AccountHeader);
     if (header < 0)
         return;
     for (int i = header + 1; i < list->count(); ++i) {
         if (list->itemText(i).trimmed() == name) {
             list->setCurrentIndex(i);
-            info = TDM::FindAccountInfo(name, isWallet);
+            info = TDM::LoadAccountInfo(id);
             card->SetData(info, isWallet);
             return;
         }
@@ -200,7 +184,7 @@ void TFrmTransfer::chooseEntry(QComboBox* list, PDataInfo& info, TImageBase* car
         return;
     const int walletHeader = list->findText(WalletHeader);
     const bool isWallet = walletHeader >= 0 && walletHeader < index;
-    info = TDM::FindAccountInfo(list->currentText().trimmed(), isWallet);
+    info = TDM::LoadAccountInfo(list->currentData().toInt());
     card->SetData(info, isWallet);
 }
 
@@ -226,9 +210,12 @@ void TFrmTransfer::btnSaveClick() {
     std::optional<Money> amount;
     if (!Entry::CheckInput(this, cbbFrom, edtAmmount, amount))
         return;
+    if (Entry::Save(
+            this, edtAmmount, [this] { openRow(); }, [&] { saveRecord(*amount); }))
+        accept();
+}
 
-    // Opening the row and beginning the transaction are left to the top-level report:
-    // nothing is written yet, and the engine's own text says more.
+void TFrmTransfer::openRow() {
     TQuery& q = TDM::FreshQuery();
     if (EditId < 1)
         q.SQL << QStringLiteral("SELECT top 1 [SourceID], [DestID], [Date], [From], [Amount], "
@@ -239,11 +226,13 @@ void TFrmTransfer::btnSaveClick() {
                            "FROM Transfer where ID=%d"),
             {EditId});
     q.OpenForUpdate();
-    DM->conn.BeginTrans();
-
-    if (!Entry::RunSaveTransaction(this, [&] { saveRecord(*amount); }))
+    if (EditId < 1)
         return;
-    accept();
+    if (q.Eof())
+        throw Entry::ESaveRefused{Entry::Refusal::RecordGone};
+    m_storedAmount = q.FieldByName(QStringLiteral("Amount")).AsMoney();
+    m_storedSourceId = q.FieldByName(QStringLiteral("SourceID")).AsInteger();
+    m_storedDestId = q.FieldByName(QStringLiteral("DestID")).AsInteger();
 }
 
 void TFrmTransfer::saveRecord(Money amount) {
@@ -257,42 +246,37 @@ void TFrmTransfer::saveRecord(Money amount) {
     q.FieldByName(QStringLiteral("SourceID")).SetValue(sourceId);
     q.FieldByName(QStringLiteral("DestID")).SetValue(destId);
     q.FieldByName(QStringLiteral("Date")).SetDateTime(RecordDateTime());
-    q.FieldByName(QStringLiteral("From")).SetValue(cbbFrom->currentText().trimmed());
+    q.FieldByName(QStringLiteral("From")).SetValue(SavedText(cbbFrom->currentText()));
     q.FieldByName(QStringLiteral("Amount")).SetMoney(amount);
-    q.FieldByName(QStringLiteral("For")).SetValue(edtFor->text().trimmed());
-    q.FieldByName(QStringLiteral("Memo")).SetValue(mmoMemo->toPlainText().trimmed());
+    q.FieldByName(QStringLiteral("For")).SetValue(SavedText(edtFor->text()));
+    q.FieldByName(QStringLiteral("Memo")).SetValue(SavedText(mmoMemo->toPlainText(), true));
     q.Post();
 
     const QString takeOut = QStringLiteral("update Account set Balance = balance - %f where ID=%d");
     const QString putIn = QStringLiteral("update Account set Balance = balance + %f where ID=%d");
     if (EditId < 1) {
-        runStatement(FormatSQL(takeOut, {amount, sourceId}));
-        runStatement(FormatSQL(putIn, {amount, destId}));
+        Entry::MoveBalance(FormatSQL(takeOut, {amount, sourceId}));
+        Entry::MoveBalance(FormatSQL(putIn, {amount, destId}));
     } else {
         // Each end that stayed where it was is corrected by the difference; an end that
-        // moved gives the old amount back to its old row and charges its new one in full.
-        if (sourceId == m_loadedSourceId) {
-            runStatement(FormatSQL(
+        // moved gives the old amount back to its old row (unless it is gone) and charges
+        // its new one in full.
+        if (sourceId == m_storedSourceId) {
+            Entry::MoveBalance(FormatSQL(
                 QStringLiteral("update Account set Balance = balance + %f - %f where ID=%d"),
-                {OldAmount, amount, sourceId}));
+                {m_storedAmount, amount, sourceId}));
         } else {
-            runStatement(FormatSQL(putIn, {OldAmount, m_loadedSourceId}));
-            runStatement(FormatSQL(takeOut, {amount, sourceId}));
+            Entry::RunStatement(FormatSQL(putIn, {m_storedAmount, m_storedSourceId}));
+            Entry::MoveBalance(FormatSQL(takeOut, {amount, sourceId}));
         }
-        if (destId == m_loadedDestId) {
-            runStatement(FormatSQL(
+        if (destId == m_storedDestId) {
+            Entry::MoveBalance(FormatSQL(
                 QStringLiteral("update Account set Balance = balance - %f + %f where ID=%d"),
-                {OldAmount, amount, destId}));
+                {m_storedAmount, amount, destId}));
         } else {
-            runStatement(FormatSQL(takeOut, {OldAmount, m_loadedDestId}));
-            runStatement(FormatSQL(putIn, {amount, destId}));
+            Entry::RunStatement(FormatSQL(takeOut, {m_storedAmount, m_storedDestId}));
+            Entry::MoveBalance(FormatSQL(putIn, {amount, destId}));
         }
     }
-    DM->conn.CommitTrans();
-}
-
-void TFrmTransfer::runStatement(const QString& sql) {
-    TQuery& q = TDM::FreshQuery();
-    q.SQL << sql;
-    q.ExecSQL();
+    Entry::CheckBalances({sourceId, destId, m_storedSourceId, m_storedDestId});
 }

@@ -2,8 +2,7 @@
 
 #include "data/Money.h"
 #include "data/UtDM.h"
-
-#include <QDialog>
+#include "transactions/EntryHelpers.h"
 
 class QComboBox;
 class QDateEdit;
@@ -16,7 +15,7 @@ class TImageBase;
 
 // Enters or edits one transfer between any two accounts or wallets (even a row and
 // itself): a Transfer row and both balances, written in one database transaction.
-class TFrmTransfer : public QDialog {
+class TFrmTransfer : public TEntryWindow {
     Q_OBJECT
 public:
     explicit TFrmTransfer(QWidget* parent = nullptr);
@@ -63,13 +62,12 @@ public:
     void ApplyEndpoints();
 
 public slots:
-    void FormActivate();
+    void FormActivate() override;
     void cbbInf1Change();
     void cbbInf2Change();
     void btnSaveClick();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -77,12 +75,12 @@ private:
     void buildControls();
     void applyEndpoint(int id, QComboBox* list, PDataInfo& info, TImageBase* card);
     void chooseEntry(QComboBox* list, PDataInfo& info, TImageBase* card);
+    void openRow();
     void saveRecord(Money amount);
-    void runStatement(const QString& sql);
 
-    bool m_activated = false;
-    // The rows an edited transfer was saved against, so that moving either end takes
-    // the old amount back from where it went.
-    int m_loadedSourceId = 0;
-    int m_loadedDestId = 0;
+    // What the edited transfer holds in the file, read inside the save's transaction: a
+    // second copy of the program may have changed it since the window opened.
+    Money m_storedAmount;
+    int m_storedSourceId = 0;
+    int m_storedDestId = 0;
 };

@@ -2,15 +2,28 @@
 
 #include "ui/ErrorReport.h"
 
-QString ApplicationTitle() { return QStringLiteral("Velmora Budget"); }
-
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
-{
-    setApplicationName(ApplicationTitle());
+QString ApplicationTitle() {
+    return QStringLiteral("Velmora Budget");
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event)
-{
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(ApplicationTitle());
+    UseWindowFont();
+}
+
+void UseWindowFont() {
+    // The windows' sizes were made for this face. Where it is missing, Liberation Sans
+    // (Debian's fonts-liberation), close to it in width and height, stands in; the
+    // windows go on asking for it by name, and the export files write that name.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QApplication::setFont(WindowFont());
+}
+
+QFont WindowFont() {
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
@@ -19,4 +32,6 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     }
 }
 
-TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+TApplication* Application() {
+    return qobject_cast<TApplication*>(QCoreApplication::instance());
+}

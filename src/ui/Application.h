@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFont>
 #include <QString>
 
 // The program's title, the caption of the top-level error report.
@@ -16,6 +17,12 @@ public:
 
     QString HelpFile;
 };
+
+// The face every window of the program is set in: "MS Sans Serif" 8 pt.
+QFont WindowFont();
+// Makes it the application's font, with a stand-in face where it is missing; the
+// application object does this at its creation.
+void UseWindowFont();
 
 // The running application object, or null (tests may run without one).
 TApplication* Application();

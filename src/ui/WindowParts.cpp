@@ -6,8 +6,7 @@
 #include <QDialog>
 #include <QPushButton>
 
-void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight)
-{
+void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight) {
     window->setWindowTitle(caption);
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -17,8 +16,16 @@ void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, 
     window->setFont(bold);
 }
 
-void SetTabOrder(std::initializer_list<QWidget*> controls)
-{
+QString SavedText(const QString& text, bool memo) {
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text)
+        if (c.category() != QChar::Other_Control || (memo && (c == u'\n' || c == u'\t')))
+            kept += c;
+    return kept.trimmed();
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> controls) {
     QWidget* previous = nullptr;
     for (QWidget* w : controls) {
         if (previous)
@@ -27,8 +34,7 @@ void SetTabOrder(std::initializer_list<QWidget*> controls)
     }
 }
 
-void SetHelpContext(QDialog* window, int context, QPushButton* helpButton)
-{
+void SetHelpContext(QDialog* window, int context, QPushButton* helpButton) {
     SetHelpContext(window, context);
     GuardedConnect(helpButton, &QPushButton::clicked, window,
                    [helpButton] { ShowHelpFor(helpButton); });

@@ -14,12 +14,20 @@ class QWidget;
 void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight);
 
 // Gives a control its name (tests and tools find it by that) and its place.
-template <class W> W* Placed(W* control, const char* name, const QRect& geometry)
-{
+template <class W> W* Placed(W* control, const char* name, const QRect& geometry) {
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
     return control;
 }
+
+// The schema declares the one-line text columns (names, URL, from, for) VARCHAR(255); the
+// boxes that fill them take no more.
+constexpr int TextColumnLength = 255;
+
+// A text as it is saved: trimmed, and with control characters taken out, since a NUL
+// would cut a statement short and the others have no business in a name. A memo keeps
+// its line breaks and tabs.
+QString SavedText(const QString& text, bool memo = false);
 
 // Tab order through the given controls, in this order.
 void SetTabOrder(std::initializer_list<QWidget*> controls);

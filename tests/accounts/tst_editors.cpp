@@ -1,4 +1,4 @@
-#include "TestEnv.h"
+#include "TestData.h"
 
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
@@ -12,23 +12,9 @@
 #include <QRadioButton>
 #include <QtTest>
 
+using namespace TestData;
+
 namespace {
-int addRow(TestEnv& env, const QString& name, int type, const QString& balance) {
-    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)")
-                .arg(name)
-                .arg(type)
-                .arg(balance));
-    return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
-}
-
-class RecordingHelp : public IHtmlHelp {
-public:
-    void HtmlHelpA(QWidget*, const QString&, int command, qintptr data) override {
-        calls << QStringLiteral("%1:%2").arg(command).arg(data);
-    }
-    QStringList calls;
-};
-
 QString shareShown(int walletId) {
     TFrmWallet frm;
     frm.ShowWallet(TDM::LoadAccountInfo(walletId));
@@ -78,8 +64,8 @@ private slots:
 
     void editAccountKeepsBalanceAndWarnMark() {
         TestEnv env;
-        const int id = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1234.5"));
-        addRow(env, QStringLiteral("Other"), 0, QStringLiteral("7"));
+        const int id = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("1234.5"));
+        AddAccount(env, QStringLiteral("Other"), 0, QStringLiteral("7"));
         env.sql(QStringLiteral("update Account set negative = 1, WarnNegative = 1, URL = 'u', Memo "
                                "= 'm' where ID = %1")
                     .arg(id));
@@ -146,7 +132,7 @@ private slots:
 
     void editWalletWritesNeitherKindNorBalance() {
         TestEnv env;
-        const int id = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("40"));
+        const int id = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("40"));
         TFrmWallet frm;
         frm.ShowWallet(TDM::LoadAccountInfo(id));
         QCOMPARE(frm.windowTitle(), QStringLiteral("View/Edit wallet"));
@@ -168,9 +154,7 @@ private slots:
 
     void helpButtonAndF1AskForTheWindowsTopic() {
         TestEnv env;
-        auto help = std::make_unique<RecordingHelp>();
-        RecordingHelp* rec = help.get();
-        auto previous = SetHtmlHelp(std::move(help));
+        ScopedHelpRecorder help;
         {
             TFrmBankAccount account;
             TFrmWallet wallet;
@@ -182,10 +166,9 @@ private slots:
                 d->hide();
             }
         }
-        SetHtmlHelp(std::move(previous));
         const QString context = QString::number(HH_HELP_CONTEXT);
-        QCOMPARE(rec->calls, QStringList({context + ":1007", context + ":1007", context + ":1008",
-                                          context + ":1008"}));
+        QCOMPARE(help->calls, QStringList({context + ":1007", context + ":1007",
+                                                     context + ":1008", context + ":1008"}));
     }
 
     void enterPressesTheFocusedButtonElseSaves() {
@@ -213,10 +196,51 @@ private slots:
         }
     }
 
+    void textsStayWithinTheirColumns() {
+        TestEnv env;
+        const auto declared = [&](const char* column) {
+            return env
+                .sql(QStringLiteral("select substr(type, 9, length(type) - 9) from "
+                                    "pragma_table_info('Account') where name = '%1'")
+                         .arg(QLatin1String(column)))
+                .toInt();
+        };
+        TFrmBankAccount account;
+        TFrmWallet wallet;
+        QCOMPARE(account.edtName->maxLength(), declared("name"));
+        QCOMPARE(account.edtURL->maxLength(), declared("URL"));
+        QCOMPARE(wallet.edtName->maxLength(), declared("name"));
+        QCOMPARE(wallet.edtURL->maxLength(), declared("URL"));
+
+        // A NUL would cut the insert statement short; control characters are taken out,
+        // while a memo keeps its line breaks and tabs.
+        const QChar nul(u'\0');
+        account.edtName->setText(QStringLiteral("Sav") + nul + QStringLiteral("ings\a"));
+        account.edtURL->setText(QStringLiteral("http://x") + nul);
+        account.Memo->setPlainText(QStringLiteral("a\tb\nc") + nul + QStringLiteral("d"));
+        account.btnSaveClick();
+        QCOMPARE(account.result(), int(QDialog::Accepted));
+        QCOMPARE(env.sql(QStringLiteral("select name || '|' || URL || '|' || Memo from Account"))
+                     .toString(),
+                 QStringLiteral("Savings|http://x|a\tb\ncd"));
+
+        // Nothing but control characters is no name at all.
+        wallet.edtName->setText(QString(nul) + QStringLiteral("\x01 "));
+        wallet.btnOKClick();
+        QCOMPARE(env.messages->messages.back().text, QStringLiteral("Please enter a wallet name!"));
+        QVERIFY(env.messages->messages.size() == 1);
+        QCOMPARE(AddAccount(env, QStringLiteral("Cash"), 2), 2);
+        wallet.ShowWallet(TDM::LoadAccountInfo(2));
+        wallet.edtName->setText(QStringLiteral("Pur") + nul + QStringLiteral("se"));
+        wallet.btnOKClick();
+        QCOMPARE(env.sql(QStringLiteral("select name from Account where ID = 2")).toString(),
+                 QStringLiteral("Purse"));
+    }
+
     void walletShareOfAllBalances() {
         TestEnv env;
-        const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("25"));
-        const int a = addRow(env, QStringLiteral("Bank"), 0, QStringLiteral("75"));
+        const int w = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("25"));
+        const int a = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("75"));
         QCOMPARE(shareShown(w), QStringLiteral("25.00%"));
 
         // Truncated, never rounded up: 3333 / 100.
@@ -241,11 +265,30 @@ private slots:
         env.sql(QStringLiteral("update Account set Balance = 0.10 where ID = %1").arg(a));
         QCOMPARE(shareShown(w), QStringLiteral("75.00%"));
 
+        // Balances that cancel out: stored as REAL they sum to a trace, not to 0.
+        AddAccount(env, QStringLiteral("Card"), 1, QStringLiteral("0.2"));
+        env.sql(QStringLiteral("update Account set Balance = 0.1 where ID = %1").arg(w));
+        env.sql(QStringLiteral("update Account set Balance = -0.3 where ID = %1").arg(a));
+        QVERIFY(env.sql(QStringLiteral("select sum(Balance) from Account")).toDouble() != 0.0);
+        QCOMPARE(shareShown(w), QStringLiteral("0.00%"));
+
+        // All but a ten-thousandth cancels out: far beyond the money range, shown exactly.
+        env.sql(QStringLiteral("update Account set Balance = 0"));
+        env.sql(QStringLiteral("update Account set Balance = 1000000000 where ID = %1").arg(w));
+        env.sql(
+            QStringLiteral("update Account set Balance = -999999999.9999 where ID = %1").arg(a));
+        QCOMPARE(shareShown(w), QStringLiteral("1000000000000000.00%"));
+        QCOMPARE(TFrmWallet::ShareText(Money::fromRaw(std::numeric_limits<qint64>::max()),
+                                       Money::fromRaw(1)),
+                 QStringLiteral("922337203685477580700.00%"));
+        QVERIFY(env.messages->messages.empty());
+
         // Both roundings go to the even neighbour: 0.125*100 -> 12, total 2.5 -> 2.
-        QCOMPARE(TFrmWallet::ShareOfTotal(Money::parse(QStringLiteral("0.125")).value(),
-                                          Money::parse(QStringLiteral("2.5")).value()),
-                 qint64(6));
-        QCOMPARE(TFrmWallet::ShareOfTotal(Money::fromUnits(-7), Money::fromUnits(-3)), qint64(233));
+        QCOMPARE(TFrmWallet::ShareText(Money::parse(QStringLiteral("0.125")).value(),
+                                       Money::parse(QStringLiteral("2.5")).value()),
+                 QStringLiteral("6.00%"));
+        QCOMPARE(TFrmWallet::ShareText(Money::fromUnits(-7), Money::fromUnits(-3)),
+                 QStringLiteral("233.00%"));
     }
 };
 

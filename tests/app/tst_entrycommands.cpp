@@ -1,6 +1,6 @@
 // The main window's transaction commands: which window opens for which card, and
 // which cards are redrawn afterwards.
-#include "TestEnv.h"
+#include "TestData.h"
 
 #include "app/UtMain.h"
 #include "cards/UtCards.h"
@@ -15,21 +15,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+using namespace TestData;
+
 namespace {
-
-int addRow(TestEnv& env, const QString& name, int type, int balance)
-{
-    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)").arg(name).arg(type).arg(balance));
-    return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
-}
-
-TImageCtrl* card(const QList<PDataInfo>& list, int id)
-{
-    for (const PDataInfo& info : list)
-        if (info->ID == id)
-            return qobject_cast<TImageCtrl*>(info->Card);
-    return nullptr;
-}
 
 // What a modal window showed when it opened: its caption and the names on its cards.
 struct Seen {
@@ -37,35 +25,29 @@ struct Seen {
     QStringList cards;
 };
 
-// Runs a command; the window it opens is described, and saved with the given amount
-// when one is given (cancelled otherwise).
-std::vector<Seen> run(const std::function<void()>& command, const QString& amount = {})
-{
+// Runs a command; the window it opens is described, readied by prepare when given,
+// and saved with the given amount when one is given (cancelled otherwise).
+std::vector<Seen> run(const std::function<void()>& command, const QString& amount = {},
+                      const std::function<void(QDialog*)>& prepare = {}) {
     std::vector<Seen> seen;
-    QTimer t;
-    t.setInterval(0);
-    QObject::connect(&t, &QTimer::timeout, [&] {
-        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!d)
-            return;
+    ModalsOpenedBy(command, [&](QDialog* d) {
         Seen s{d->windowTitle(), {}};
         for (auto* img : d->findChildren<TImageBase*>())
             s.cards << (img->Info && img->Info->ID ? img->Info->Name : QStringLiteral("-"));
         seen.push_back(s);
-        if (!amount.isEmpty()) {
-            for (auto* party : d->findChildren<QComboBox*>())
-                if (party->objectName() == QLatin1String("cbbFrom") || party->objectName() == QLatin1String("cbbTo"))
-                    party->setEditText(QStringLiteral("someone"));
-            d->findChild<QLineEdit*>(QStringLiteral("edtAmmount"))->setText(amount);
-            for (const char* ok : {"btnOK", "btnSave"})
-                if (auto* b = d->findChild<QPushButton*>(QLatin1String(ok)))
-                    b->click();
-        }
-        if (d->isVisible())
-            d->reject();
+        if (prepare)
+            prepare(d);
+        if (amount.isEmpty())
+            return;
+        for (auto* party : d->findChildren<QComboBox*>())
+            if (party->objectName() == QLatin1String("cbbFrom") ||
+                party->objectName() == QLatin1String("cbbTo"))
+                party->setEditText(QStringLiteral("someone"));
+        d->findChild<QLineEdit*>(QStringLiteral("edtAmmount"))->setText(amount);
+        for (const char* ok : {"btnOK", "btnSave"})
+            if (auto* b = d->findChild<QPushButton*>(QLatin1String(ok)))
+                b->click();
     });
-    t.start();
-    command();
     return seen;
 }
 
@@ -74,38 +56,41 @@ std::vector<Seen> run(const std::function<void()>& command, const QString& amoun
 class EntryCommandsTest : public QObject {
     Q_OBJECT
 private slots:
-    void depositAndDebitGoToTheWalletFirstAndRedrawOnlyThatCard()
-    {
+    void depositAndDebitGoToTheWalletFirstAndRedrawOnlyThatCard() {
         TestEnv env;
-        const int a = addRow(env, QStringLiteral("Checking"), 0, 100);
-        const int w = addRow(env, QStringLiteral("Cash"), 2, 20);
+        const int a = AddAccount(env, QStringLiteral("Checking"), 0, "100");
+        const int w = AddAccount(env, QStringLiteral("Cash"), 2, "20");
         TFrmMain frm;
         frm.show();
-        frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
+        frm.Panels->SelectCard(FindCard(frm.Panels->AccountList, a));
         const QString totals = frm.statusTotals->text();
 
         // Only an account selected: the deposit goes to it.
-        auto seen = run([&] { frm.findChild<QToolButton*>(QStringLiteral("btnToolDeposite"))->click(); }, QStringLiteral("10"));
+        auto seen =
+            run([&] { frm.findChild<QToolButton*>(QStringLiteral("btnToolDeposite"))->click(); },
+                QStringLiteral("10"));
         QCOMPARE(seen.size(), size_t(1));
         QCOMPARE(seen[0].caption, QStringLiteral("Deposit"));
         QCOMPARE(seen[0].cards, QStringList{QStringLiteral("Checking")});
-        QCOMPARE(card(frm.Panels->AccountList, a)->Info->Balance, Money::fromUnits(110));
+        QCOMPARE(FindCard(frm.Panels->AccountList, a)->Info->Balance, Money::fromUnits(110));
 
         // Both selected: the toolbar's deposit and debit act on the wallet.
-        frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
         seen = run([&] { frm.btnToolDebitClick(); }, QStringLiteral("5"));
         QCOMPARE(seen[0].caption, QStringLiteral("Debit"));
         QCOMPARE(seen[0].cards, QStringList{QStringLiteral("Cash")});
-        QCOMPARE(card(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(15));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(15));
         QCOMPARE(TDM::LoadAccountInfo(w)->Balance, Money::fromUnits(15));
 
         // The account's own popup still reaches the account.
-        seen = run([&] { frm.findChild<QAction*>(QStringLiteral("mniPop_Acc_Debit"))->trigger(); }, QStringLiteral("1"));
+        seen = run([&] { frm.findChild<QAction*>(QStringLiteral("mniPop_Acc_Debit"))->trigger(); },
+                   QStringLiteral("1"));
         QCOMPARE(seen[0].cards, QStringList{QStringLiteral("Checking")});
-        QCOMPARE(card(frm.Panels->AccountList, a)->Info->Balance, Money::fromUnits(109));
+        QCOMPARE(FindCard(frm.Panels->AccountList, a)->Info->Balance, Money::fromUnits(109));
 
         // A cancelled window changes nothing; the totals wait for the next selection.
-        seen = run([&] { frm.findChild<QAction*>(QStringLiteral("mniPop_Wal_Deposit"))->trigger(); });
+        seen =
+            run([&] { frm.findChild<QAction*>(QStringLiteral("mniPop_Wal_Deposit"))->trigger(); });
         QCOMPARE(seen.size(), size_t(1));
         QCOMPARE(TDM::LoadAccountInfo(w)->Balance, Money::fromUnits(15));
         QVERIFY(frm.statusTotals->text() != totals); // set by the wallet's selection
@@ -114,12 +99,11 @@ private slots:
         QCOMPARE(frm.statusTotals->text(), afterWallet);
     }
 
-    void transfersPreselectAndRefreshAsTheirCommandSays()
-    {
+    void transfersPreselectAndRefreshAsTheirCommandSays() {
         TestEnv env;
-        const int a = addRow(env, QStringLiteral("Checking"), 0, 100);
-        const int b = addRow(env, QStringLiteral("Savings"), 0, 0);
-        const int w = addRow(env, QStringLiteral("Cash"), 2, 20);
+        const int a = AddAccount(env, QStringLiteral("Checking"), 0, "100");
+        const int b = AddAccount(env, QStringLiteral("Savings"), 0, "0");
+        const int w = AddAccount(env, QStringLiteral("Cash"), 2, "20");
         TFrmMain frm;
         frm.show();
 
@@ -130,42 +114,39 @@ private slots:
 
         // Both selected: the wallet is the source, the account the destination; the
         // toolbar transfer redraws no card.
-        frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
-        frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
-        seen = run([&] { frm.findChild<QAction*>(QStringLiteral("mniMenu_Transfer"))->trigger(); }, QStringLiteral("5"));
+        frm.Panels->SelectCard(FindCard(frm.Panels->AccountList, a));
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
+        seen = run([&] { frm.findChild<QAction*>(QStringLiteral("mniMenu_Transfer"))->trigger(); },
+                   QStringLiteral("5"));
         QCOMPARE(seen[0].cards, QStringList({"Cash", "Checking"}));
         QCOMPARE(TDM::LoadAccountInfo(w)->Balance, Money::fromUnits(15));
-        QCOMPARE(card(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(20));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(20));
 
         // Dropping one card on another: both ends chosen, both cards redrawn.
-        seen = run([&] {
-            TCardMessage drop(WM_CARDDROP, a, b);
-            QCoreApplication::sendEvent(&frm, &drop);
-        }, QStringLiteral("30"));
+        seen = run(
+            [&] {
+                TCardMessage drop(WM_CARDDROP, a, b);
+                QCoreApplication::sendEvent(&frm, &drop);
+            },
+            QStringLiteral("30"));
         QCOMPARE(seen[0].cards, QStringList({"Checking", "Savings"}));
-        QCOMPARE(card(frm.Panels->AccountList, a)->Info->Balance, Money::fromUnits(75));
-        QCOMPARE(card(frm.Panels->AccountList, b)->Info->Balance, Money::fromUnits(30));
+        QCOMPARE(FindCard(frm.Panels->AccountList, a)->Info->Balance, Money::fromUnits(75));
+        QCOMPARE(FindCard(frm.Panels->AccountList, b)->Info->Balance, Money::fromUnits(30));
 
         // The wallet's popup transfer picks the wallet as source and redraws only it.
-        QTimer pick;
-        pick.setInterval(0);
-        QObject::connect(&pick, &QTimer::timeout, [&] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                auto* dest = d->findChild<QComboBox*>(QStringLiteral("cbbInf2"));
-                const int i = dest->findText(QStringLiteral("    Savings"));
-                if (dest->currentIndex() != i) {
-                    dest->setCurrentIndex(i);
-                    emit dest->activated(i);
-                }
-            }
-        });
-        pick.start();
-        seen = run([&] { frm.findChild<QAction*>(QStringLiteral("mniPop_Wal_Transfer"))->trigger(); }, QStringLiteral("5"));
-        pick.stop();
+        const auto toSavings = [](QDialog* d) {
+            auto* dest = d->findChild<QComboBox*>(QStringLiteral("cbbInf2"));
+            const int i = dest->findText(QStringLiteral("    Savings"));
+            dest->setCurrentIndex(i);
+            emit dest->activated(i);
+        };
+        seen =
+            run([&] { frm.findChild<QAction*>(QStringLiteral("mniPop_Wal_Transfer"))->trigger(); },
+                QStringLiteral("5"), toSavings);
         QCOMPARE(seen[0].cards.first(), QStringLiteral("Cash"));
         QCOMPARE(TDM::LoadAccountInfo(b)->Balance, Money::fromUnits(35));
-        QCOMPARE(card(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(10));
-        QCOMPARE(card(frm.Panels->AccountList, b)->Info->Balance, Money::fromUnits(30));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(10));
+        QCOMPARE(FindCard(frm.Panels->AccountList, b)->Info->Balance, Money::fromUnits(30));
     }
 };
 

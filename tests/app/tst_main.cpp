@@ -1,4 +1,4 @@
-#include "TestEnv.h"
+#include "TestData.h"
 
 #include "app/UtMain.h"
 #include "cards/ScrollBox.h"
@@ -7,65 +7,25 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
 
+using namespace TestData;
+
 namespace {
-
-int addRow(TestEnv& env, const QString& name, int type, const QString& balance,
-           const QString& url = {}) {
-    env.sql(
-        QStringLiteral("insert into Account(name, type, Balance, URL) values('%1', %2, %3, '%4')")
-            .arg(name)
-            .arg(type)
-            .arg(balance, url));
-    return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
-}
-
-TImageCtrl* card(const QList<PDataInfo>& list, int id) {
-    for (const PDataInfo& info : list)
-        if (info->ID == id)
-            return qobject_cast<TImageCtrl*>(info->Card);
-    return nullptr;
-}
-
-// Runs a command and reports every modal window it opened ("class:caption"); each
-// is handed to act (which may fill and save it) or else closed with Cancel.
-QStringList modalsOpenedBy(const std::function<void()>& command,
-                           const std::function<void(QDialog*)>& act = {}) {
-    QStringList opened;
-    QTimer closer;
-    closer.setInterval(0);
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            opened << QString::fromLatin1(d->metaObject()->className()) + u':' + d->windowTitle();
-            if (act)
-                act(d);
-            if (d->isVisible())
-                d->reject();
-        }
-    });
-    closer.start();
-    command();
-    return opened;
-}
 
 QAction* action(TFrmMain& frm, const char* name) {
     return frm.findChild<QAction*>(QLatin1String(name));
 }
-
-class RecordingHelp : public IHtmlHelp {
-public:
-    void HtmlHelpA(QWidget*, const QString& file, int command, qintptr data) override {
-        calls << QStringLiteral("%1|%2|%3").arg(file).arg(command).arg(data);
-    }
-    QStringList calls;
-};
 
 } // namespace
 
@@ -117,14 +77,62 @@ private slots:
         QVERIFY(frm.statusClock->text() != QStringLiteral("Time"));
     }
 
+    void textsFitTheDescribedSizes() {
+        TestEnv env;
+        AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("1100.5"));
+        AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("-20.25"));
+        for (int i = 0; i < 9; ++i)
+            AddAccount(env, QStringLiteral("Wallet %1").arg(i), 2, QStringLiteral("25"));
+        TFrmMain frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        // The sizes were made for this face; a stand-in with its metrics answers for it.
+        QCOMPARE(frm.font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(frm.font().pointSize(), 8);
+        QCOMPARE(QApplication::font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(QFontInfo(frm.font()).family(), QStringLiteral("Liberation Sans"));
+
+        for (const char* name : {"btnToolAccHistory", "btnToolWalHistory"}) {
+            auto* b = frm.findChild<QToolButton*>(QLatin1String(name));
+            QCOMPARE(b->width(), 63);
+            // Inside the skin's border and padding of a pixel each.
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 4 <= b->width(), name);
+        }
+        QCOMPARE(frm.statusBar()->height(), 17);
+        QVERIFY(frm.statusWelcome->sizeHint().width() <= frm.statusWelcome->width());
+        QCOMPARE(frm.statusWelcome->width(), 200);
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, frm.Panels->WalletList.last()->ID));
+        QCoreApplication::processEvents();
+        QCOMPARE(frm.statusTotals->text(),
+                 QStringLiteral("Total: $1,305.25  Account: $1,080.25  Wallet: $225.00"));
+        QVERIFY(frm.statusTotals->width() <= 300);
+        QVERIFY(frm.statusTotals->sizeHint().width() <= frm.statusTotals->width());
+        // Flat sections: nothing is drawn around the texts, so the edges of each section
+        // show the bar's own colour only.
+        const QImage bar = frm.statusBar()->grab().toImage();
+        const QRgb ground = bar.pixel(frm.statusWelcome->geometry().left() + 1, 1);
+        for (const QLabel* section : {frm.statusWelcome, frm.statusTotals, frm.statusClock}) {
+            const QRect r = section->geometry();
+            for (int x : {r.left() - 1, r.left(), r.right(), r.right() + 1})
+                for (int y = 0; x >= 0 && x < bar.width() && y < bar.height(); ++y)
+                    QVERIFY2(bar.pixel(x, y) == ground,
+                             qPrintable(
+                                 QStringLiteral("%1 at %2,%3").arg(section->text()).arg(x).arg(y)));
+        }
+
+        // Nine wallets run past the strip sideways; its height still holds the cards.
+        QVERIFY(frm.scrlbxWallet->horizontalScrollBar()->isVisible());
+        QVERIFY(!frm.scrlbxWallet->verticalScrollBar()->isVisible());
+    }
+
     void selectingACardShowsTheTotalsOnlyThen() {
         TestEnv env;
-        const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("100.5"));
-        addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("1000"));
-        const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("-20.25"));
+        const int a = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("100.5"));
+        AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("1000"));
+        const int w = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("-20.25"));
         TFrmMain frm;
         QCOMPARE(frm.CurrentListId(), 0);
-        frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
         QCOMPARE(frm.statusTotals->text(),
                  QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
         QCOMPARE(frm.CurrentListId(), w);
@@ -133,7 +141,7 @@ private slots:
         env.sql(QStringLiteral("update Account set Balance = 0 where ID = %1").arg(a));
         QCOMPARE(frm.statusTotals->text(),
                  QStringLiteral("Total: $1,080.25  Account: $1,100.50  Wallet: ($20.25)"));
-        frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
+        frm.Panels->SelectCard(FindCard(frm.Panels->AccountList, a));
         QCOMPARE(frm.statusTotals->text(),
                  QStringLiteral("Total: $979.75  Account: $1,000.00  Wallet: ($20.25)"));
         QCOMPARE(frm.CurrentListId(), a);
@@ -141,10 +149,10 @@ private slots:
 
     void commandsActOnTheRightCard() {
         TestEnv env;
-        const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1"),
-                             QStringLiteral("https://bank.example"));
-        const int w = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("2"),
-                             QStringLiteral("https://purse.example"));
+        const int a = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("1"),
+                                 QStringLiteral("https://bank.example"));
+        const int w = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("2"),
+                                 QStringLiteral("https://purse.example"));
         TFrmMain frm;
         frm.show();
 
@@ -154,20 +162,20 @@ private slots:
               &TFrmMain::mniMenu_WalletInfoClick, &TFrmMain::mniMenu_AccountURLClick,
               &TFrmMain::mniMenu_WalletURLClick, &TFrmMain::mniMenu_DeleteAccountClick,
               &TFrmMain::mniMenu_DeleteWalletClick, &TFrmMain::btnToolDepositeClick})
-            QVERIFY(modalsOpenedBy([&] { (frm.*handler)(); }).isEmpty());
+            QVERIFY(ModalsOpenedBy([&] { (frm.*handler)(); }).isEmpty());
         QVERIFY(env.messages->messages.empty());
         QVERIFY(env.shell->opened.isEmpty());
 
-        frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
-        QCOMPARE(modalsOpenedBy([&] { action(frm, "mniMenu_Properties")->trigger(); }),
+        frm.Panels->SelectCard(FindCard(frm.Panels->AccountList, a));
+        QCOMPARE(ModalsOpenedBy([&] { action(frm, "mniMenu_Properties")->trigger(); }),
                  QStringList{"TFrmBankAccount:View/Edit account"});
-        frm.Panels->SelectCard(card(frm.Panels->WalletList, w));
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
         // With both selected, Properties goes to the wallet.
-        QCOMPARE(modalsOpenedBy([&] {
+        QCOMPARE(ModalsOpenedBy([&] {
                      frm.findChild<QToolButton*>(QStringLiteral("btnToolProperty"))->click();
                  }),
                  QStringList{"TFrmWallet:View/Edit wallet"});
-        QCOMPARE(modalsOpenedBy([&] { action(frm, "mniPop_Acc_Info")->trigger(); }),
+        QCOMPARE(ModalsOpenedBy([&] { action(frm, "mniPop_Acc_Info")->trigger(); }),
                  QStringList{"TFrmBankAccount:View/Edit account"});
 
         action(frm, "mniPop_Acc_URL")->trigger();
@@ -175,7 +183,7 @@ private slots:
         QCOMPARE(env.shell->opened, QStringList({"https://bank.example", "https://purse.example"}));
 
         // Saving from the editor redraws the card with the stored name.
-        QCOMPARE(modalsOpenedBy([&] { frm.mniMenu_WalletInfoClick(); },
+        QCOMPARE(ModalsOpenedBy([&] { frm.mniMenu_WalletInfoClick(); },
                                 [](QDialog* d) {
                                     d->findChild<QLineEdit*>(QStringLiteral("edtName"))
                                         ->setText(QStringLiteral(" Purse "));
@@ -183,16 +191,16 @@ private slots:
                                 })
                      .size(),
                  1);
-        QCOMPARE(card(frm.Panels->WalletList, w)->Info->Name, QStringLiteral("Purse"));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w)->Info->Name, QStringLiteral("Purse"));
     }
 
     void newAndDeleteRebuildThePanels() {
         TestEnv env;
-        const int a = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("1"));
+        const int a = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("1"));
         TFrmMain frm;
         frm.show();
 
-        modalsOpenedBy([&] { action(frm, "mniPop_NewAccount")->trigger(); },
+        ModalsOpenedBy([&] { action(frm, "mniPop_NewAccount")->trigger(); },
                        [](QDialog* d) {
                            d->findChild<QLineEdit*>(QStringLiteral("edtName"))
                                ->setText(QStringLiteral("Savings"));
@@ -203,12 +211,12 @@ private slots:
 
         // Cancelled: nothing is rebuilt.
         TImageCtrl* before =
-            frm.Panels->AccountList.at(0)->Card ? card(frm.Panels->AccountList, a) : nullptr;
-        QCOMPARE(modalsOpenedBy([&] { frm.mniMenu_NewAccountClick(); }),
+            frm.Panels->AccountList.at(0)->Card ? FindCard(frm.Panels->AccountList, a) : nullptr;
+        QCOMPARE(ModalsOpenedBy([&] { frm.mniMenu_NewAccountClick(); }),
                  QStringList{"TFrmBankAccount:Bank Account"});
-        QCOMPARE(card(frm.Panels->AccountList, a), before);
+        QCOMPARE(FindCard(frm.Panels->AccountList, a), before);
 
-        modalsOpenedBy([&] { action(frm, "mniMenu_NewWallet")->trigger(); },
+        ModalsOpenedBy([&] { action(frm, "mniMenu_NewWallet")->trigger(); },
                        [](QDialog* d) {
                            d->findChild<QLineEdit*>(QStringLiteral("edtName"))
                                ->setText(QStringLiteral("Cash"));
@@ -216,7 +224,7 @@ private slots:
                        });
         QCOMPARE(frm.Panels->WalletList.size(), 1);
 
-        frm.Panels->SelectCard(card(frm.Panels->AccountList, a));
+        frm.Panels->SelectCard(FindCard(frm.Panels->AccountList, a));
         env.messages->answers = {mbCancel};
         frm.mniMenu_DeleteAccountClick();
         QCOMPARE(env.messages->messages.back().text,
@@ -245,6 +253,58 @@ private slots:
         QCOMPARE(frm.Panels->WalletList.size(), 1);
     }
 
+    void aCardReplacedWhileItsWindowIsOpen() {
+        TestEnv env;
+        const int a = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("1"));
+        const int w = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("2"));
+        TFrmMain frm;
+        frm.show();
+        // The panels are rebuilt while the window is open (and the old cards destroyed);
+        // afterwards the card now showing the row is the one redrawn.
+        const auto rebuilt = [&] {
+            frm.Panels->LoadAccounts();
+            frm.Panels->LoadWallets();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        frm.Panels->SelectCard(FindCard(frm.Panels->AccountList, a));
+        QPointer<TImageCtrl> old = FindCard(frm.Panels->AccountList, a);
+        QCOMPARE(ModalsOpenedBy([&] { frm.mniMenu_AccountInfoClick(); },
+                                [&](QDialog* d) {
+                                    rebuilt();
+                                    d->findChild<QLineEdit*>(QStringLiteral("edtName"))
+                                        ->setText(QStringLiteral("Main"));
+                                    d->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
+                                })
+                     .size(),
+                 1);
+        QVERIFY(!old);
+        QCOMPARE(FindCard(frm.Panels->AccountList, a)->Info->Name, QStringLiteral("Main"));
+
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
+        old = FindCard(frm.Panels->WalletList, w);
+        ModalsOpenedBy([&] { frm.btnToolDepositeClick(); },
+                       [&](QDialog* d) {
+                           rebuilt();
+                           d->findChild<QComboBox*>(QStringLiteral("cbbFrom"))
+                               ->setEditText(QStringLiteral("Gran"));
+                           d->findChild<QLineEdit*>(QStringLiteral("edtAmmount"))
+                               ->setText(QStringLiteral("10"));
+                           d->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+                       });
+        QVERIFY(!old);
+        QCOMPARE(FindCard(frm.Panels->WalletList, w)->Info->Balance, Money::fromUnits(12));
+
+        // The delete question is modal too: the row asked about is the one deleted.
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
+        env.messages->onShow = [&](const RecordedMessage&) { rebuilt(); };
+        frm.mniMenu_DeleteWalletClick();
+        env.messages->onShow = nullptr;
+        QCOMPARE(env.sql(QStringLiteral("select count(*) from Account where ID=%1").arg(w)).toInt(),
+                 0);
+        QVERIFY(frm.Panels->WalletList.isEmpty());
+        QCOMPARE(env.messages->messages.size(), size_t(1));
+    }
+
     void exitAsksButTheCloseBoxDoesNot() {
         TestEnv env;
         TFrmMain frm;
@@ -269,14 +329,12 @@ private slots:
 
     void helpWebAndTools() {
         TestEnv env;
-        auto help = std::make_unique<RecordingHelp>();
-        RecordingHelp* rec = help.get();
-        auto previous = SetHtmlHelp(std::move(help));
+        ScopedHelpRecorder help;
         {
             TFrmMain frm;
             frm.findChild<QToolButton*>(QStringLiteral("btnToolHelp"))->click();
-            QCOMPARE(rec->calls.size(), 1);
-            QVERIFY(rec->calls.at(0).endsWith(QStringLiteral("budget.chm|1|0")));
+            QCOMPARE(help->calls, QStringList{QStringLiteral("1:0")});
+            QVERIFY(help->files.at(0).endsWith(QStringLiteral("/budget.chm")));
 
             for (const char* name :
                  {"mniMenu_OnlineTutorial", "mniMenu_Whatsnew", "mniMenu_Checkupdates",
@@ -295,7 +353,6 @@ private slots:
             action(frm, "mniMenu_Notepad")->trigger();
             QCOMPARE(env.shell->started, QStringList({"calculator", "editor"}));
         }
-        SetHtmlHelp(std::move(previous));
     }
 };
 

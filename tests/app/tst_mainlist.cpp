@@ -10,22 +10,33 @@
 #include "lists/UtTransactionList.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDateTime>
+#include <QPushButton>
 #include <QtTest>
 
 class MainListTest : public QObject {
     Q_OBJECT
 private slots:
-    void cardSelectionFillsListAndSummary()
-    {
+    void cardSelectionFillsListAndSummary() {
         TestEnv env;
         env.sql(QStringLiteral("insert into Account(name,type,Balance) values('Checking',0,75)"));
         env.sql(QStringLiteral("insert into Account(name,type,Balance) values('Cash',2,25)"));
-        const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        env.sql(QStringLiteral("insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) values(0,1,'%1','Boss',100,'pay','')").arg(now));
-        env.sql(QStringLiteral("insert into Transfer(SourceID,DestID,Date,[From],Amount,[For],Memo) values(1,2,'%1','atm',25,'cash','')").arg(now));
+        // A fixed day for the summary's clock and the list's range alike.
+        const QDate today(2025, 3, 10);
+        const QString now = QStringLiteral("2025-03-10 12:00:00");
+        env.sql(QStringLiteral("insert into Detail(type,DestID,Date,[From],Amount,[For],Memo) "
+                               "values(0,1,'%1','Boss',100,'pay','')")
+                    .arg(now));
+        env.sql(
+            QStringLiteral("insert into Transfer(SourceID,DestID,Date,[From],Amount,[For],Memo) "
+                           "values(1,2,'%1','atm',25,'cash','')")
+                .arg(now));
         TFrmMain frm;
         frm.show();
+        frm.SummaryStrip->Today = [today] { return today; };
+        frm.TransactionList->dtpRange1->setDate(QDate(2025, 3, 1));
+        frm.TransactionList->dtpRange2->setDate(today);
         TDBGridEh* list = frm.TransactionList->dbgrdh1;
         TDBGridEh* summary = frm.SummaryStrip->dbgrdhTotal;
         QCOMPARE(list->model()->rowCount(), 0);
@@ -55,8 +66,32 @@ private slots:
         QCOMPARE(frm.CurrentListId(), 2);
     }
 
-    void summaryColumnsShareTheWindowWidth()
-    {
+    void boxesAndFileDialogsBelongToTheWindow() {
+        TestEnv env;
+        TFrmMain frm;
+        frm.show();
+        // The list is a part of the window and carries the skin; what it opens belongs to
+        // the window, which carries none, so the system look stays.
+        const auto unskinned = [](const QWidget* owner) {
+            for (const QWidget* w = owner; w; w = w->parentWidget())
+                if (!w->styleSheet().isEmpty())
+                    return false;
+            return true;
+        };
+        QVERIFY(!unskinned(frm.TransactionList->btnExport));
+        frm.TransactionList->btnExport->click();
+        QCOMPARE(env.files->owners.size(), size_t(1));
+        QCOMPARE(env.files->owners.front(), static_cast<QWidget*>(&frm));
+        QVERIFY(unskinned(env.files->owners.front()));
+
+        ShowMessage(frm.TransactionList->dbgrdh1, QStringLiteral("Query"), QStringLiteral("?"),
+                    MsgIcon::Question, mbYes | mbNo);
+        QCOMPARE(env.messages->messages.back().owner, static_cast<QWidget*>(&frm));
+        ShowMessage(nullptr, QStringLiteral("Error"), QStringLiteral("!"), MsgIcon::Error, mbOK);
+        QCOMPARE(env.messages->messages.back().owner, nullptr);
+    }
+
+    void summaryColumnsShareTheWindowWidth() {
         TestEnv env;
         TFrmMain frm;
         frm.show();

@@ -1,14 +1,16 @@
-#include "TestEnv.h"
+#include "TestData.h"
 
-#include "ui/Application.h"
 #include "app/UtMain.h"
 #include "cards/ScrollBox.h"
 #include "cards/UtCards.h"
+#include "ui/Application.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QtTest>
+
+using namespace TestData;
 
 namespace {
 
@@ -33,21 +35,6 @@ struct CardMessages : QObject {
     }
 };
 
-int addRow(TestEnv& env, const QString& name, int type, const QString& balance) {
-    env.sql(QStringLiteral("insert into Account(name, type, Balance) values('%1', %2, %3)")
-                .arg(name)
-                .arg(type)
-                .arg(balance));
-    return env.sql(QStringLiteral("select max(ID) from Account")).toInt();
-}
-
-TImageCtrl* card(const QList<PDataInfo>& list, int id) {
-    for (const PDataInfo& info : list)
-        if (info->ID == id)
-            return qobject_cast<TImageCtrl*>(info->Card);
-    return nullptr;
-}
-
 // Whether the card shows the given bitmap (compared where no text is written).
 bool shows(const TestEnv& env, const TImageCtrl* c, const QString& bitmap) {
     const QImage file(env.dir() + QStringLiteral("/res/") + bitmap);
@@ -65,45 +52,45 @@ class TestCards : public QObject {
 private slots:
     void panelsAreBuiltInRowOrderAtTheirPlaces() {
         TestEnv env;
-        const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
-        const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
-        const int a2 = addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
-        const int w2 = addRow(env, QStringLiteral("Purse"), 2, QStringLiteral("1"));
+        const int a1 = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
+        const int w1 = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
+        const int a2 = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
+        const int w2 = AddAccount(env, QStringLiteral("Purse"), 2, QStringLiteral("1"));
         TFrmMain frm;
         QCOMPARE(PanelMgr, frm.Panels);
         QCOMPARE(frm.Panels->AccountList.size(), 2);
         QCOMPARE(frm.Panels->WalletList.size(), 2);
-        QCOMPARE(card(frm.Panels->AccountList, a1)->pos(), QPoint(10, 10));
-        QCOMPARE(card(frm.Panels->AccountList, a2)->pos(), QPoint(10, 100));
-        QCOMPARE(card(frm.Panels->WalletList, w1)->pos(), QPoint(10, 10));
-        QCOMPARE(card(frm.Panels->WalletList, w2)->pos(), QPoint(100, 10));
+        QCOMPARE(FindCard(frm.Panels->AccountList, a1)->pos(), QPoint(10, 10));
+        QCOMPARE(FindCard(frm.Panels->AccountList, a2)->pos(), QPoint(10, 100));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w1)->pos(), QPoint(10, 10));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w2)->pos(), QPoint(100, 10));
         for (const PDataInfo& info : frm.Panels->WalletList) {
             QCOMPARE(info->AccType, 2);
             QCOMPARE(info->Card->Info, info);
             QVERIFY(info->Card->IsWallet);
             QCOMPARE(info->Card->parentWidget(), frm.scrlbxWallet->Page());
         }
-        QCOMPARE(card(frm.Panels->AccountList, a2)->Info->Balance, Money::fromUnits(-3));
-        QCOMPARE(card(frm.Panels->AccountList, a1)->PopupMenu, frm.pmAccount);
-        QCOMPARE(card(frm.Panels->WalletList, w1)->PopupMenu, frm.pmWallet);
+        QCOMPARE(FindCard(frm.Panels->AccountList, a2)->Info->Balance, Money::fromUnits(-3));
+        QCOMPARE(FindCard(frm.Panels->AccountList, a1)->PopupMenu, frm.pmAccount);
+        QCOMPARE(FindCard(frm.Panels->WalletList, w1)->PopupMenu, frm.pmWallet);
         QVERIFY(!frm.Panels->GetSelectedAccount());
         QVERIFY(!frm.Panels->GetSelectedWallet());
-        QVERIFY(shows(env, card(frm.Panels->AccountList, a1), QStringLiteral("acc.bmp")));
-        QVERIFY(shows(env, card(frm.Panels->WalletList, w1), QStringLiteral("wallet.bmp")));
+        QVERIFY(shows(env, FindCard(frm.Panels->AccountList, a1), QStringLiteral("acc.bmp")));
+        QVERIFY(shows(env, FindCard(frm.Panels->WalletList, w1), QStringLiteral("wallet.bmp")));
     }
 
     void selectionKeepsPanelsApartAndEmptyClickClears() {
         TestEnv env;
-        const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
-        const int a2 = addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
-        const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
+        const int a1 = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
+        const int a2 = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
+        const int w1 = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
         TFrmMain frm;
         frm.show();
         CardMessages rec;
         frm.installEventFilter(&rec);
-        TImageCtrl* c1 = card(frm.Panels->AccountList, a1);
-        TImageCtrl* c2 = card(frm.Panels->AccountList, a2);
-        TImageCtrl* cw = card(frm.Panels->WalletList, w1);
+        TImageCtrl* c1 = FindCard(frm.Panels->AccountList, a1);
+        TImageCtrl* c2 = FindCard(frm.Panels->AccountList, a2);
+        TImageCtrl* cw = FindCard(frm.Panels->WalletList, w1);
 
         QTest::mousePress(c1, Qt::LeftButton, {}, QPoint(20, 20));
         QTest::mouseRelease(c1, Qt::LeftButton, {}, QPoint(20, 20));
@@ -149,15 +136,15 @@ private slots:
 
     void dragAndDropOnlyBetweenDifferentCards() {
         TestEnv env;
-        const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
-        const int a2 = addRow(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
-        const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
+        const int a1 = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
+        const int a2 = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("-3"));
+        const int w1 = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
         TFrmMain frm;
         CardMessages rec;
         frm.installEventFilter(&rec);
-        TImageCtrl* c1 = card(frm.Panels->AccountList, a1);
-        TImageCtrl* c2 = card(frm.Panels->AccountList, a2);
-        TImageCtrl* cw = card(frm.Panels->WalletList, w1);
+        TImageCtrl* c1 = FindCard(frm.Panels->AccountList, a1);
+        TImageCtrl* c2 = FindCard(frm.Panels->AccountList, a2);
+        TImageCtrl* cw = FindCard(frm.Panels->WalletList, w1);
 
         QVERIFY(!c1->ImageDragOver(c1));
         QVERIFY(c1->ImageDragOver(c2));
@@ -166,18 +153,14 @@ private slots:
         QVERIFY(!c1->ImageDragOver(frm.scrlbxLeft));
         QVERIFY(!c1->ImageDragOver(nullptr));
 
-        // A drop opens the transfer window; close whatever opens.
-        QTimer closer;
-        closer.setInterval(0);
-        connect(&closer, &QTimer::timeout, [] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                d->reject();
-        });
-        closer.start();
-        c1->ImageDragDrop(c1);
-        c1->ImageDragDrop(frm.scrlbxWallet);
+        // A drop opens the transfer window, which is closed again.
+        QVERIFY(ModalsOpenedBy([&] {
+                    c1->ImageDragDrop(c1);
+                    c1->ImageDragDrop(frm.scrlbxWallet);
+                }).isEmpty());
         QCOMPARE(rec.count(WM_CARDDROP), 0);
-        cw->ImageDragDrop(c2);
+        QCOMPARE(ModalsOpenedBy([&] { cw->ImageDragDrop(c2); }),
+                 QStringList{QStringLiteral("TFrmTransfer:Transfer")});
         QCOMPARE(rec.count(WM_CARDDROP), 1);
         QCOMPARE(rec.got.back().w, qintptr(a2));
         QCOMPARE(rec.got.back().l, qintptr(w1));
@@ -185,44 +168,38 @@ private slots:
 
     void doubleClickOpensTheEditorAfterwards() {
         TestEnv env;
-        const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
-        const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
+        const int w1 = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
+        const int a1 = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         TFrmMain frm;
         frm.show();
         CardMessages rec;
         frm.installEventFilter(&rec);
-        QStringList opened;
-        QTimer closer;
-        closer.setInterval(0);
-        connect(&closer, &QTimer::timeout, [&] {
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                opened << QString::fromLatin1(d->metaObject()->className()) + u':' +
-                              d->windowTitle();
-                d->reject();
-            }
-        });
-        closer.start();
-
-        TImageCtrl* cw = card(frm.Panels->WalletList, w1);
-        QTest::mouseDClick(cw, Qt::LeftButton, {}, QPoint(20, 20));
         // Posted: nothing has opened while the double-click was being handled.
-        QCOMPARE(rec.count(WM_CARDOPEN), 0);
-        QVERIFY(opened.isEmpty());
-        QTRY_COMPARE(opened.size(), 1);
-        QCOMPARE(opened.at(0), QStringLiteral("TFrmWallet:View/Edit wallet"));
+        TImageCtrl* cw = FindCard(frm.Panels->WalletList, w1);
+        int openWhileClicking = -1;
+        QStringList opened = ModalsOpenedBy([&] {
+            QTest::mouseDClick(cw, Qt::LeftButton, {}, QPoint(20, 20));
+            openWhileClicking = rec.count(WM_CARDOPEN);
+            QTRY_COMPARE(rec.count(WM_CARDOPEN), 1);
+        });
+        QCOMPARE(openWhileClicking, 0);
+        QCOMPARE(opened, QStringList{QStringLiteral("TFrmWallet:View/Edit wallet")});
         QCOMPARE(rec.got.back().w, qintptr(w1));
 
-        QTest::mouseDClick(card(frm.Panels->AccountList, a1), Qt::LeftButton, {}, QPoint(20, 20));
-        QTRY_COMPARE(opened.size(), 2);
-        QCOMPARE(opened.at(1), QStringLiteral("TFrmBankAccount:View/Edit account"));
+        opened = ModalsOpenedBy([&] {
+            QTest::mouseDClick(FindCard(frm.Panels->AccountList, a1), Qt::LeftButton, {},
+                               QPoint(20, 20));
+            QTRY_COMPARE(rec.count(WM_CARDOPEN), 2);
+        });
+        QCOMPARE(opened, QStringList{QStringLiteral("TFrmBankAccount:View/Edit account")});
     }
 
     void refreshAndRebuild() {
         TestEnv env;
-        const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
-        const int w1 = addRow(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
+        const int a1 = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
+        const int w1 = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
         TFrmMain frm;
-        TImageCtrl* c1 = card(frm.Panels->AccountList, a1);
+        TImageCtrl* c1 = FindCard(frm.Panels->AccountList, a1);
         frm.Panels->SelectCard(c1);
         const PDataInfo held = c1->Info;
 
@@ -233,13 +210,13 @@ private slots:
         frm.Panels->RefreshCard(a1);
         QCOMPARE(held->Balance, Money::parse(QStringLiteral("42.5")).value());
         QCOMPARE(held->Name, QStringLiteral("Main"));
-        QCOMPARE(card(frm.Panels->AccountList, a1), c1);
+        QCOMPARE(FindCard(frm.Panels->AccountList, a1), c1);
         QVERIFY(c1->Selected);
 
         // A wallet card reloads only as a wallet: its id is no account's.
         env.sql(QStringLiteral("update Account set Balance = 7 where ID = %1").arg(w1));
         frm.Panels->RefreshCard(w1);
-        QCOMPARE(card(frm.Panels->WalletList, w1)->Info->Balance, Money::fromUnits(7));
+        QCOMPARE(FindCard(frm.Panels->WalletList, w1)->Info->Balance, Money::fromUnits(7));
 
         // A rebuild leaves no card selected; without rows the column stays empty.
         env.sql(QStringLiteral("delete from Account where type in (0,1)"));
@@ -250,13 +227,38 @@ private slots:
         QCOMPARE(frm.Panels->WalletList.size(), 1);
     }
 
+    void balanceBeyondTheMoneyRangeStillShowsItsCard() {
+        // Written by something else: two deposits of 500000000000000 on one wallet.
+        TestEnv env;
+        const int big = AddAccount(env, QStringLiteral("Jackpot"), 2, QStringLiteral("1e15"));
+        const int small = AddAccount(env, QStringLiteral("Cash"), 2, QStringLiteral("5"));
+        const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("-1e300"));
+        TFrmMain frm;
+        QCOMPARE(frm.Panels->WalletList.size(), 2);
+        QCOMPARE(frm.Panels->AccountList.size(), 1);
+        QCOMPARE(FindCard(frm.Panels->WalletList, big)->Info->Balance.raw(),
+                 std::numeric_limits<qint64>::max());
+        QCOMPARE(FindCard(frm.Panels->WalletList, small)->Info->Balance, Money::fromUnits(5));
+        QCOMPARE(FindCard(frm.Panels->AccountList, bank)->Info->Balance.raw(),
+                 std::numeric_limits<qint64>::min());
+        // Selecting it fills the list, the summary and the totals without an error box.
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, big));
+        QCOMPARE(frm.CurrentListId(), big);
+        QVERIFY(frm.statusTotals->text().startsWith(QStringLiteral("Total: ")));
+        frm.Panels->RefreshCard(big);
+        QVERIFY2(env.messages->messages.empty(),
+                 qPrintable(env.messages->messages.empty() ? QString()
+                                                           : env.messages->messages[0].text));
+    }
+
     void missingBitmapReachesTheErrorReport() {
         TestEnv env;
-        const int a1 = addRow(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
+        const int a1 = AddAccount(env, QStringLiteral("Checking"), 0, QStringLiteral("10"));
         TFrmMain frm;
         QVERIFY(env.messages->messages.empty());
         QVERIFY(QFile::remove(env.dir() + QStringLiteral("/res/acc_f.bmp")));
-        QTest::mousePress(card(frm.Panels->AccountList, a1), Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mousePress(FindCard(frm.Panels->AccountList, a1), Qt::LeftButton, {},
+                          QPoint(20, 20));
         QCOMPARE(env.messages->messages.size(), size_t(1));
         const RecordedMessage& m = env.messages->messages.front();
         QCOMPARE(m.caption, ApplicationTitle());

@@ -2,13 +2,17 @@
 
 #include "TestEnv.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 
 class QDialog;
 class TDBGridEh;
+class TImageCtrl;
+struct TDataInfo;
 
 // Rows put straight into the test database, and reading them back. Every test file
 // that needs rows takes them from here.
@@ -55,6 +59,9 @@ void MendBalanceUpdates(TestEnv& env);
 // The card bitmaps in res/ beside the program; plain ones are drawn when the real
 // pictures are missing.
 void EnsureCardBitmaps(const TestEnv& env);
+
+// The card of a panel list that shows the row with this id, or null.
+TImageCtrl* FindCard(const QList<std::shared_ptr<TDataInfo>>& list, int id);
 
 // Runs a command and reports every modal window it opened ("class:caption"); each is
 // handed to act (which may fill and save it) or else closed with Cancel.

@@ -34,10 +34,9 @@ int RegisterTest(const char* name, TestFactory factory)
 
 std::vector<std::pair<const char*, TestFactory>>& RegisteredTests() { return registry(); }
 
-MsgButton MessageRecorder::Show(QWidget*, const QString& caption, const QString& text, MsgIcon icon,
-                                MsgButtons buttons)
-{
-    messages.push_back({caption, text, icon, buttons});
+MsgButton MessageRecorder::Show(QWidget* owner, const QString& caption, const QString& text,
+                                MsgIcon icon, MsgButtons buttons) {
+    messages.push_back({caption, text, icon, buttons, owner});
     if (onShow)
         onShow(messages.back());
     if (!answers.empty()) {

@@ -23,6 +23,7 @@ struct RecordedMessage {
     QString caption, text;
     MsgIcon icon;
     MsgButtons buttons;
+    QWidget* owner = nullptr;
 };
 
 // Stands in for message boxes: records each box and answers with the next scripted
@@ -47,12 +48,13 @@ public:
 
 class FileDialogRecorder : public IFileDialogs {
 public:
-    SaveDialogResult Save(QWidget*, const SaveDialogRequest& request) override
-    {
+    SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) override {
         requests.push_back(request);
+        owners.push_back(owner);
         return answer;
     }
     std::vector<SaveDialogRequest> requests;
+    std::vector<QWidget*> owners;
     SaveDialogResult answer; // not accepted unless a test sets it
 };
 

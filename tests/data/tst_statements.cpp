@@ -6,19 +6,14 @@
 #include "data/SqlDialect.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "lists/UtTransactionList.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QtTest>
 #include <functional>
 
 namespace {
-
-const QString Combined = QStringLiteral(
-    "SELECT A.id, AccID, IIF(A.type=0, 'Deposit', IIF(A.Type=1, 'Debit', IIF(A.Type=2, 'Trans Out', "
-    "'Trans In'))) AS TypeName, A.type, A.date, DateValue(date) as Date1, A.[from], A.Amount, A.for, "
-    "A.memo, B.name, B.type as AccType FROM (select id, DestID As AccID, [type], date, [from], amount, "
-    "for, memo from detail union select   ID, SourceID as AccID, 2 as Type, date, [from], amount, for, "
-    "memo from transfer union select   ID, DestID as AccID, 3 as Type, date, [from], amount, for, memo "
-    "from transfer) AS A, Account AS B WHERE A.AccID = B.ID ");
 
 // Rows of a query as "field=value" texts of the named fields, one string per row.
 QStringList rows(TQuery& q, const QStringList& fields)
@@ -115,28 +110,36 @@ private slots:
     {
         TestEnv env;
         seed(env);
-        TQuery q(&DM->conn);
-        auto list = [&](int id, const QString& kindLine, const QString& from, const QString& to) {
-            q.Close();
-            q.SQL.clear();
-            q.SQL << Combined << QStringLiteral(" and B.ID=") + QString::number(id);
-            if (!kindLine.isEmpty())
-                q.SQL << kindLine;
-            q.SQL << QStringLiteral(" and Date between #%1# and #%2# ").arg(from, to) << QStringLiteral(" order by date ");
-            q.Open();
+        // The statement the main window's list really runs, with its filters.
+        TTransactionList list;
+        TQuery& q = list.qryList;
+        auto listed = [&](int id, const QString& kind, QDate from, QDate to) {
+            list.cbbType->setCurrentIndex(list.cbbType->findText(kind));
+            list.dtpRange1->setDate(from);
+            list.dtpRange2->setDate(to);
+            list.LoadList(id);
             return rows(q, {"id", "AccID", "TypeName", "type", "Date1", "from", "Amount", "for", "memo", "name", "AccType"});
         };
-        // The account's deposits, debits and its transfer out, in date order; the end
-        // date's midnight is inside the range, a second later is not.
-        QCOMPARE(list(1, {}, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-11")),
-                 QStringList({"1|1|Deposit|0|2026-12-01|Boss|50|salary|dec pay|Bank|0",
-                              "1|1|Trans Out|2|2026-12-03|atm|40|cash|abc|Bank|0",
-                              "2|1|Debit|1|2026-12-05|Shop|12.345|food|weekly|Bank|0",
-                              "4|1|Debit|1|2026-12-11|Late|1|edge|midnight|Bank|0"}));
+        // The list's empty start statement still yields its columns.
+        QCOMPARE(q.RecordCount(), 0);
+        QCOMPARE(q.FieldCount(), 8);
+        QCOMPARE(q.FieldName(3), QStringLiteral("From"));
+
+        // The account's deposits, debits and its transfer out, in date order; midnight
+        // after the end date is inside the range, a second later is not.
+        QCOMPARE(
+            listed(1, QStringLiteral("-----All-----"), QDate(2026, 12, 1), QDate(2026, 12, 10)),
+            QStringList({"1|1|Deposit|0|2026-12-01|Boss|50|salary|dec pay|Bank|0",
+                         "1|1|Trans Out|2|2026-12-03|atm|40|cash|abc|Bank|0",
+                         "2|1|Debit|1|2026-12-05|Shop|12.345|food|weekly|Bank|0",
+                         "4|1|Debit|1|2026-12-11|Late|1|edge|midnight|Bank|0"}));
         // The same transfer is a transfer in for its destination.
-        QCOMPARE(list(3, QStringLiteral(" and A.type = 3"), QStringLiteral("2026-11-01"), QStringLiteral("2026-12-31")),
+        QCOMPARE(listed(3, QStringLiteral("Trans in"), QDate(2026, 11, 1), QDate(2026, 12, 30)),
                  QStringList({"1|3|Trans In|3|2026-12-03|atm|40|cash|abc|Cash|2"}));
-        QCOMPARE(list(0, {}, QStringLiteral("2000-01-01"), QStringLiteral("2100-01-01")), QStringList());
+        QCOMPARE(listed(1, QStringLiteral("Debit"), QDate(2026, 12, 5), QDate(2026, 12, 5)),
+                 QStringList({"2|1|Debit|1|2026-12-05|Shop|12.345|food|weekly|Bank|0"}));
+        QCOMPARE(listed(0, QStringLiteral("-----All-----"), QDate(2000, 1, 1), QDate(2099, 12, 31)),
+                 QStringList());
         // Result columns carry the names the grid titles show.
         QStringList names;
         for (int i = 0; i < q.FieldCount(); ++i)
@@ -145,15 +148,6 @@ private slots:
                                      "for", "memo", "name", "AccType"}));
         QVERIFY(q.FieldIsLongText(q.FindFieldIndex(QStringLiteral("memo"))));
         QVERIFY(!q.FieldIsLongText(q.FindFieldIndex(QStringLiteral("Amount"))));
-
-        // The list's empty start statement still yields its columns.
-        q.Close();
-        q.SQL = QStringList{QStringLiteral("SELECT A.type, A.DestID, A.Date, A.From, A.Amount, A.For, A.Memo, B.name FROM Detail AS A , Account AS B where A.DestID = B.ID and A.ID=:aa")};
-        q.SetParam(QStringLiteral("aa"), 0);
-        q.Open();
-        QCOMPARE(q.RecordCount(), 0);
-        QCOMPARE(q.FieldCount(), 8);
-        QCOMPARE(q.FieldName(3), QStringLiteral("From"));
     }
 
     void historyAndQueryDialogStatements()
@@ -163,8 +157,9 @@ private slots:
         TQuery q(&DM->conn);
         auto history = [&](const QStringList& extra, const QString& dt1, const QString& dt2) {
             q.Close();
-            q.SQL = QStringList{Combined, QStringLiteral("and A.Date between :dt1 and :dt2 ")} + extra +
-                    QStringList{QStringLiteral(" order by date ")};
+            q.SQL = QStringList{TTransactionList::CombinedStatement(),
+                                QStringLiteral("and A.Date between :dt1 and :dt2 ")} +
+                    extra + QStringList{QStringLiteral(" order by date ")};
             q.ClearParams();
             q.SetParam(QStringLiteral("dt1"), dt1);
             q.SetParam(QStringLiteral("dt2"), dt2);
@@ -340,7 +335,7 @@ private slots:
         // Its records stay but no list shows them.
         QCOMPARE(env.sql(QStringLiteral("select count(*) from Detail where DestID=1")).toInt(), 3);
         TQuery q(&DM->conn);
-        q.SQL << Combined << QStringLiteral(" and B.ID=1");
+        q.SQL << TTransactionList::CombinedStatement() << QStringLiteral(" and B.ID=1");
         q.Open();
         QCOMPARE(q.RecordCount(), 0);
     }

@@ -253,18 +253,12 @@ private slots:
         SettleBalances(env);
         TFrmMain main;
         main.show();
-        const auto cardOf = [](const QList<PDataInfo>& list, int id) {
-            for (const PDataInfo& info : list)
-                if (info->ID == id)
-                    return qobject_cast<TImageCtrl*>(info->Card);
-            return static_cast<TImageCtrl*>(nullptr);
-        };
         QStringList chosen;
         const auto look = [&](QDialog* d) {
             if (auto* h = qobject_cast<TFrmAccountHistory*>(d))
                 chosen << h->cbbAccWal->currentText();
         };
-        main.Panels->SelectCard(cardOf(main.Panels->AccountList, bank));
+        main.Panels->SelectCard(FindCard(main.Panels->AccountList, bank));
         const QStringList opened = ModalsOpenedBy(
             [&] { main.findChild<QToolButton*>(QStringLiteral("btnToolAccHistory"))->click(); },
             look);
@@ -272,7 +266,7 @@ private slots:
         // Both panels are rebuilt: no card is selected afterwards.
         QVERIFY(!main.Panels->GetSelectedAccount());
         ModalsOpenedBy([&] { main.btnToolWalHistoryClick(); }, look);
-        main.Panels->SelectCard(cardOf(main.Panels->WalletList, purse));
+        main.Panels->SelectCard(FindCard(main.Panels->WalletList, purse));
         ModalsOpenedBy([&] { main.btnToolWalHistoryClick(); }, look);
         QCOMPARE(chosen, (QStringList{"    Bank", "-----All-----", "    Purse"}));
         QVERIFY(!main.Panels->GetSelectedWallet());

@@ -1,4 +1,4 @@
-#include "ListTestData.h"
+#include "TestData.h"
 
 #include "data/SqlDialect.h"
 #include "data/UtDM.h"
@@ -6,8 +6,11 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QRegularExpression>
 #include <QtTest>
 #include <sqlite3.h>
+
+using namespace TestData;
 
 namespace {
 
@@ -89,16 +92,16 @@ private slots:
 
     void unionAllGivesTheSameRows() {
         TestEnv env;
-        const int a = addAccount(env, QStringLiteral("A"), 0);
-        const int b = addAccount(env, QStringLiteral("B"), 2);
+        const int a = AddAccount(env, QStringLiteral("A"), 0);
+        const int b = AddAccount(env, QStringLiteral("B"), 2);
         // Rows that look alike in every column but their kind or id.
         for (int i = 0; i < 2; ++i) {
-            addDetail(env, a, 0, "2024-02-10 10:00:00", "5", "same");
-            addDetail(env, a, 1, "2024-02-10 10:00:00", "5", "same");
-            addTransfer(env, a, b, "2024-02-10 10:00:00", "5", "same");
-            addTransfer(env, b, a, "2024-02-10 10:00:00", "5", "same");
+            AddDetail(env, a, 0, "2024-02-10 10:00:00", "5", "same");
+            AddDetail(env, a, 1, "2024-02-10 10:00:00", "5", "same");
+            AddTransfer(env, a, b, "2024-02-10 10:00:00", "5", "same");
+            AddTransfer(env, b, a, "2024-02-10 10:00:00", "5", "same");
         }
-        addTransfer(env, a, a, "2024-02-10 10:00:00", "5", "same"); // to itself: both sides
+        AddTransfer(env, a, a, "2024-02-10 10:00:00", "5", "same"); // to itself: both sides
         env.sql("update Transfer set Memo = '' ");
         env.sql("update Detail set Memo = '', [For] = 'move'");
         // Two detail rows and two transfers with equal ids to each other.
@@ -140,16 +143,26 @@ private slots:
 
     void conditionsReachTheIndexes() {
         TestEnv env;
-        const int a = addAccount(env, QStringLiteral("A"), 0);
+        const int a = AddAccount(env, QStringLiteral("A"), 0);
         TTransactionList list;
         list.cbbType->setCurrentText(QStringLiteral("Debit"));
         list.LoadList(a);
         const QString plan = planOf(TranslateSql(list.qryList.Text()));
-        QVERIFY2(plan.contains("Detail_DestID_Date"), qPrintable(plan));
-        QVERIFY2(plan.contains("Transfer_SourceID_Date"), qPrintable(plan));
-        QVERIFY2(plan.contains("Transfer_DestID_Date"), qPrintable(plan));
-        QVERIFY2(!plan.contains("SCAN detail", Qt::CaseInsensitive), qPrintable(plan));
-        QVERIFY2(!plan.contains("SCAN transfer", Qt::CaseInsensitive), qPrintable(plan));
+        // Which index the engine picks, and how it words the plan, change with its
+        // version; what matters is that neither table is read from end to end. A full
+        // scan reads "SCAN detail" or, in older versions, "SCAN TABLE detail"; a scan of
+        // a whole index ("SCAN detail USING INDEX ...") is just as slow.
+        static const QRegularExpression fullScan(
+            QStringLiteral("\\bSCAN (TABLE )?(detail|transfer)\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!fullScan.match(plan).hasMatch(), qPrintable(plan));
+        // Both tables are read at all: the plan is about them.
+        for (const char* table : {"detail", "transfer"})
+            QVERIFY2(
+                plan.contains(QRegularExpression(
+                    QStringLiteral("\\b(SEARCH|SCAN) (TABLE )?%1\\b").arg(QLatin1String(table)),
+                    QRegularExpression::CaseInsensitiveOption)),
+                qPrintable(plan));
     }
 };
 

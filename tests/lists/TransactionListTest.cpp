@@ -1,4 +1,4 @@
-#include "ListTestData.h"
+#include "TestData.h"
 
 #include "data/UtDM.h"
 #include "grid/DBGridEh.h"
@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QtTest>
+
+using namespace TestData;
 
 namespace {
 
@@ -34,8 +36,8 @@ class TransactionListTest : public QObject {
 private slots:
     void startsEmptyAndFiltersBeforeAnyCard() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
                   "12");
         TTransactionList list;
         const QDate today = QDate::currentDate();
@@ -71,11 +73,11 @@ private slots:
 
     void transfersShowOnBothSides() {
         TestEnv env;
-        const int wallet = addAccount(env, QStringLiteral("Purse"), 2);
-        const int bank = addAccount(env, QStringLiteral("Bank"), 0);
-        addTransfer(env, wallet, bank, "2024-03-05 09:00:00", "50");
-        addDetail(env, bank, 0, "2024-03-06 09:00:00", "7");
-        addDetail(env, bank, 1, "2024-03-07 09:00:00", "3");
+        const int wallet = AddAccount(env, QStringLiteral("Purse"), 2);
+        const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddTransfer(env, wallet, bank, "2024-03-05 09:00:00", "50");
+        AddDetail(env, bank, 0, "2024-03-06 09:00:00", "7");
+        AddDetail(env, bank, 1, "2024-03-07 09:00:00", "3");
         TTransactionList list;
         setRange(list, QDate(2024, 3, 1), QDate(2024, 3, 31));
         list.LoadList(wallet);
@@ -97,12 +99,12 @@ private slots:
 
     void rangeRunsToMidnightAfterTheEndDate() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, "2023-12-31 23:59:59", "1", "before");
-        addDetail(env, acc, 0, "2024-01-01 00:00:00", "2", "first");
-        addDetail(env, acc, 0, "2024-01-31 23:59:59", "3", "last");
-        addDetail(env, acc, 0, "2024-02-01 00:00:00", "4", "midnight");
-        addDetail(env, acc, 0, "2024-02-01 00:00:01", "5", "after");
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, "2023-12-31 23:59:59", "1", "before");
+        AddDetail(env, acc, 0, "2024-01-01 00:00:00", "2", "first");
+        AddDetail(env, acc, 0, "2024-01-31 23:59:59", "3", "last");
+        AddDetail(env, acc, 0, "2024-02-01 00:00:00", "4", "midnight");
+        AddDetail(env, acc, 0, "2024-02-01 00:00:01", "5", "after");
         TTransactionList list;
         list.LoadList(acc);
         setRange(list, QDate(2024, 1, 1), QDate(2024, 1, 31));
@@ -112,13 +114,13 @@ private slots:
 
     void datePresetsSetThePickers() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
         const QDate today = QDate::currentDate();
         auto at = [](QDate d) { return d.toString(QStringLiteral("yyyy-MM-dd 12:00:00")); };
-        addDetail(env, acc, 0, at(today.addDays(-8)), "1", "d8");
-        addDetail(env, acc, 0, at(today.addDays(-4)), "1", "d4");
-        addDetail(env, acc, 0, at(today.addDays(-3)), "1", "d3");
-        addDetail(env, acc, 0, at(today), "1", "d0");
+        AddDetail(env, acc, 0, at(today.addDays(-8)), "1", "d8");
+        AddDetail(env, acc, 0, at(today.addDays(-4)), "1", "d4");
+        AddDetail(env, acc, 0, at(today.addDays(-3)), "1", "d3");
+        AddDetail(env, acc, 0, at(today), "1", "d0");
         TTransactionList list;
         list.LoadList(acc);
 
@@ -148,10 +150,10 @@ private slots:
 
     void titleClicksSortTheList() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, "2024-05-01 10:00:00", "30", "a");
-        addDetail(env, acc, 1, "2024-05-02 10:00:00", "10", "b");
-        addDetail(env, acc, 0, "2024-05-03 10:00:00", "20", "c");
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, "2024-05-01 10:00:00", "30", "a");
+        AddDetail(env, acc, 1, "2024-05-02 10:00:00", "10", "b");
+        AddDetail(env, acc, 0, "2024-05-03 10:00:00", "20", "c");
         TTransactionList list;
         setRange(list, QDate(2024, 5, 1), QDate(2024, 5, 31));
         list.LoadList(acc);
@@ -184,10 +186,10 @@ private slots:
 
     void rowNumbersAndFooter() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, "2024-05-01 10:00:00", "4.25");
-        addDetail(env, acc, 1, "2024-05-02 10:00:00", "6.25");
-        addDetail(env, acc, 0, "2024-05-03 10:00:00", "0");
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, "2024-05-01 10:00:00", "4.25");
+        AddDetail(env, acc, 1, "2024-05-02 10:00:00", "6.25");
+        AddDetail(env, acc, 0, "2024-05-03 10:00:00", "0");
         TTransactionList list;
         setRange(list, QDate(2024, 5, 1), QDate(2024, 5, 31));
         list.LoadList(acc);
@@ -215,15 +217,35 @@ private slots:
                 });
         list.dbgrdh1->grab();
         QVERIFY(drawn.contains("1") && drawn.contains("3") && !drawn.contains("4"));
-        const QImage shot = list.grab().toImage();
-        QVERIFY(!shot.isNull());
-        shot.save(QDir::temp().filePath(QStringLiteral("velmora-list.png")));
+        // What is on the screen: a number in each row's "No." cell, each a different one,
+        // and nothing in that column below the last row.
+        const QImage shot = list.dbgrdh1->grab().toImage();
+        const auto cell = [&](int row, int column) {
+            return list.dbgrdh1->visualRect(list.dbgrdh1->model()->index(row, column))
+                .translated(list.dbgrdh1->viewport()->pos());
+        };
+        // The dark pixels of a cell, as a pattern: a digit drawn there shows in it.
+        const auto ink = [&](const QRect& r) {
+            QList<bool> dark;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    dark << (qGray(shot.pixel(x, y)) < 100);
+            return dark;
+        };
+        const auto inked = [&](const QRect& r) { return int(ink(r).count(true)); };
+        for (int row = 0; row < 3; ++row)
+            QVERIFY2(inked(cell(row, colNo)) > 0, qPrintable(QString::number(row)));
+        QVERIFY(ink(cell(0, colNo)) != ink(cell(2, colNo)));
+        const QRect below = cell(2, colNo).translated(0, cell(2, colNo).height());
+        QVERIFY(below.bottom() < shot.height());
+        QCOMPARE(inked(below), 0);
+        QVERIFY(inked(cell(0, colAmount)) > 0);
     }
 
     void exportWritesTheListAndOffersToOpenIt() {
         TestEnv env;
-        const int acc = addAccount(env, QStringLiteral("Bank"), 0);
-        addDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
+        const int acc = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, acc, 0, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 08:00:00")),
                   "12.5", "Boss", "pay");
         TTransactionList list;
         list.LoadList(acc);

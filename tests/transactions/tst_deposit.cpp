@@ -1,5 +1,5 @@
+#include "TestData.h"
 #include "TestEnv.h"
-#include "TxTestUtil.h"
 
 #include "cards/UtCards.h"
 #include "transactions/UtDebit.h"
@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
-using namespace TxTest;
+using namespace TestData;
 
 namespace {
 
@@ -72,6 +72,10 @@ private slots:
     void failedSaveRollsBackAndCanBeRetried();
     void partyListComesFromEarlierRecords();
     void editKeepsTimeOfDayAndShowsEditCaption();
+    void rowsOfTheSameNameAreTakenByTheirIds();
+    void changesByAnotherCopyAreReadAtSave();
+    void amountsBeyondWhatTheFileHoldsAreRefused();
+    void textsStayWithinTheirColumns();
 };
 
 void TestDepositDebit::newRecordsMoveBalanceOfTheirRow() {
@@ -241,6 +245,10 @@ void TestDepositDebit::walletGroupWithoutWalletsKeepsCard() {
     TFrmDeposit f;
     f.PresetAccount(bank);
     f.show();
+    // The column's caption stands on one line within its 137 pixels.
+    QVERIFY(!f.lblChange->wordWrap());
+    QVERIFY(f.lblChange->sizeHint().width() <= f.lblChange->width());
+    QVERIFY(f.lblChange->width() <= 137);
     auto* cbbInf = f.findChild<QComboBox*>(QStringLiteral("cbbInf"));
     QVERIFY(f.findChild<QRadioButton*>(QStringLiteral("rbAccount"))->isChecked());
     QCOMPARE(cbbInf->currentText(), QStringLiteral("Bank"));
@@ -409,6 +417,194 @@ void TestDepositDebit::editKeepsTimeOfDayAndShowsEditCaption() {
     QCOMPARE(env.sql(QStringLiteral("select Date from Detail where ID=%1").arg(id)).toString(),
              QStringLiteral("2023-05-10 14:23:45"));
     QCOMPARE(Balance(env, bank), QStringLiteral("0"));
+}
+
+void TestDepositDebit::rowsOfTheSameNameAreTakenByTheirIds() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int first = AddAccount(env, QStringLiteral("Bank"), 0);
+    const int second = AddAccount(env, QStringLiteral("Bank"), 0);
+
+    // Picking the second of two equal names takes the second row.
+    {
+        TFrmDeposit f;
+        f.PresetAccount(first);
+        f.show();
+        auto* cbbInf = f.findChild<QComboBox*>(QStringLiteral("cbbInf"));
+        QCOMPARE(cbbInf->count(), 2);
+        cbbInf->setCurrentIndex(1);
+        emit cbbInf->activated(1);
+        QCOMPARE(f.imgCard->GetID(), second);
+        fill(f, QStringLiteral("Gift"), QStringLiteral("10"));
+        f.btnOKClick();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(Balance(env, first), QStringLiteral("0"));
+    QCOMPARE(Balance(env, second), QStringLiteral("10"));
+    const int gift = lastDetail(env);
+
+    // Opened for the second row, an untouched edit stays with it; switching the group
+    // there and back takes the first entry's own row.
+    {
+        TFrmDeposit f;
+        f.LoadForEdit(gift);
+        f.show();
+        QCOMPARE(f.imgCard->GetID(), second);
+        f.btnOKClick();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(env.sql(QStringLiteral("select DestID from Detail where ID=%1").arg(gift)).toInt(),
+             second);
+    {
+        TFrmDeposit f;
+        f.PresetAccount(second);
+        f.show();
+        f.findChild<QRadioButton*>(QStringLiteral("rbWallet"))->click();
+        f.findChild<QRadioButton*>(QStringLiteral("rbAccount"))->click();
+        QCOMPARE(f.imgCard->GetID(), first);
+    }
+    QCOMPARE(BalanceMismatches(env), QStringList());
+}
+
+void TestDepositDebit::changesByAnotherCopyAreReadAtSave() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+    const int visa = AddAccount(env, QStringLiteral("Visa"), 1);
+    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Employer"), QStringLiteral("10")));
+    const int id = lastDetail(env);
+
+    // Another copy of the program changes the amount while this window is open.
+    {
+        TFrmDeposit f;
+        f.LoadForEdit(id);
+        f.FormActivate();
+        env.sql(QStringLiteral("update Detail set Amount = 20 where ID=%1").arg(id));
+        env.sql(QStringLiteral("update Account set Balance = Balance + 10 where ID=%1").arg(bank));
+        amountOf(f)->setText(QStringLiteral("30"));
+        f.btnOKClick();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(Balance(env, bank), QStringLiteral("30"));
+    QCOMPARE(BalanceMismatches(env), QStringList());
+
+    // ... or moves the record to another account.
+    {
+        TFrmDeposit f;
+        f.LoadForEdit(id);
+        f.FormActivate();
+        env.sql(QStringLiteral("update Detail set DestID = %1 where ID=%2").arg(visa).arg(id));
+        env.sql(QStringLiteral("update Account set Balance = Balance - 30 where ID=%1").arg(bank));
+        env.sql(QStringLiteral("update Account set Balance = Balance + 30 where ID=%1").arg(visa));
+        amountOf(f)->setText(QStringLiteral("25"));
+        f.btnOKClick();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(Balance(env, bank), QStringLiteral("25"));
+    QCOMPARE(Balance(env, visa), QStringLiteral("0"));
+    QCOMPARE(BalanceMismatches(env), QStringList());
+
+    // ... or deletes it: that is said, and nothing comes back.
+    {
+        TFrmDeposit f;
+        f.LoadForEdit(id);
+        f.FormActivate();
+        env.sql(QStringLiteral("delete from Detail where ID=%1").arg(id));
+        env.sql(QStringLiteral("update Account set Balance = Balance - 25 where ID=%1").arg(bank));
+        f.btnOKClick();
+        QVERIFY(f.result() != QDialog::Accepted);
+        QCOMPARE(env.messages->messages.size(), size_t(1));
+        QCOMPARE(
+            env.messages->messages.back().text,
+            QStringLiteral("This record has been deleted in the meantime and cannot be saved."));
+        QCOMPARE(env.messages->messages.back().caption, QStringLiteral("Error"));
+    }
+    QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
+    QCOMPARE(Balance(env, bank), QStringLiteral("0"));
+
+    // ... or deletes the account the new record goes to.
+    {
+        TFrmDeposit f;
+        f.PresetAccount(visa);
+        f.FormActivate();
+        env.sql(QStringLiteral("delete from Account where ID=%1").arg(visa));
+        fill(f, QStringLiteral("Shop"), QStringLiteral("5"));
+        f.btnOKClick();
+        QVERIFY(f.result() != QDialog::Accepted);
+        QCOMPARE(env.messages->messages.back().text,
+                 QStringLiteral("The account or wallet of this record has been deleted in the "
+                                "meantime."));
+    }
+    QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
+    QVERIFY(!DM->conn.InTransaction());
+}
+
+void TestDepositDebit::amountsBeyondWhatTheFileHoldsAreRefused() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+    const QString notANumber = QStringLiteral("The AMOUNT for deposit is not a valid number.");
+
+    TFrmDeposit f;
+    f.PresetAccount(bank);
+    f.show();
+    // A REAL column holds ten-thousandths exactly up to 2^53 of them.
+    for (const QString& tooLarge :
+         {QStringLiteral("500000000000000"), QStringLiteral("9999999999999.9999"),
+          QStringLiteral("-900719925474.0993")}) {
+        fill(f, QStringLiteral("Lottery"), tooLarge);
+        f.btnOKClick();
+        QCOMPARE(env.messages->messages.back().text, notANumber);
+        QCOMPARE(amountOf(f)->selectedText(), tooLarge);
+    }
+    QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
+
+    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Lottery"), QStringLiteral("900719925474")));
+    QCOMPARE(Balance(env, bank), QStringLiteral("900719925474"));
+    // The amount fits, the balance it makes does not: refused and rolled back.
+    const size_t shown = env.messages->messages.size();
+    fill(f, QStringLiteral("Lottery"), QStringLiteral("0.10"));
+    f.btnOKClick();
+    QVERIFY(f.isVisible());
+    QCOMPARE(env.messages->messages.size(), shown + 1);
+    QCOMPARE(env.messages->messages.back().text, notANumber);
+    QCOMPARE(f.focusWidget(), amountOf(f));
+    QCOMPARE(Count(env, QStringLiteral("Detail")), 1);
+    QCOMPARE(Balance(env, bank), QStringLiteral("900719925474"));
+    QVERIFY(!DM->conn.InTransaction());
+    // Down again is fine.
+    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Tax"), QStringLiteral("0.10")));
+    QCOMPARE(Balance(env, bank), QStringLiteral("900719925473.9"));
+}
+
+void TestDepositDebit::textsStayWithinTheirColumns() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+    const int declared = env.sql(QStringLiteral("select substr(type, 9, length(type) - 9) from "
+                                                "pragma_table_info('Detail') where name = 'From'"))
+                             .toInt();
+    QCOMPARE(declared, 255);
+
+    TFrmDeposit f;
+    f.PresetAccount(bank);
+    f.FormActivate();
+    QCOMPARE(partyOf(f)->lineEdit()->maxLength(), declared);
+    QCOMPARE(f.findChild<QLineEdit*>(QStringLiteral("edtFor"))->maxLength(), declared);
+
+    // Control characters are taken out of what is saved; a memo keeps its lines and tabs.
+    const QChar nul(u'\0');
+    fill(f, QStringLiteral("Ac") + nul + QStringLiteral("me\x01"), QStringLiteral("1"));
+    f.findChild<QLineEdit*>(QStringLiteral("edtFor"))->setText(QStringLiteral("a\tb") + nul);
+    f.mmoMemo->setPlainText(QStringLiteral("one\ttwo\nthree") + nul + QStringLiteral("four\x1b"));
+    f.btnOKClick();
+    QCOMPARE(f.result(), int(QDialog::Accepted));
+    const QString where = QStringLiteral(" from Detail where ID=%1").arg(lastDetail(env));
+    QCOMPARE(env.sql(QStringLiteral("select [From]") + where).toString(), QStringLiteral("Acme"));
+    QCOMPARE(env.sql(QStringLiteral("select [For]") + where).toString(), QStringLiteral("ab"));
+    QCOMPARE(env.sql(QStringLiteral("select Memo") + where).toString(),
+             QStringLiteral("one\ttwo\nthreefour"));
+    QVERIFY(env.messages->messages.empty());
 }
 
 BUDGET_TEST(TestDepositDebit)

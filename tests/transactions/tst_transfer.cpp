@@ -1,5 +1,5 @@
+#include "TestData.h"
 #include "TestEnv.h"
-#include "TxTestUtil.h"
 
 #include "cards/UtCards.h"
 #include "transactions/UtTransfer.h"
@@ -8,9 +8,11 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
-using namespace TxTest;
+using namespace TestData;
 
 namespace {
 
@@ -64,6 +66,9 @@ private slots:
     void headersAndInputChecksRefuseSave();
     void failedSaveRollsBackAndCanBeRetried();
     void editKeepsTimeAndEscDoesNotClose();
+    void rowsOfTheSameNameAreTakenByTheirIds();
+    void changesByAnotherCopyAreReadAtSave();
+    void narrowListsShowTheirEntries();
 };
 
 void TestTransfer::listsHoldSectionsAndEndpointsArePreselected() {
@@ -391,6 +396,120 @@ void TestTransfer::editKeepsTimeAndEscDoesNotClose() {
     QCOMPARE(f.result(), int(QDialog::Accepted));
     QCOMPARE(env.sql(QStringLiteral("select Date from Transfer where ID=%1").arg(id)).toString(),
              QStringLiteral("2022-12-01 08:05:09"));
+}
+
+void TestTransfer::rowsOfTheSameNameAreTakenByTheirIds() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int first = AddAccount(env, QStringLiteral("Bank"), 0);
+    const int second = AddAccount(env, QStringLiteral("Bank"), 0);
+    const int cash = AddAccount(env, QStringLiteral("Cash"), 2);
+
+    // A transfer from the second "Bank" (a card dropped on another, or the source card's
+    // popup menu) leaves from that row.
+    QVERIFY(saveNew(second, cash, QStringLiteral("30")));
+    const int id = lastTransfer(env);
+    QCOMPARE(Balance(env, first), QStringLiteral("0"));
+    QCOMPARE(Balance(env, second), QStringLiteral("-30"));
+
+    // An untouched edit keeps both of its rows and moves nothing.
+    {
+        TFrmTransfer f;
+        f.LoadForEdit(id);
+        f.show();
+        QCOMPARE(combo(f, "cbbInf1")->currentText(), QStringLiteral("    Bank"));
+        QCOMPARE(f.imgSource->GetID(), second);
+        f.btnSaveClick();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(env.sql(QStringLiteral("select SourceID from Transfer where ID=%1").arg(id)).toInt(),
+             second);
+    QCOMPARE(Balance(env, first), QStringLiteral("0"));
+    QCOMPARE(Balance(env, second), QStringLiteral("-30"));
+
+    // Picking the second of the two entries takes the second row.
+    {
+        TFrmTransfer f;
+        f.SetEndpoints(cash, 0);
+        f.show();
+        combo(f, "cbbInf2")->setCurrentIndex(2);
+        emit combo(f, "cbbInf2")->activated(2);
+        QCOMPARE(f.imgDest->GetID(), second);
+        combo(f, "cbbInf2")->setCurrentIndex(1);
+        emit combo(f, "cbbInf2")->activated(1);
+        QCOMPARE(f.imgDest->GetID(), first);
+    }
+    QCOMPARE(BalanceMismatches(env), QStringList());
+}
+
+void TestTransfer::changesByAnotherCopyAreReadAtSave() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+    const int visa = AddAccount(env, QStringLiteral("Visa"), 1);
+    const int purse = AddAccount(env, QStringLiteral("Purse"), 2);
+    QVERIFY(saveNew(bank, visa, QStringLiteral("40")));
+    const int id = lastTransfer(env);
+
+    // Another copy of the program raises the amount and moves the destination.
+    {
+        TFrmTransfer f;
+        f.LoadForEdit(id);
+        f.FormActivate();
+        env.sql(QStringLiteral("update Transfer set Amount = 50, DestID = %1 where ID=%2")
+                    .arg(purse)
+                    .arg(id));
+        env.sql(QStringLiteral("update Account set Balance = -50 where ID=%1").arg(bank));
+        env.sql(QStringLiteral("update Account set Balance = 0 where ID=%1").arg(visa));
+        env.sql(QStringLiteral("update Account set Balance = 50 where ID=%1").arg(purse));
+        amountOf(f)->setText(QStringLiteral("30"));
+        f.btnSaveClick();
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(Balance(env, bank), QStringLiteral("-30"));
+    QCOMPARE(Balance(env, visa), QStringLiteral("30"));
+    QCOMPARE(Balance(env, purse), QStringLiteral("0"));
+    QCOMPARE(BalanceMismatches(env), QStringList());
+
+    // ... or deletes it: that is said, and nothing comes back.
+    {
+        TFrmTransfer f;
+        f.LoadForEdit(id);
+        f.FormActivate();
+        env.sql(QStringLiteral("delete from Transfer where ID=%1").arg(id));
+        env.sql(QStringLiteral("update Account set Balance = 0"));
+        f.btnSaveClick();
+        QVERIFY(f.result() != QDialog::Accepted);
+        QCOMPARE(
+            env.messages->messages.back().text,
+            QStringLiteral("This record has been deleted in the meantime and cannot be saved."));
+    }
+    QCOMPARE(Count(env, QStringLiteral("Transfer")), 0);
+    QCOMPARE(BalanceMismatches(env), QStringList());
+    QVERIFY(!DM->conn.InTransaction());
+}
+
+void TestTransfer::narrowListsShowTheirEntries() {
+    TestEnv env;
+    EnsureCardBitmaps(env);
+    const int checking = AddAccount(env, QStringLiteral("Checking"), 0);
+    TFrmTransfer f;
+    f.SetEndpoints(0, checking);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    for (QComboBox* box : {combo(f, "cbbInf1"), combo(f, "cbbInf2")}) {
+        QCOMPARE(box->width(), 89);
+        QStyleOptionComboBox opt;
+        opt.initFrom(box);
+        opt.rect = box->rect();
+        opt.currentText = box->currentText();
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &opt,
+                                                         QStyle::SC_ComboBoxEditField, box);
+        QVERIFY2(box->fontMetrics().horizontalAdvance(box->currentText()) <= field.width(),
+                 qPrintable(box->currentText()));
+    }
+    QCOMPARE(combo(f, "cbbInf1")->currentText(), QStringLiteral("---Account---"));
+    QCOMPARE(combo(f, "cbbInf2")->currentText(), QStringLiteral("    Checking"));
 }
 
 BUDGET_TEST(TestTransfer)
