@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
-PACKAGES=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libgl-dev sqlite3 libsqlite3-dev
+PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev sqlite3 libsqlite3-dev
           libchm-dev fp-utils xvfb xauth fonts-liberation)
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -177,8 +177,12 @@ void TFrmMain::FormCreate() {
     if (TApplication* app = Application())
         app->HelpFile = AppDir() + QStringLiteral("budget.chm");
     Panels = new TPanelMgr(scrlbxLeft, scrlbxWallet, this, pmAccount, pmWallet);
-    Panels->LoadAccounts();
-    Panels->LoadWallets();
+    // After a failed start the data module has reported why, once; the panels stay
+    // empty until a command fills them.
+    if (DM && DM->Ready()) {
+        Panels->LoadAccounts();
+        Panels->LoadWallets();
+    }
 }
 
 void TFrmMain::tmr1Timer() {

@@ -14,8 +14,14 @@ private:
     QString m_message;
 };
 
-// An error raised by the database engine, carrying the engine's own message.
+// An error raised by the database engine, carrying the engine's own message and, where
+// the engine gave one, its result code (a lock held by another program is told apart so).
 class EDatabaseError : public EBudgetError {
 public:
-    using EBudgetError::EBudgetError;
+    explicit EDatabaseError(const QString& message, int engineCode = 0)
+        : EBudgetError(message), m_engineCode(engineCode) {}
+    int engineCode() const { return m_engineCode; }
+
+private:
+    int m_engineCode;
 };

@@ -2,6 +2,8 @@
 
 #include "data/Errors.h"
 
+#include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -43,6 +45,24 @@ WideInt divideRounded(WideInt a, WideInt b) {
     if (2 * magnitude(r) >= magnitude(b))
         q += ((a < 0) == (b < 0)) ? 1 : -1;
     return q;
+}
+
+// How many decimals the locale's currency has (none for the yen, three for the Kuwaiti
+// dinar), read off how the locale writes one unit of it.
+int currencyDecimals(const QLocale& locale) {
+    // A plain symbol of our own, so that one with a point in it ("kr.") is not taken
+    // for the decimal separator.
+    const QString one = locale.toCurrencyString(1.0, QStringLiteral("X"));
+    const qsizetype at = one.indexOf(locale.decimalPoint());
+    if (at < 0)
+        return 0;
+    int decimals = 0;
+    for (qsizetype i = at + locale.decimalPoint().size();
+         i + locale.zeroDigit().size() <= one.size() &&
+         one.mid(i, locale.zeroDigit().size()) == locale.zeroDigit();
+         i += locale.zeroDigit().size())
+        ++decimals;
+    return std::min(decimals, 4);
 }
 
 } // namespace
@@ -197,17 +217,27 @@ QString Money::toShortString(const QLocale& locale) const {
 }
 
 QString Money::toCurrencyString(const QLocale& locale) const {
-    // Build the number exactly from the integer count, then let the locale place the
-    // currency sign and the sign: its pattern is read off a whole-number sample.
-    const Money cents = roundedToCents();
-    const qint64 raw = cents.raw();
-    const quint64 mag = raw < 0 ? quint64(-(raw + 1)) + 1 : quint64(raw);
+    // Build the number exactly from the integer count, rounded to the currency's own
+    // decimals, then let the locale place the currency sign and the sign: its pattern
+    // is read off a whole-number sample.
+    const int decimals = currencyDecimals(locale);
+    qint64 unit = 1;
+    for (int k = decimals; k < 4; ++k)
+        unit *= 10;
+    const WideInt raw = roundAwayFromZero(m_raw, unit);
+    const WideUInt mag = magnitude(raw);
     const qint64 sample = 987654321;
     QLocale grouped = locale;
     grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    // The whole units fit 64 bits even after rounding up at either end of the range.
     QString number = grouped.toString(qulonglong(mag / Scale));
-    number += locale.decimalPoint();
-    number += QStringLiteral("%1").arg((mag % Scale) / 100, 2, 10, QLatin1Char('0'));
+    if (decimals > 0) {
+        const quint64 fraction = quint64(mag % Scale) / quint64(unit);
+        number += locale.decimalPoint();
+        for (qsizetype pad = decimals - QString::number(fraction).size(); pad > 0; --pad)
+            number += locale.zeroDigit();
+        number += grouped.toString(qulonglong(fraction));
+    }
     QString pattern = locale.toCurrencyString(raw < 0 ? -sample : sample);
     const QString sampleText = grouped.toString(sample);
     const qsizetype at = pattern.indexOf(sampleText);

@@ -1,20 +1,16 @@
 #include "data/SqlDialect.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <sqlite3.h>
 #include <vector>
 
-// The schema is compiled into the program; the union rule below reads its keys and
-// CHECK constraints from there.
-static void initDataResource() { Q_INIT_RESOURCE(data); }
-
 namespace {
+
+// ------------------------------------------------------------------------ tokens
 
 enum class Tok { Space, Word, Bracket, Quoted, String, Date, Number, Param, Punct };
 
@@ -22,13 +18,18 @@ struct Token {
     Tok kind;
     QString text;
 };
+using Tokens = std::vector<Token>;
+constexpr size_t npos = size_t(-1);
 
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
 
-std::vector<Token> tokenize(const QString& s)
-{
-    std::vector<Token> out;
+Tokens tokenize(const QString& s) {
+    Tokens out;
     qsizetype i = 0;
     const qsizetype n = s.size();
     auto scanTo = [&](qsizetype from, QChar close, bool doubled) {
@@ -91,34 +92,163 @@ std::vector<Token> tokenize(const QString& s)
     return out;
 }
 
-bool isWord(const Token& t, const char* w)
-{
+Token punct(const char* p) {
+    return {Tok::Punct, QString::fromLatin1(p)};
+}
+Token word(const char* w) {
+    return {Tok::Word, QString::fromLatin1(w)};
+}
+Token space() {
+    return {Tok::Space, QStringLiteral(" ")};
+}
+
+bool isWord(const Token& t, const char* w) {
     return t.kind == Tok::Word && t.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
 }
-bool isPunct(const Token& t, const char* p) { return t.kind == Tok::Punct && t.text == QLatin1String(p); }
+bool isPunct(const Token& t, const char* p) {
+    return t.kind == Tok::Punct && t.text == QLatin1String(p);
+}
+bool isName(const Token& t) {
+    return t.kind == Tok::Word || t.kind == Tok::Bracket || t.kind == Tok::Quoted;
+}
+bool isCompoundWord(const Token& t) {
+    return isWord(t, "union") || isWord(t, "except") || isWord(t, "intersect");
+}
 
-// Index of the next token that is not blank, or size().
-size_t nextSolid(const std::vector<Token>& t, size_t i)
-{
+// A name without its brackets or quotes, lower case.
+QString plainName(const Token& t) {
+    QString s = t.text;
+    if (t.kind == Tok::Bracket || t.kind == Tok::Quoted)
+        s = s.mid(1, s.size() - 2);
+    return s.toLower();
+}
+
+// Index of the next token that is not blank at or after i, or t.size().
+size_t nextSolid(const Tokens& t, size_t i) {
     while (i < t.size() && t[i].kind == Tok::Space)
         ++i;
     return i;
 }
-// Index of the previous token that is not blank, or npos.
-size_t prevSolid(const std::vector<Token>& t, size_t i)
-{
+// Index of the previous token that is not blank before i, or npos.
+size_t prevSolid(const Tokens& t, size_t i) {
     while (i > 0) {
         --i;
         if (t[i].kind != Tok::Space)
             return i;
     }
-    return size_t(-1);
+    return npos;
 }
 
-void convertDates(std::vector<Token>& t)
-{
+// The ")" that closes the "(" at i, or t.size().
+size_t closingParen(const Tokens& t, size_t i) {
+    int depth = 0;
+    for (size_t j = i; j < t.size(); ++j) {
+        if (isPunct(t[j], "("))
+            ++depth;
+        else if (isPunct(t[j], ")") && --depth == 0)
+            return j;
+    }
+    return t.size();
+}
+
+// Where the scope holding i ends: the ")" that closes the parentheses around i, or t.size().
+size_t scopeEnd(const Tokens& t, size_t i) {
+    int depth = 0;
+    for (size_t j = i; j < t.size(); ++j) {
+        if (isPunct(t[j], "("))
+            ++depth;
+        else if (isPunct(t[j], ")") && --depth < 0)
+            return j;
+    }
+    return t.size();
+}
+
+// Where the scope holding i begins: just after the "(" around i, or 0.
+size_t scopeBegin(const Tokens& t, size_t i) {
+    int depth = 0;
+    for (size_t j = i; j-- > 0;) {
+        if (isPunct(t[j], ")"))
+            ++depth;
+        else if (isPunct(t[j], "(") && --depth < 0)
+            return j + 1;
+    }
+    return 0;
+}
+
+// The indexes of every `select` word, last first: a rewrite that works back from the
+// end leaves the places it has still to visit where they were.
+std::vector<size_t> selectsLastFirst(const Tokens& t) {
+    std::vector<size_t> out;
+    for (size_t i = t.size(); i-- > 0;)
+        if (isWord(t[i], "select"))
+            out.push_back(i);
+    return out;
+}
+
+// The select list of the `select` at s: after "distinct", "all" or "top N", up to the
+// list's own `from` (or whatever ends it), as [begin, end) ranges split at its commas.
+struct SelectList {
+    std::vector<std::pair<size_t, size_t>> items;
+};
+
+SelectList selectListAt(const Tokens& t, size_t s) {
+    size_t i = nextSolid(t, s + 1);
+    if (i < t.size() && (isWord(t[i], "distinct") || isWord(t[i], "all")))
+        i = nextSolid(t, i + 1);
+    if (i < t.size() && isWord(t[i], "top")) {
+        const size_t n = nextSolid(t, i + 1);
+        if (n < t.size() && t[n].kind == Tok::Number)
+            i = n + 1;
+    }
+    SelectList list;
+    size_t begin = i;
+    int depth = 0;
+    for (; i < t.size(); ++i) {
+        const Token& tok = t[i];
+        if (isPunct(tok, "(")) {
+            ++depth;
+        } else if (isPunct(tok, ")")) {
+            if (--depth < 0)
+                break;
+        } else if (depth == 0) {
+            if (isPunct(tok, ",")) {
+                list.items.emplace_back(begin, i);
+                begin = i + 1;
+            } else if (isPunct(tok, ";") || isCompoundWord(tok) || isWord(tok, "from") ||
+                       isWord(tok, "into") || isWord(tok, "where") || isWord(tok, "group") ||
+                       isWord(tok, "having") || isWord(tok, "order") || isWord(tok, "limit")) {
+                break;
+            }
+        }
+    }
+    list.items.emplace_back(begin, i);
+    return list;
+}
+
+// The solid token indexes of [begin, end).
+std::vector<size_t> solidIn(const Tokens& t, size_t begin, size_t end) {
+    std::vector<size_t> out;
+    for (size_t k = begin; k < end; ++k)
+        if (t[k].kind != Tok::Space)
+            out.push_back(k);
+    return out;
+}
+
+// An item's "AS name" at its end: the index of the `as`, or npos.
+size_t aliasAt(const Tokens& t, size_t begin, size_t end) {
+    const auto solid = solidIn(t, begin, end);
+    if (solid.size() >= 3 && isWord(t[solid[solid.size() - 2]], "as") && isName(t[solid.back()]))
+        return solid[solid.size() - 2];
+    return npos;
+}
+
+// ------------------------------------------------------------------ the rewrites
+
+// #2024-01-05# -> '2024-01-05 00:00:00': dates are stored as that text.
+void convertDateLiterals(Tokens& t) {
     static const QRegularExpression day(QStringLiteral("^#(\\d{4}-\\d{2}-\\d{2})#$"));
-    static const QRegularExpression stamp(QStringLiteral("^#(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2})#$"));
+    static const QRegularExpression stamp(
+        QStringLiteral("^#(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2})#$"));
     for (Token& tok : t) {
         if (tok.kind != Tok::Date)
             continue;
@@ -132,32 +262,145 @@ void convertDates(std::vector<Token>& t)
     }
 }
 
-void bracketQualifiedNames(std::vector<Token>& t)
-{
+// A.from -> A.[from]: Jet takes any word after a dot for a name, SQLite not a keyword.
+void bracketQualifiedNames(Tokens& t) {
     for (size_t i = 1; i < t.size(); ++i)
         if (t[i].kind == Tok::Word && isPunct(t[i - 1], "."))
             t[i] = {Tok::Bracket, QLatin1Char('[') + t[i].text + QLatin1Char(']')};
 }
 
-void convertDateValue(std::vector<Token>& t)
-{
-    for (size_t i = 0; i < t.size(); ++i) {
-        if (!isWord(t[i], "DateValue"))
+struct ListAlias {
+    QString name;
+    Tokens expr;
+};
+
+// The tokens of the list item [begin, end), where a word naming one of `aliases` becomes
+// that alias's expression in parentheses. A subquery is copied as it is.
+Tokens withAliasesPutIn(const Tokens& t, size_t begin, size_t end,
+                        const std::vector<ListAlias>& aliases) {
+    Tokens body;
+    for (size_t k = begin; k < end; ++k) {
+        const Token& tok = t[k];
+        const size_t q = nextSolid(t, k + 1);
+        if (isPunct(tok, "(") && q < end && isWord(t[q], "select")) {
+            const size_t close = std::min(closingParen(t, k), end - 1);
+            body.insert(body.end(), t.begin() + ptrdiff_t(k), t.begin() + ptrdiff_t(close) + 1);
+            k = close;
             continue;
-        const size_t n = nextSolid(t, i + 1);
-        if (n < t.size() && isPunct(t[n], "("))
-            t[i].text = QStringLiteral("date");
+        }
+        const ListAlias* hit = nullptr;
+        if (tok.kind == Tok::Word) {
+            const size_t p = prevSolid(t, k);
+            const bool qualified = p != npos && p >= begin && isPunct(t[p], ".");
+            const bool asName = p != npos && p >= begin && isWord(t[p], "as");
+            const bool call = q < end && (isPunct(t[q], "(") || isPunct(t[q], "."));
+            if (!qualified && !asName && !call)
+                for (const ListAlias& a : aliases)
+                    if (a.name.compare(tok.text, Qt::CaseInsensitive) == 0)
+                        hit = &a;
+        }
+        if (hit) {
+            body.push_back(punct("("));
+            body.insert(body.end(), hit->expr.begin(), hit->expr.end());
+            body.push_back(punct(")"));
+        } else {
+            body.push_back(tok);
+        }
+    }
+    return body;
+}
+
+// select a*2 as x, x+1 as y -> select a*2 as x, (a*2)+1 as y. Only the list's own
+// items are looked at: a subquery inside an item has names of its own.
+void inlineListAliases(Tokens& t) {
+    for (size_t s : selectsLastFirst(t)) {
+        const SelectList list = selectListAt(t, s);
+        std::vector<ListAlias> aliases;
+        Tokens joined;
+        for (size_t k = 0; k < list.items.size(); ++k) {
+            const auto [begin, end] = list.items[k];
+            Tokens body = withAliasesPutIn(t, begin, end, aliases);
+            const size_t as = aliasAt(body, 0, body.size());
+            if (as != npos)
+                aliases.push_back({plainName(body[nextSolid(body, as + 1)]),
+                                   Tokens(body.begin(), body.begin() + ptrdiff_t(as))});
+            if (k > 0)
+                joined.push_back(punct(","));
+            joined.insert(joined.end(), body.begin(), body.end());
+        }
+        if (aliases.empty())
+            continue;
+        const size_t from = list.items.front().first, to = list.items.back().second;
+        t.erase(t.begin() + ptrdiff_t(from), t.begin() + ptrdiff_t(to));
+        t.insert(t.begin() + ptrdiff_t(from), joined.begin(), joined.end());
     }
 }
 
-// "select [distinct] top N" loses its "top N"; " limit N" goes where that select's
-// scope ends: the parenthesis that closes it, or the end of the statement.
-void convertTop(std::vector<Token>& t)
-{
-    for (size_t i = 0; i < t.size(); ++i) {
-        if (!isWord(t[i], "select"))
+// select A.Amount from ... -> select A.Amount AS [Amount] from ...: Jet names a result
+// column as the list writes it, even where the inner query says "amount"; SQLite leaves
+// unaliased names unspecified. An item that has an alias keeps it.
+void nameResultColumns(Tokens& t) {
+    for (size_t s : selectsLastFirst(t)) {
+        const SelectList list = selectListAt(t, s);
+        for (auto it = list.items.rbegin(); it != list.items.rend(); ++it) {
+            const auto solid = solidIn(t, it->first, it->second);
+            QString name;
+            if (solid.size() == 1 && isName(t[solid[0]]))
+                name = t[solid[0]].text;
+            else if (solid.size() == 3 && isName(t[solid[0]]) && isPunct(t[solid[1]], ".") &&
+                     isName(t[solid[2]]))
+                name = t[solid[2]].text;
+            else
+                continue;
+            if (name.startsWith(u'[') || name.startsWith(u'"'))
+                name = name.mid(1, name.size() - 2);
+            t.insert(t.begin() + ptrdiff_t(solid.back()) + 1,
+                     {space(),
+                      word("AS"),
+                      space(),
+                      {Tok::Bracket, QLatin1Char('[') + name + QLatin1Char(']')}});
+        }
+    }
+}
+
+// DateValue(d) -> datetime(d, 'start of day') wherever it is compared or computed
+// with, so that it meets a date literal or a stored date in the same form; date(d)
+// where it is a result column of the statement itself, which the lists show as a date.
+void convertDateValue(Tokens& t) {
+    std::vector<bool> resultColumn(t.size(), false);
+    for (size_t s : selectsLastFirst(t)) {
+        if (scopeBegin(t, s) != 0)
             continue;
-        size_t k = nextSolid(t, i + 1);
+        for (const auto& [begin, end] : selectListAt(t, s).items) {
+            const size_t as = aliasAt(t, begin, end);
+            const auto solid = solidIn(t, begin, as == npos ? end : as);
+            if (solid.size() >= 3 && isWord(t[solid[0]], "DateValue") &&
+                isPunct(t[solid[1]], "(") && closingParen(t, solid[1]) == solid.back())
+                resultColumn[solid[0]] = true;
+        }
+    }
+    for (size_t i = t.size(); i-- > 0;) {
+        if (!isWord(t[i], "DateValue"))
+            continue;
+        const size_t open = nextSolid(t, i + 1);
+        if (open >= t.size() || !isPunct(t[open], "("))
+            continue;
+        if (resultColumn[i]) {
+            t[i].text = QStringLiteral("date");
+        } else {
+            t.insert(t.begin() + ptrdiff_t(closingParen(t, open)),
+                     {punct(","), space(), {Tok::String, QStringLiteral("'start of day'")}});
+            t[i].text = QStringLiteral("datetime");
+        }
+    }
+}
+
+// select top 2 a from t -> select a from t limit 2. In a compound the top belongs to
+// its own branch, which becomes a subquery: select top 2 a from t union select b from u
+// -> select * from (select a from t limit 2) union select b from u.
+void convertTop(Tokens& t) {
+    for (size_t s : selectsLastFirst(t)) {
+        size_t k = nextSolid(t, s + 1);
         if (k < t.size() && (isWord(t[k], "distinct") || isWord(t[k], "all")))
             k = nextSolid(t, k + 1);
         if (k >= t.size() || !isWord(t[k], "top"))
@@ -165,146 +408,49 @@ void convertTop(std::vector<Token>& t)
         const size_t numAt = nextSolid(t, k + 1);
         if (numAt >= t.size() || t[numAt].kind != Tok::Number)
             continue;
-        const QString limit = QStringLiteral(" limit ") + t[numAt].text;
-        size_t eraseEnd = numAt + 1;
-        if (eraseEnd < t.size() && t[eraseEnd].kind == Tok::Space)
-            ++eraseEnd;
-        t.erase(t.begin() + k, t.begin() + eraseEnd);
+        const QString count = t[numAt].text;
+        t.erase(t.begin() + ptrdiff_t(k), t.begin() + ptrdiff_t(nextSolid(t, numAt + 1)));
+
+        // The scope this select is in, and whether it is a compound.
+        const size_t begin = scopeBegin(t, s), end = scopeEnd(t, s);
+        bool compound = false;
         int depth = 0;
-        size_t end = t.size();
-        for (size_t j = i + 1; j < t.size(); ++j) {
+        for (size_t j = begin; j < end; ++j) {
             if (isPunct(t[j], "("))
                 ++depth;
-            else if (isPunct(t[j], ")") && --depth < 0) {
-                end = j;
+            else if (isPunct(t[j], ")"))
+                --depth;
+            else if (depth == 0 && isCompoundWord(t[j]))
+                compound = true;
+        }
+        // Where this select's part ends: its scope, before any trailing ";" (and, in a
+        // compound, at the next compound word or the compound's own order by).
+        size_t stop = end;
+        depth = 0;
+        for (size_t j = s + 1; j < end; ++j) {
+            if (isPunct(t[j], "("))
+                ++depth;
+            else if (isPunct(t[j], ")"))
+                --depth;
+            else if (depth == 0 && (isPunct(t[j], ";") || (compound && (isCompoundWord(t[j]) ||
+                                                                        isWord(t[j], "order"))))) {
+                stop = j;
                 break;
             }
         }
-        if (end == t.size()) {
-            // Keep a trailing semicolon (and blanks) after the limit.
-            size_t back = t.size();
-            while (back > i + 1 && (t[back - 1].kind == Tok::Space || isPunct(t[back - 1], ";")))
-                --back;
-            end = back;
+        while (stop > s + 1 && t[stop - 1].kind == Tok::Space)
+            --stop;
+        if (compound) {
+            t.insert(t.begin() + ptrdiff_t(stop),
+                     {space(), word("limit"), space(), {Tok::Number, count}, punct(")")});
+            t.insert(t.begin() + ptrdiff_t(s), {word("select"), space(), punct("*"), space(),
+                                                word("from"), space(), punct("(")});
+        } else {
+            t.insert(t.begin() + ptrdiff_t(stop),
+                     {space(), word("limit"), space(), {Tok::Number, count}});
         }
-        t.insert(t.begin() + end, {Tok::Punct, limit});
     }
 }
-
-// Jet names a result column as the select list writes it ("A.Amount" is "Amount"
-// even when the inner query says "amount"); an explicit alias keeps that name.
-void nameAsWritten(std::vector<Token>& item)
-{
-    std::vector<size_t> solid;
-    for (size_t k = 0; k < item.size(); ++k)
-        if (item[k].kind != Tok::Space)
-            solid.push_back(k);
-    auto isName = [&](size_t k) { return item[k].kind == Tok::Word || item[k].kind == Tok::Bracket; };
-    QString name;
-    if (solid.size() == 1 && isName(solid[0]))
-        name = item[solid[0]].text;
-    else if (solid.size() == 3 && isName(solid[0]) && isPunct(item[solid[1]], ".") && isName(solid[2]))
-        name = item[solid[2]].text;
-    else
-        return;
-    if (name.startsWith(u'['))
-        name = name.mid(1, name.size() - 2);
-    else if (isWord(item[solid.back()], "distinct") || isWord(item[solid.back()], "all"))
-        return;
-    item.insert(item.begin() + ptrdiff_t(solid.back()) + 1,
-                {Tok::Punct, QStringLiteral(" AS [") + name + QLatin1Char(']')});
-}
-
-// Jet lets a select list use an alias given earlier in the same list; SQLite needs
-// the expression itself there.
-void inlineListAliases(std::vector<Token>& t)
-{
-    for (size_t s = 0; s < t.size(); ++s) {
-        if (!isWord(t[s], "select"))
-            continue;
-        // Split the list into items at depth-0 commas up to the list's own "from".
-        struct Item { size_t begin, end; };
-        std::vector<Item> items;
-        int depth = 0;
-        size_t itemStart = s + 1, j = s + 1;
-        for (; j < t.size(); ++j) {
-            if (isPunct(t[j], "("))
-                ++depth;
-            else if (isPunct(t[j], ")")) {
-                if (--depth < 0)
-                    break;
-            } else if (depth == 0 && (isPunct(t[j], ",") )) {
-                items.push_back({itemStart, j});
-                itemStart = j + 1;
-            } else if (depth == 0 && (isWord(t[j], "from") || isWord(t[j], "union") || isPunct(t[j], ";"))) {
-                break;
-            }
-        }
-        items.push_back({itemStart, j});
-        if (items.size() < 2)
-            continue;
-
-        struct Alias { QString name; std::vector<Token> expr; };
-        std::vector<Alias> aliases;
-        // Work from the last item back so earlier indexes stay valid while we edit.
-        std::vector<std::vector<Token>> rebuilt;
-        for (const Item& it : items) {
-            std::vector<Token> body(t.begin() + it.begin, t.begin() + it.end);
-            if (!aliases.empty()) {
-                std::vector<Token> replaced;
-                for (size_t k = 0; k < body.size(); ++k) {
-                    const Token& tok = body[k];
-                    const Alias* hit = nullptr;
-                    if (tok.kind == Tok::Word) {
-                        const size_t p = prevSolid(body, k);
-                        const size_t q = nextSolid(body, k + 1);
-                        const bool qualified = p != size_t(-1) && isPunct(body[p], ".");
-                        const bool call = q < body.size() && (isPunct(body[q], "(") || isPunct(body[q], "."));
-                        const bool isAsName = p != size_t(-1) && isWord(body[p], "as");
-                        if (!qualified && !call && !isAsName)
-                            for (const Alias& a : aliases)
-                                if (a.name.compare(tok.text, Qt::CaseInsensitive) == 0)
-                                    hit = &a;
-                    }
-                    if (hit) {
-                        replaced.push_back({Tok::Punct, QStringLiteral("(")});
-                        replaced.insert(replaced.end(), hit->expr.begin(), hit->expr.end());
-                        replaced.push_back({Tok::Punct, QStringLiteral(")")});
-                    } else {
-                        replaced.push_back(tok);
-                    }
-                }
-                body.swap(replaced);
-            }
-            // Record "expr AS alias" for the items that follow.
-            size_t last = body.size();
-            while (last > 0 && body[last - 1].kind == Tok::Space)
-                --last;
-            if (last > 0 && (body[last - 1].kind == Tok::Word || body[last - 1].kind == Tok::Bracket)) {
-                const size_t asAt = prevSolid(body, last - 1);
-                if (asAt != size_t(-1) && isWord(body[asAt], "as")) {
-                    QString name = body[last - 1].text;
-                    if (body[last - 1].kind == Tok::Bracket)
-                        name = name.mid(1, name.size() - 2);
-                    aliases.push_back({name, std::vector<Token>(body.begin(), body.begin() + asAt)});
-                }
-            }
-            nameAsWritten(body);
-            rebuilt.push_back(std::move(body));
-        }
-        std::vector<Token> list;
-        for (size_t k = 0; k < rebuilt.size(); ++k) {
-            if (k)
-                list.push_back({Tok::Punct, QStringLiteral(",")});
-            list.insert(list.end(), rebuilt[k].begin(), rebuilt[k].end());
-        }
-        const size_t listBegin = items.front().begin, listEnd = items.back().end;
-        t.erase(t.begin() + listBegin, t.begin() + listEnd);
-        t.insert(t.begin() + listBegin, list.begin(), list.end());
-    }
-}
-
-} // namespace
 
 // ---------------------------------------------------------------- disjoint unions
 //
@@ -318,121 +464,60 @@ void inlineListAliases(std::vector<Token>& t)
 //  1. every branch is "select <list> from <one table> [[as] alias] [where ...]", with no
 //     distinct, join, second table, group by, having or limit, and its list holds the
 //     table's INTEGER PRIMARY KEY column, so no branch repeats a row of its own; and
-//  2. at one list position every branch yields a known set of integers, pairwise
-//     disjoint: an integer literal gives itself, a column with a CHECK (col IN (...))
-//     in the schema gives that list.
-// Anything the rule cannot see through leaves the statement as it was.
+//  2. at one list position every branch yields a known set of values, pairwise
+//     disjoint: an integer literal gives itself; a column with a CHECK (col IN (...))
+//     gives that list, and null as well unless the column is NOT NULL.
+// The facts come from the open database. Anything the rule cannot see through leaves
+// the statement as it was.
 
-namespace {
-
-struct TableFacts {
-    QString primaryKey;
-    QHash<QString, QSet<qint64>> checkedValues; // lower-case column -> allowed values
+struct ValueSet {
+    QSet<qint64> values;
+    bool null = false;
+    bool meets(const ValueSet& o) const { return (null && o.null) || values.intersects(o.values); }
 };
 
-const QHash<QString, TableFacts>& schemaFacts()
-{
-    static const QHash<QString, TableFacts> facts = [] {
-        initDataResource();
-        QHash<QString, TableFacts> out;
-        QFile f(QStringLiteral(":/data/schema.sql"));
-        if (!f.open(QIODevice::ReadOnly))
-            return out;
-        const QString schema = QString::fromUtf8(f.readAll());
-        static const QRegularExpression table(
-            QStringLiteral("CREATE TABLE\\s+\\[?(\\w+)\\]?\\s*\\((.*?)\\n\\);"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-        static const QRegularExpression pk(
-            QStringLiteral("^\\s*\\[?(\\w+)\\]?\\s+INTEGER\\s+PRIMARY\\s+KEY\\b"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-        static const QRegularExpression check(
-            QStringLiteral("^\\s*\\[?(\\w+)\\]?\\s+INTEGER\\b[^\\n]*CHECK\\s*\\(\\s*\\[?(\\w+)\\]?\\s+IN\\s*\\(([-\\d,\\s]+)\\)\\s*\\)"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-        for (auto t = table.globalMatch(schema); t.hasNext();) {
-            const auto m = t.next();
-            TableFacts tf;
-            const QString body = m.captured(2);
-            if (auto k = pk.match(body); k.hasMatch())
-                tf.primaryKey = k.captured(1).toLower();
-            for (auto c = check.globalMatch(body); c.hasNext();) {
-                const auto cm = c.next();
-                if (cm.captured(1).compare(cm.captured(2), Qt::CaseInsensitive) != 0)
-                    continue;
-                QSet<qint64> values;
-                for (const QString& v : cm.captured(3).split(u',', Qt::SkipEmptyParts))
-                    values.insert(v.trimmed().toLongLong());
-                tf.checkedValues.insert(cm.captured(1).toLower(), values);
-            }
-            out.insert(m.captured(1).toLower(), tf);
-        }
-        return out;
-    }();
-    return facts;
-}
-
-QString plainName(const Token& t)
-{
-    QString s = t.text;
-    if (t.kind == Tok::Bracket)
-        s = s.mid(1, s.size() - 2);
-    return s.toLower();
-}
-
-bool isNameToken(const Token& t) { return t.kind == Tok::Word || t.kind == Tok::Bracket; }
-
-// The solid tokens of a select-list item without a trailing "as name" / bare alias.
-std::vector<const Token*> itemCore(const std::vector<const Token*>& item)
-{
+// The solid tokens of a select-list item without a trailing "as name".
+std::vector<const Token*> itemCore(const std::vector<const Token*>& item) {
     std::vector<const Token*> core = item;
-    if (core.size() >= 3 && isWord(*core[core.size() - 2], "as") && isNameToken(*core.back()))
+    if (core.size() >= 3 && isWord(*core[core.size() - 2], "as") && isName(*core.back()))
         core.resize(core.size() - 2);
     return core;
 }
 
-// The known integer values a select-list item can yield, or nothing.
-std::optional<QSet<qint64>> itemValues(const std::vector<const Token*>& item, const TableFacts& tf,
-                                       const QString& tableOrAlias1, const QString& alias2)
-{
+// The column an item names ("col", "T.col" or "alias.col" of the branch's table).
+QString itemColumn(const std::vector<const Token*>& item, const QString& table,
+                   const QString& alias) {
+    const auto core = itemCore(item);
+    if (core.size() == 1 && isName(*core[0]))
+        return plainName(*core[0]);
+    if (core.size() == 3 && isName(*core[0]) && isPunct(*core[1], ".") && isName(*core[2])) {
+        const QString q = plainName(*core[0]);
+        if (q == table || q == alias)
+            return plainName(*core[2]);
+    }
+    return {};
+}
+
+// The known values a select-list item can yield, or nothing.
+std::optional<ValueSet> itemValues(const std::vector<const Token*>& item, const TTableFacts& tf,
+                                   const QString& table, const QString& alias) {
     const auto core = itemCore(item);
     if (core.size() == 1 && core[0]->kind == Tok::Number && !core[0]->text.contains(u'.'))
-        return QSet<qint64>{core[0]->text.toLongLong()};
+        return ValueSet{{core[0]->text.toLongLong()}, false};
     if (core.size() == 2 && isPunct(*core[0], "-") && core[1]->kind == Tok::Number &&
         !core[1]->text.contains(u'.'))
-        return QSet<qint64>{-core[1]->text.toLongLong()};
-    QString col;
-    if (core.size() == 1 && isNameToken(*core[0]))
-        col = plainName(*core[0]);
-    else if (core.size() == 3 && isNameToken(*core[0]) && isPunct(*core[1], ".") && isNameToken(*core[2])) {
-        const QString q = plainName(*core[0]);
-        if (q != tableOrAlias1 && q != alias2)
-            return std::nullopt;
-        col = plainName(*core[2]);
-    }
-    if (col.isEmpty())
-        return std::nullopt;
-    const auto it = tf.checkedValues.find(col);
+        return ValueSet{{-core[1]->text.toLongLong()}, false};
+    const QString col = itemColumn(item, table, alias);
+    const auto it = col.isEmpty() ? tf.checkedValues.end() : tf.checkedValues.find(col);
     if (it == tf.checkedValues.end())
         return std::nullopt;
-    return *it;
+    return ValueSet{*it, !tf.notNull.contains(col)};
 }
 
-bool itemIsColumn(const std::vector<const Token*>& item, const QString& column, const QString& table,
-                  const QString& alias)
-{
-    const auto core = itemCore(item);
-    if (core.size() == 1 && isNameToken(*core[0]))
-        return plainName(*core[0]) == column;
-    if (core.size() == 3 && isNameToken(*core[0]) && isPunct(*core[1], ".") && isNameToken(*core[2])) {
-        const QString q = plainName(*core[0]);
-        return (q == table || q == alias) && plainName(*core[2]) == column;
-    }
-    return false;
-}
-
-// Per-position value sets of one branch [b, e) of solid tokens, or nothing when the
-// branch is not a plain single-table select that lists its table's key.
-std::optional<std::vector<std::optional<QSet<qint64>>>> branchShape(const std::vector<const Token*>& s)
-{
+// Per-position value sets of one branch, or nothing when the branch is not a plain
+// single-table select that lists its table's key.
+std::optional<std::vector<std::optional<ValueSet>>> branchShape(const std::vector<const Token*>& s,
+                                                                const TSchemaFacts& facts) {
     if (s.empty() || !isWord(*s[0], "select"))
         return std::nullopt;
     size_t i = 1;
@@ -453,7 +538,7 @@ std::optional<std::vector<std::optional<QSet<qint64>>>> branchShape(const std::v
         }
         items.back().push_back(s[i]);
     }
-    if (i >= s.size() || ++i >= s.size() || !isNameToken(*s[i]))
+    if (i >= s.size() || ++i >= s.size() || !isName(*s[i]))
         return std::nullopt;
     const QString table = plainName(*s[i++]);
     QString alias;
@@ -470,19 +555,20 @@ std::optional<std::vector<std::optional<QSet<qint64>>>> branchShape(const std::v
             ++depth;
         else if (isPunct(*s[k], ")"))
             --depth;
-        else if (depth == 0 && (isWord(*s[k], "group") || isWord(*s[k], "having") ||
-                                isWord(*s[k], "limit") || isWord(*s[k], "join") || isPunct(*s[k], ",")))
+        else if (depth == 0 &&
+                 (isWord(*s[k], "group") || isWord(*s[k], "having") || isWord(*s[k], "limit") ||
+                  isWord(*s[k], "join") || isPunct(*s[k], ",")))
             return std::nullopt;
     }
-    const auto ft = schemaFacts().find(table);
-    if (ft == schemaFacts().end() || ft->primaryKey.isEmpty())
+    const auto ft = facts.find(table);
+    if (ft == facts.end() || ft->primaryKey.isEmpty())
         return std::nullopt;
     bool hasKey = false;
-    std::vector<std::optional<QSet<qint64>>> shape;
+    std::vector<std::optional<ValueSet>> shape;
     for (const auto& item : items) {
         if (item.empty())
             return std::nullopt;
-        hasKey = hasKey || itemIsColumn(item, ft->primaryKey, table, alias);
+        hasKey = hasKey || itemColumn(item, table, alias) == ft->primaryKey;
         shape.push_back(itemValues(item, *ft, table, alias));
     }
     if (!hasKey)
@@ -490,10 +576,10 @@ std::optional<std::vector<std::optional<QSet<qint64>>>> branchShape(const std::v
     return shape;
 }
 
-// Applies the rule to the compound whose depth-0 tokens run from `begin` to `end`:
-// the positions of the `union` words that may become `union all`.
-std::vector<size_t> disjointUnionsIn(const std::vector<Token>& t, size_t begin, size_t end)
-{
+// The positions of the `union` words of the compound in [begin, end) that may become
+// `union all`.
+std::vector<size_t> disjointUnionsIn(const Tokens& t, size_t begin, size_t end,
+                                     const TSchemaFacts& facts) {
     std::vector<std::vector<const Token*>> branches(1);
     std::vector<size_t> unions;
     int depth = 0;
@@ -507,14 +593,15 @@ std::vector<size_t> disjointUnionsIn(const std::vector<Token>& t, size_t begin, 
             --depth;
         if (depth == 0 && isWord(tok, "union")) {
             const size_t n = nextSolid(t, i + 1);
-            if (n < end && isWord(t[n], "all")) {
+            if (n < end && isWord(t[n], "all"))
                 i = n;
-            } else {
+            else
                 unions.push_back(i);
-            }
             branches.emplace_back();
             continue;
         }
+        if (depth == 0 && (isWord(tok, "except") || isWord(tok, "intersect")))
+            return {};
         // A trailing order by / limit belongs to the whole compound.
         if (depth == 0 && (isWord(tok, "order") || isWord(tok, "limit") || isPunct(tok, ";")))
             break;
@@ -522,22 +609,23 @@ std::vector<size_t> disjointUnionsIn(const std::vector<Token>& t, size_t begin, 
     }
     if (unions.empty())
         return {};
-    std::vector<std::vector<std::optional<QSet<qint64>>>> shapes;
+    std::vector<std::vector<std::optional<ValueSet>>> shapes;
     for (const auto& b : branches) {
-        auto shape = branchShape(b);
+        auto shape = branchShape(b, facts);
         if (!shape || (!shapes.empty() && shape->size() != shapes.front().size()))
             return {};
         shapes.push_back(std::move(*shape));
     }
     for (size_t p = 0; p < shapes.front().size(); ++p) {
-        QSet<qint64> seen;
+        std::vector<const ValueSet*> seen;
         bool disjoint = true;
         for (const auto& shape : shapes) {
-            if (!shape[p] || seen.intersects(*shape[p])) {
+            if (!shape[p] || std::any_of(seen.begin(), seen.end(),
+                                         [&](const ValueSet* v) { return v->meets(*shape[p]); })) {
                 disjoint = false;
                 break;
             }
-            seen.unite(*shape[p]);
+            seen.push_back(&*shape[p]);
         }
         if (disjoint)
             return unions;
@@ -545,9 +633,10 @@ std::vector<size_t> disjointUnionsIn(const std::vector<Token>& t, size_t begin, 
     return {};
 }
 
-void disjointUnions(std::vector<Token>& t)
-{
-    // Every parenthesised scope, and the statement itself.
+// ... union ... -> ... union all ... by the rule above, in every scope of the statement.
+void disjointUnions(Tokens& t, const TSchemaFacts& facts) {
+    if (facts.isEmpty())
+        return;
     std::vector<size_t> opens;
     std::vector<std::pair<size_t, size_t>> scopes;
     for (size_t i = 0; i < t.size(); ++i) {
@@ -561,34 +650,120 @@ void disjointUnions(std::vector<Token>& t)
     scopes.emplace_back(0, t.size());
     std::vector<size_t> found;
     for (const auto& [b, e] : scopes) {
-        const auto u = disjointUnionsIn(t, b, e);
+        const auto u = disjointUnionsIn(t, b, e, facts);
         found.insert(found.end(), u.begin(), u.end());
     }
     std::sort(found.begin(), found.end(), std::greater<>());
     for (size_t u : found)
-        t.insert(t.begin() + ptrdiff_t(u) + 1, {{Tok::Space, QStringLiteral(" ")}, {Tok::Word, QStringLiteral("all")}});
+        t.insert(t.begin() + ptrdiff_t(u) + 1, {space(), word("all")});
+}
+
+// ----------------------------------------------------------------- schema facts
+
+// Every "CHECK ( col IN ( n, ... ) )" of a table's definition.
+void readChecks(const QString& createSql, TTableFacts& tf) {
+    const Tokens all = tokenize(createSql);
+    std::vector<const Token*> s;
+    for (const Token& tok : all)
+        if (tok.kind != Tok::Space)
+            s.push_back(&tok);
+    for (size_t i = 0; i + 6 < s.size(); ++i) {
+        if (!isWord(*s[i], "check") || !isPunct(*s[i + 1], "(") || !isName(*s[i + 2]) ||
+            !isWord(*s[i + 3], "in") || !isPunct(*s[i + 4], "("))
+            continue;
+        QSet<qint64> values;
+        size_t k = i + 5;
+        bool ok = true;
+        for (;; ++k) {
+            bool negative = false;
+            if (k < s.size() && isPunct(*s[k], "-")) {
+                negative = true;
+                ++k;
+            }
+            if (k >= s.size() || s[k]->kind != Tok::Number || s[k]->text.contains(u'.')) {
+                ok = false;
+                break;
+            }
+            values.insert(negative ? -s[k]->text.toLongLong() : s[k]->text.toLongLong());
+            if (++k < s.size() && isPunct(*s[k], ","))
+                continue;
+            break;
+        }
+        if (!ok || k + 1 >= s.size() || !isPunct(*s[k], ")") || !isPunct(*s[k + 1], ")"))
+            continue;
+        const QString col = plainName(*s[i + 2]);
+        auto it = tf.checkedValues.find(col);
+        if (it == tf.checkedValues.end())
+            tf.checkedValues.insert(col, values);
+        else
+            it->intersect(values); // every check must hold
+    }
+}
+
+QString columnText(sqlite3_stmt* st, int c) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
 }
 
 } // namespace
 
-QString TranslateSql(const QString& jetSql)
-{
-    std::vector<Token> t = tokenize(jetSql);
-    convertDates(t);
+TSchemaFacts ReadSchemaFacts(sqlite3* db) {
+    TSchemaFacts facts;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "select name, sql from sqlite_master where type = 'table'", -1, &st,
+                           nullptr) != SQLITE_OK)
+        return facts;
+    std::vector<std::pair<QString, QString>> tables;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        tables.emplace_back(columnText(st, 0), columnText(st, 1));
+    sqlite3_finalize(st);
+
+    for (const auto& [name, createSql] : tables) {
+        TTableFacts tf;
+        readChecks(createSql, tf);
+        const QByteArray pragma =
+            "pragma table_info(\"" + name.toUtf8().replace('"', "\"\"") + "\")";
+        if (sqlite3_prepare_v2(db, pragma.constData(), -1, &st, nullptr) != SQLITE_OK)
+            continue;
+        QStringList keys;
+        QString keyType;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            const QString col = columnText(st, 1).toLower();
+            if (sqlite3_column_int(st, 3))
+                tf.notNull.insert(col);
+            if (sqlite3_column_int(st, 5) > 0) {
+                keys << col;
+                keyType = columnText(st, 2);
+            }
+        }
+        sqlite3_finalize(st);
+        // Only an INTEGER PRIMARY KEY is sure to be there and different in every row.
+        if (keys.size() == 1 &&
+            keyType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0) {
+            tf.primaryKey = keys.first();
+            tf.notNull.insert(tf.primaryKey);
+        }
+        facts.insert(name.toLower(), tf);
+    }
+    return facts;
+}
+
+QString TranslateSql(const QString& jetSql, const TSchemaFacts& facts) {
+    Tokens t = tokenize(jetSql);
+    convertDateLiterals(t);
     bracketQualifiedNames(t);
+    inlineListAliases(t);
+    nameResultColumns(t);
     convertDateValue(t);
     convertTop(t);
-    disjointUnions(t);
-    inlineListAliases(t);
+    disjointUnions(t, facts);
     QString out;
-    out.reserve(jetSql.size() + 32);
+    out.reserve(jetSql.size() + 64);
     for (const Token& tok : t)
         out += tok.text;
     return out;
 }
 
-QVariant TranslateParam(const QVariant& value)
-{
+QVariant TranslateParam(const QVariant& value) {
     if (value.typeId() == QMetaType::QString) {
         static const QRegularExpression day(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
         const QString s = value.toString();

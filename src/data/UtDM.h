@@ -42,8 +42,16 @@ public:
     TQuery m_Query{&conn};
 
     // Opens Data.mdb in the program's folder. A failure goes to the top-level error
-    // report and start-up goes on; every later statement then fails the same way.
+    // report and start-up goes on; every later statement then fails the same way. A
+    // lock another program holds is waited for (StartupLockWaitMs, with the wait
+    // cursor); one still held is reported, and later commands work once it is gone. A
+    // file that cannot be written is opened, with a notice that changes cannot be saved.
     void DataModuleCreate();
+    static int StartupLockWaitMs;
+
+    // The file opened and its accounts could be read: the main window builds its
+    // cards and list at start-up only then, so a failure is reported just once.
+    bool Ready() const { return m_ready; }
 
     // The shared query, closed and emptied of its text and parameters, ready for the
     // next statement: every use of m_Query starts here.
@@ -55,14 +63,16 @@ public:
     static PDataInfo FindAccountInfo(const QString& name, bool isWallet);
     static bool DeleteAccountRow(int id);
     static void ShowErrorMessage(const QString& text);
-    template <class T> static T ChooseValue(bool condition, const T& a, const T& b)
-    {
+    template <class T> static T ChooseValue(bool condition, const T& a, const T& b) {
         return condition ? a : b;
     }
 
     // Fills a record from the current row of a query (ID, name, type, Balance,
     // negative, WarnNegative, URL, Memo; columns a statement lacks stay as they are).
     static void FillInfo(TDataInfo& info, TQuery& q);
+
+private:
+    bool m_ready = false;
 };
 
 // The one data module, created first at start-up.

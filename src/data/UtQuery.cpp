@@ -3,30 +3,21 @@
 #include "data/Errors.h"
 #include "data/SqlDialect.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUrl>
 #include <algorithm>
-#include <cstring>
-#include <iterator>
-#include <string>
 #include <sqlite3.h>
 
 namespace {
 
-const QVariant& nullVariant()
-{
-    static const QVariant v;
-    return v;
+EDatabaseError engineError(sqlite3* db) {
+    return EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_errcode(db) & 0xFF);
 }
 
-QString engineMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
-
-void bindValue(sqlite3_stmt* stmt, int index, const QVariant& raw)
-{
-    const QVariant v = TranslateParam(raw);
+// Binds a value exactly as given.
+void bindValue(sqlite3_stmt* stmt, int index, const QVariant& v) {
     int rc = SQLITE_OK;
     if (v.isNull()) {
         rc = sqlite3_bind_null(stmt, index);
@@ -40,102 +31,28 @@ void bindValue(sqlite3_stmt* stmt, int index, const QVariant& raw)
         case QMetaType::LongLong:
         case QMetaType::Long:
         case QMetaType::Short:
+        case QMetaType::UShort:
             rc = sqlite3_bind_int64(stmt, index, v.toLongLong());
             break;
         case QMetaType::Double:
         case QMetaType::Float:
             rc = sqlite3_bind_double(stmt, index, v.toDouble());
             break;
-        default: {
-            const QString s = v.toString();
-            rc = sqlite3_bind_text16(stmt, index, s.utf16(), int(s.size() * sizeof(QChar)),
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            rc = sqlite3_bind_blob64(stmt, index, b.constData(), sqlite3_uint64(b.size()),
                                      SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray s = v.toString().toUtf8();
+            rc = sqlite3_bind_text64(stmt, index, s.constData(), sqlite3_uint64(s.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
         }
         }
     }
     if (rc != SQLITE_OK)
-        throw EDatabaseError(engineMessage(sqlite3_db_handle(stmt)));
-}
-
-QVariant columnValue(sqlite3_stmt* stmt, int c)
-{
-    switch (sqlite3_column_type(stmt, c)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(stmt, c)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, c));
-    case SQLITE_TEXT: {
-        const auto* p = static_cast<const QChar*>(sqlite3_column_text16(stmt, c));
-        const int bytes = sqlite3_column_bytes16(stmt, c);
-        return QVariant(QString(p, bytes / int(sizeof(QChar))));
-    }
-    case SQLITE_BLOB: {
-        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-        return QVariant(QByteArray(p, sqlite3_column_bytes(stmt, c)));
-    }
-    default:
-        return QVariant();
-    }
-}
-
-// Lists repeat a few texts over thousands of rows (the kind, the account's name, the
-// day, the usual payees). Each column keeps the texts it met lately, and a row whose
-// text is one of them shares that copy instead of holding its own: less to allocate
-// while fetching, less memory while the list is shown. A column whose texts hardly
-// repeat (the full date and time) soon stops looking.
-class TextPool {
-public:
-    QVariant take(const char* p, int n)
-    {
-        if (!m_enabled)
-            return QVariant(QString::fromUtf8(p, n));
-        ++m_lookups;
-        const size_t count = m_entries.size();
-        for (size_t k = 0; k < count; ++k) {
-            Entry& e = m_entries[(m_last + k) % count];
-            if (e.utf8.size() == size_t(n) && std::memcmp(e.utf8.data(), p, size_t(n)) == 0) {
-                ++m_hits;
-                m_last = (m_last + k) % count;
-                return e.value;
-            }
-        }
-        QVariant v(QString::fromUtf8(p, n));
-        if (count < kSize) {
-            m_entries.push_back({std::string(p, size_t(n)), v});
-            m_last = count;
-        } else {
-            m_next = (m_next + 1) % kSize;
-            m_entries[m_next] = {std::string(p, size_t(n)), v};
-            m_last = m_next;
-        }
-        if (m_lookups == kTrial && m_hits * 4 < m_lookups) {
-            m_enabled = false;
-            m_entries.clear();
-        }
-        return v;
-    }
-
-private:
-    static constexpr size_t kSize = 32;
-    static constexpr int kTrial = 512;
-    struct Entry {
-        std::string utf8;
-        QVariant value;
-    };
-    std::vector<Entry> m_entries;
-    size_t m_last = 0, m_next = 0;
-    int m_lookups = 0, m_hits = 0;
-    bool m_enabled = true;
-};
-
-QVariant columnValue(sqlite3_stmt* stmt, int c, TextPool& pool)
-{
-    if (sqlite3_column_type(stmt, c) != SQLITE_TEXT)
-        return columnValue(stmt, c);
-    // Read as UTF-8, SQLite's own form: asking for UTF-16 would convert into a buffer
-    // of SQLite's and then copy.
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-    return pool.take(p, sqlite3_column_bytes(stmt, c));
+        throw engineError(sqlite3_db_handle(stmt));
 }
 
 // Finalizes a statement on every way out.
@@ -144,78 +61,55 @@ struct StmtGuard {
     ~StmtGuard() { sqlite3_finalize(s); }
 };
 
-int connectionCounter = 0;
-
 } // namespace
 
 // ---------------------------------------------------------------- TConnection
 
-TConnection::TConnection() : m_connName(QStringLiteral("budget-%1").arg(++connectionCounter)) {}
+int TConnection::DefaultBusyTimeoutMs = 5000;
 
-TConnection::~TConnection() { Close(); }
-
-void TConnection::Open(const QString& path)
-{
-    try {
-        m_openError.clear();
-        openFile(path);
-    } catch (const EDatabaseError& e) {
-        m_openError = e.message();
-        throw;
-    }
-}
-
-void TConnection::openFile(const QString& path)
-{
+TConnection::~TConnection() {
     Close();
+}
+
+void TConnection::Open(const QString& path) {
+    Close();
+    m_openError.clear();
     m_path = QFileInfo(path).absoluteFilePath();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connName);
-        // mode=rw: a missing file is an error, never a new empty database.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
-        db.setDatabaseName(QUrl::fromLocalFile(m_path).toString(QUrl::FullyEncoded) +
-                           QStringLiteral("?mode=rw"));
-        if (!db.open()) {
-            const QString reason = db.lastError().driverText().isEmpty()
-                                       ? db.lastError().text()
-                                       : db.lastError().databaseText();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connName);
-            throw EDatabaseError(QStringLiteral("Cannot open the database \"%1\": %2")
-                                     .arg(m_path, reason.isEmpty() ? db.lastError().text() : reason));
-        }
-        const QVariant h = db.driver()->handle();
-        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
-            m_db = *static_cast<sqlite3* const*>(h.constData());
+    sqlite3* db = nullptr;
+    // Without SQLITE_OPEN_CREATE a missing file is an error, never a new empty database.
+    const int rc =
+        sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(db);
+        m_openError = QStringLiteral("Cannot open the database \"%1\": %2").arg(m_path, reason);
+        throw EDatabaseError(m_openError, rc & 0xFF);
     }
-    if (!m_db) {
-        Close();
-        throw EDatabaseError(QStringLiteral("Cannot open the database \"%1\": no engine handle").arg(m_path));
-    }
-    // A file that is not a database only shows itself at the first read.
-    char* err = nullptr;
-    if (sqlite3_exec(m_db, "select count(*) from sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString reason = err ? QString::fromUtf8(err) : engineMessage(m_db);
-        sqlite3_free(err);
-        Close();
-        throw EDatabaseError(QStringLiteral("Cannot open the database \"%1\": %2").arg(m_path, reason));
-    }
+    sqlite3_busy_timeout(db, DefaultBusyTimeoutMs);
+    m_db = db;
+    m_factsVersion = -1;
 }
 
-void TConnection::Close()
-{
-    if (!QSqlDatabase::contains(m_connName))
-        return;
+void TConnection::Close() {
+    if (m_db)
+        sqlite3_close_v2(m_db);
     m_db = nullptr;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connName, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connName);
 }
 
-sqlite3* TConnection::Handle() const
-{
+void TConnection::Fail(const QString& reason) {
+    Close();
+    m_openError = reason;
+}
+
+bool TConnection::ReadOnly() const {
+    if (!m_db)
+        return false;
+    return sqlite3_db_readonly(m_db, "main") == 1 ||
+           !QFileInfo(QFileInfo(m_path).absolutePath()).isWritable();
+}
+
+sqlite3* TConnection::Handle() const {
     if (!m_db && !m_openError.isEmpty())
         throw EDatabaseError(m_openError);
     if (!m_db)
@@ -225,13 +119,32 @@ sqlite3* TConnection::Handle() const
     return m_db;
 }
 
-int TConnection::Execute(const QString& sql)
-{
+QString TConnection::Translate(const QString& jetSql) {
     sqlite3* db = Handle();
-    const QByteArray text = TranslateSql(sql).toUtf8();
+    // Only the union rule asks about the tables; their facts are read again whenever
+    // the file's schema has changed.
+    if (jetSql.contains(QLatin1String("union"), Qt::CaseInsensitive)) {
+        sqlite3_stmt* st = nullptr;
+        int version = -1;
+        if (sqlite3_prepare_v2(db, "pragma schema_version", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            version = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        if (version < 0 || version != m_factsVersion) {
+            m_facts = ReadSchemaFacts(db);
+            m_factsVersion = version;
+        }
+        return TranslateSql(jetSql, m_facts);
+    }
+    return TranslateSql(jetSql);
+}
+
+int TConnection::Execute(const QString& sql) {
+    sqlite3* db = Handle();
+    const QByteArray text = Translate(sql).toUtf8();
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
-        throw EDatabaseError(engineMessage(db));
+        throw engineError(db);
     StmtGuard guard{stmt};
     if (!stmt)
         return 0;
@@ -241,7 +154,7 @@ int TConnection::Execute(const QString& sql)
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(engineMessage(db));
+        throw engineError(db);
     return sqlite3_changes(db);
 }
 
@@ -250,22 +163,28 @@ int TConnection::Execute(const QString& sql)
 void TConnection::BeginTrans() {
     Execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
-void TConnection::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
-void TConnection::RollbackTrans()
-{
+void TConnection::CommitTrans() {
+    Execute(QStringLiteral("COMMIT"));
+}
+void TConnection::RollbackTrans() {
     if (InTransaction())
         Execute(QStringLiteral("ROLLBACK"));
 }
-bool TConnection::InTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
+bool TConnection::InTransaction() const {
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
 
 // --------------------------------------------------------------------- TField
 
-QString TField::FieldName() const { return m_q->FieldName(m_index); }
+QString TField::FieldName() const {
+    return m_q->FieldName(m_index);
+}
 
-QVariant TField::Value() const { return m_q->currentValue(m_index); }
+QVariant TField::Value() const {
+    return m_q->currentValue(m_index);
+}
 
-QString TField::AsString() const
-{
+QString TField::AsString() const {
     const QVariant v = Value();
     if (v.isNull())
         return QString();
@@ -274,10 +193,11 @@ QString TField::AsString() const
     return v.toString();
 }
 
-int TField::AsInteger() const { return int(AsLargeInt()); }
+int TField::AsInteger() const {
+    return int(AsLargeInt());
+}
 
-qint64 TField::AsLargeInt() const
-{
+qint64 TField::AsLargeInt() const {
     const QVariant v = Value();
     if (v.isNull())
         return 0;
@@ -290,8 +210,7 @@ qint64 TField::AsLargeInt() const
     return r;
 }
 
-bool TField::AsBoolean() const
-{
+bool TField::AsBoolean() const {
     const QVariant v = Value();
     if (v.isNull())
         return false;
@@ -302,8 +221,7 @@ bool TField::AsBoolean() const
     return v.toDouble() != 0;
 }
 
-Money TField::AsMoney() const
-{
+Money TField::AsMoney() const {
     const QVariant v = Value();
     switch (v.typeId()) {
     case QMetaType::UnknownType:
@@ -329,8 +247,7 @@ Money TField::AsMoney() const
     }
 }
 
-QDateTime TField::AsDateTime() const
-{
+QDateTime TField::AsDateTime() const {
     const QVariant v = Value();
     if (v.isNull())
         return QDateTime();
@@ -343,24 +260,25 @@ QDateTime TField::AsDateTime() const
     return dt;
 }
 
-void TField::SetValue(const QVariant& v) const { m_q->setBufferValue(m_index, v); }
-void TField::SetMoney(Money m) const { m_q->setBufferValue(m_index, m.toDouble()); }
-void TField::SetDateTime(const QDateTime& dt) const
-{
+void TField::SetValue(const QVariant& v) const {
+    m_q->setBufferValue(m_index, v);
+}
+void TField::SetMoney(Money m) const {
+    m_q->setBufferValue(m_index, m.toDouble());
+}
+void TField::SetDateTime(const QDateTime& dt) const {
     m_q->setBufferValue(m_index, dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
 // --------------------------------------------------------------------- TQuery
 
-TConnection* TQuery::conn() const
-{
+TConnection* TQuery::conn() const {
     if (!Connection)
         throw EDatabaseError(QStringLiteral("Missing Connection or ConnectionString"));
     return Connection;
 }
 
-void TQuery::SetParam(const QString& name, const QVariant& value)
-{
+void TQuery::SetParam(const QString& name, const QVariant& value) {
     const QString key = name.startsWith(u':') ? name.mid(1) : name;
     for (Param& p : m_params)
         if (p.name.compare(key, Qt::CaseInsensitive) == 0) {
@@ -370,14 +288,13 @@ void TQuery::SetParam(const QString& name, const QVariant& value)
     m_params.push_back({key, value});
 }
 
-sqlite3_stmt* TQuery::prepare(const QString& sql)
-{
+sqlite3_stmt* TQuery::prepare(const QString& sql) {
     sqlite3* db = conn()->Handle();
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK)
-        throw EDatabaseError(engineMessage(db));
+        throw engineError(db);
     if (!stmt)
         throw EDatabaseError(QStringLiteral("The statement is empty"));
     if (tail && QByteArray(tail).trimmed().replace(';', "").trimmed().size() > 0) {
@@ -387,8 +304,7 @@ sqlite3_stmt* TQuery::prepare(const QString& sql)
     return stmt;
 }
 
-void TQuery::bindParams(sqlite3_stmt* stmt)
-{
+void TQuery::bindParams(sqlite3_stmt* stmt) {
     const int count = sqlite3_bind_parameter_count(stmt);
     for (int i = 1; i <= count; ++i) {
         const char* raw = sqlite3_bind_parameter_name(stmt, i);
@@ -397,22 +313,28 @@ void TQuery::bindParams(sqlite3_stmt* stmt)
             return p.name.compare(name, Qt::CaseInsensitive) == 0;
         });
         if (it == m_params.end())
-            throw EDatabaseError(QStringLiteral("No value given for one or more required parameters."));
-        bindValue(stmt, i, it->value);
+            throw EDatabaseError(
+                QStringLiteral("No value given for one or more required parameters."));
+        bindValue(stmt, i, TranslateParam(it->value));
     }
 }
 
-void TQuery::Open() { openImpl(false); }
-void TQuery::OpenForUpdate() { openImpl(true); }
+void TQuery::Open() {
+    openImpl(false);
+}
+void TQuery::OpenForUpdate() {
+    openImpl(true);
+}
 
-void TQuery::openImpl(bool forUpdate)
-{
+void TQuery::openImpl(bool forUpdate) {
     Close();
-    QString sql = TranslateSql(Text());
+    QString sql = conn()->Translate(Text());
     if (forUpdate) {
         static const QRegularExpression shape(
-            QStringLiteral("^\\s*select\\s+(?!distinct\\b)(.*?)\\s+from\\s+\\[?(\\w+)\\]?\\s*(where\\b.*|limit\\b.*|;?\\s*)$"),
-            QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+            QStringLiteral("^\\s*select\\s+(?!distinct\\b)(.*?)\\s+from\\s+\\[?(\\w+)\\]?\\s*("
+                           "where\\b.*|limit\\b.*|;?\\s*)$"),
+            QRegularExpression::CaseInsensitiveOption |
+                QRegularExpression::DotMatchesEverythingOption);
         const auto m = shape.match(sql);
         if (!m.hasMatch())
             throw EDatabaseError(QStringLiteral("The result of this statement cannot be updated"));
@@ -431,56 +353,33 @@ void TQuery::openImpl(bool forUpdate)
         const char* decl = sqlite3_column_decltype(stmt, c + first);
         declTypes.push_back(decl ? QString::fromUtf8(decl) : QString());
     }
-    // Rows arrive in blocks of fixed size and are put together once their number is
-    // known: a single growing array would at its last doubling hold the old copy and a
-    // new one near twice the size, the peak of the whole list.
-    constexpr size_t kBlockRows = 4096;
-    const size_t blockCells = kBlockRows * size_t(std::max(columns, 1));
-    std::vector<std::vector<QVariant>> blocks;
+    TResultStore rows(columns);
     std::vector<qint64> rowids;
-    std::vector<TextPool> pools(size_t(std::max(columns, 0)));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (forUpdate)
             rowids.push_back(sqlite3_column_int64(stmt, 0));
-        if (blocks.empty() || blocks.back().size() + size_t(columns) > blockCells) {
-            blocks.emplace_back();
-            blocks.back().reserve(blockCells);
-        }
-        for (int c = 0; c < columns; ++c)
-            blocks.back().push_back(columnValue(stmt, c + first, pools[size_t(c)]));
+        rows.AppendRow(stmt, first);
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(engineMessage(conn()->Handle()));
-    size_t total = 0;
-    for (const auto& b : blocks)
-        total += b.size();
-    std::vector<QVariant> cells;
-    cells.reserve(total);
-    for (auto& b : blocks) {
-        std::move(b.begin(), b.end(), std::back_inserter(cells));
-        std::vector<QVariant>().swap(b);
-    }
+        throw engineError(conn()->Handle());
 
     m_names = std::move(names);
     m_declTypes = std::move(declTypes);
-    m_cells = std::move(cells);
+    m_rows = std::move(rows);
     m_rowids = std::move(rowids);
-    const int rows = columns > 0 ? int(m_cells.size() / size_t(columns)) : 0;
-    m_order.resize(size_t(rows));
-    for (int r = 0; r < rows; ++r)
+    m_order.resize(size_t(m_rows.RowCount()));
+    for (int r = 0; r < m_rows.RowCount(); ++r)
         m_order[size_t(r)] = r;
     m_pos = 0;
     m_state = State::Browse;
 }
 
-void TQuery::Close()
-{
+void TQuery::Close() {
     m_state = State::Inactive;
     m_names.clear();
     m_declTypes.clear();
-    m_cells.clear();
-    m_cells.shrink_to_fit();
+    m_rows = TResultStore();
     m_rowids.clear();
     m_order.clear();
     m_order.shrink_to_fit();
@@ -491,88 +390,59 @@ void TQuery::Close()
     m_touched.clear();
 }
 
-int TQuery::ExecSQL()
-{
+int TQuery::ExecSQL() {
     Close();
-    sqlite3_stmt* stmt = prepare(TranslateSql(Text()));
+    sqlite3_stmt* stmt = prepare(conn()->Translate(Text()));
     StmtGuard guard{stmt};
     bindParams(stmt);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw EDatabaseError(engineMessage(conn()->Handle()));
+        throw engineError(conn()->Handle());
     return sqlite3_changes(conn()->Handle());
 }
 
-int TQuery::FindFieldIndex(const QString& name) const
-{
+int TQuery::FindFieldIndex(const QString& name) const {
     for (size_t i = 0; i < m_names.size(); ++i)
         if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
 }
 
-TField TQuery::FieldByName(const QString& name)
-{
+TField TQuery::FieldByName(const QString& name) {
     const int i = FindFieldIndex(name);
     if (i < 0)
         throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
     return TField(this, i);
 }
 
-bool TQuery::FieldIsLongText(int index) const
-{
+bool TQuery::FieldIsLongText(int index) const {
     const QString t = m_declTypes.at(size_t(index)).toUpper();
     return t.contains(QLatin1String("LONGTEXT")) || t.contains(QLatin1String("MEMO")) ||
            t.contains(QLatin1String("LONGCHAR"));
 }
 
-void TQuery::SetRecNo(int recNo)
-{
+void TQuery::SetRecNo(int recNo) {
     if (recNo >= 1 && recNo <= RecordCount())
         m_pos = recNo - 1;
 }
 
-const QVariant& TQuery::ValueAt(int row, int column) const
-{
-    return m_cells[size_t(m_order[size_t(row)]) * m_names.size() + size_t(column)];
+QVariant TQuery::ValueAt(int row, int column) const {
+    return m_rows.Value(m_order[size_t(row)], column);
 }
 
-const QVariant& TQuery::currentValue(int index) const
-{
+QVariant TQuery::currentValue(int index) const {
     if (index < 0 || index >= FieldCount())
         throw EDatabaseError(QStringLiteral("Field index out of range"));
     if (m_state == State::Insert || m_state == State::Edit)
         return m_buffer[size_t(index)];
     if (m_state == State::Inactive || Eof())
-        return nullVariant();
+        return QVariant();
     return ValueAt(m_pos, index);
 }
 
-namespace {
-int compareValues(const QVariant& a, const QVariant& b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
-    const bool an = a.typeId() == QMetaType::LongLong || a.typeId() == QMetaType::Double;
-    const bool bn = b.typeId() == QMetaType::LongLong || b.typeId() == QMetaType::Double;
-    if (an && bn) {
-        if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong) {
-            const qint64 x = a.toLongLong(), y = b.toLongLong();
-            return x < y ? -1 : (x > y ? 1 : 0);
-        }
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    if (an != bn)
-        return an ? -1 : 1;
-    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
-}
-} // namespace
-
-void TQuery::SetSort(const QString& sort)
-{
+void TQuery::SetSort(const QString& sort) {
     const QStringList parts = sort.simplified().split(u' ', Qt::SkipEmptyParts);
     const int rows = int(m_order.size());
     for (int r = 0; r < rows; ++r)
@@ -589,17 +459,15 @@ void TQuery::SetSort(const QString& sort)
         m_sort.clear();
         throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(field));
     }
-    const bool desc = parts.size() > 1 && parts.at(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-    const size_t cols = m_names.size();
+    const bool desc =
+        parts.size() > 1 && parts.at(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
     std::stable_sort(m_order.begin(), m_order.end(), [&](int x, int y) {
-        const int c = compareValues(m_cells[size_t(x) * cols + size_t(col)],
-                                    m_cells[size_t(y) * cols + size_t(col)]);
+        const int c = m_rows.Compare(x, y, col);
         return desc ? c > 0 : c < 0;
     });
 }
 
-void TQuery::Append()
-{
+void TQuery::Append() {
     if (m_state != State::Browse || m_table.isEmpty())
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     m_buffer.assign(m_names.size(), QVariant());
@@ -607,12 +475,12 @@ void TQuery::Append()
     m_state = State::Insert;
 }
 
-void TQuery::Edit()
-{
+void TQuery::Edit() {
     if (m_state != State::Browse || m_table.isEmpty())
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     if (Eof())
-        throw EDatabaseError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw EDatabaseError(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     m_buffer.clear();
     for (int c = 0; c < FieldCount(); ++c)
         m_buffer.push_back(ValueAt(m_pos, c));
@@ -620,16 +488,14 @@ void TQuery::Edit()
     m_state = State::Edit;
 }
 
-void TQuery::setBufferValue(int index, const QVariant& v)
-{
+void TQuery::setBufferValue(int index, const QVariant& v) {
     if (m_state != State::Insert && m_state != State::Edit)
         throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
     m_buffer[size_t(index)] = v;
     m_touched[size_t(index)] = true;
 }
 
-void TQuery::Post()
-{
+void TQuery::Post() {
     if (m_state != State::Insert && m_state != State::Edit)
         throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
     std::vector<int> cols;
@@ -647,8 +513,9 @@ void TQuery::Post()
                 names << QLatin1Char('[') + m_names[size_t(c)] + QLatin1Char(']');
                 marks << QStringLiteral("?");
             }
-            sql = QStringLiteral("INSERT INTO [%1] (%2) VALUES (%3)")
-                      .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+            sql =
+                QStringLiteral("INSERT INTO [%1] (%2) VALUES (%3)")
+                    .arg(m_table, names.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
         }
     } else {
         if (cols.empty()) {
@@ -658,7 +525,8 @@ void TQuery::Post()
         QStringList sets;
         for (int c : cols)
             sets << QLatin1Char('[') + m_names[size_t(c)] + QStringLiteral("] = ?");
-        sql = QStringLiteral("UPDATE [%1] SET %2 WHERE rowid = ?").arg(m_table, sets.join(QLatin1String(", ")));
+        sql = QStringLiteral("UPDATE [%1] SET %2 WHERE rowid = ?")
+                  .arg(m_table, sets.join(QLatin1String(", ")));
     }
     sqlite3_stmt* stmt = prepare(sql);
     StmtGuard guard{stmt};
@@ -668,24 +536,23 @@ void TQuery::Post()
     if (m_state == State::Edit)
         sqlite3_bind_int64(stmt, i, m_rowids[size_t(m_order[size_t(m_pos)])]);
     if (sqlite3_step(stmt) != SQLITE_DONE)
-        throw EDatabaseError(engineMessage(db));
+        throw engineError(db);
 
-    const size_t ncols = m_names.size();
     if (m_state == State::Insert) {
-        m_cells.insert(m_cells.end(), m_buffer.begin(), m_buffer.end());
+        m_rows.AppendRow(m_buffer);
         m_rowids.push_back(sqlite3_last_insert_rowid(db));
-        m_order.push_back(int(m_cells.size() / ncols) - 1);
+        m_order.push_back(m_rows.RowCount() - 1);
         m_pos = int(m_order.size()) - 1;
     } else {
-        const size_t row = size_t(m_order[size_t(m_pos)]);
-        std::copy(m_buffer.begin(), m_buffer.end(), m_cells.begin() + ptrdiff_t(row * ncols));
+        const int row = m_order[size_t(m_pos)];
+        for (int c : cols)
+            m_rows.SetValue(row, c, m_buffer[size_t(c)]);
     }
     m_buffer.clear();
     m_state = State::Browse;
 }
 
-void TQuery::Cancel()
-{
+void TQuery::Cancel() {
     if (m_state == State::Insert || m_state == State::Edit) {
         m_buffer.clear();
         m_state = State::Browse;

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "data/Money.h"
+#include "data/ResultStore.h"
+#include "data/SqlDialect.h"
 
 #include <QDateTime>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -13,27 +14,41 @@ struct sqlite3;
 struct sqlite3_stmt;
 class TQuery;
 
-// The one connection to Data.mdb. It is opened through Qt's SQLite driver; statements
-// run on the driver's engine handle so that rows can be read straight into memory.
+// The one connection to Data.mdb, driven through SQLite's C API.
 class TConnection {
 public:
-    TConnection();
+    // How long a statement waits for a lock another program holds before it fails.
+    static int DefaultBusyTimeoutMs;
+
+    TConnection() = default;
     ~TConnection();
     TConnection(const TConnection&) = delete;
     TConnection& operator=(const TConnection&) = delete;
 
-    // Opens an existing database file read-write; never creates one. Throws
-    // EDatabaseError with the engine's reason and the file's full path.
+    // Opens an existing database file read-write (read-only when the file cannot be
+    // written); never creates one. Throws EDatabaseError with the engine's reason and
+    // the file's full path. A file that is not a database shows itself at the first
+    // statement.
     void Open(const QString& path);
     void Close();
+    // Closes the connection and has every later statement fail with `reason`: for a
+    // file that opened but cannot serve as the program's database.
+    void Fail(const QString& reason);
     bool Connected() const { return m_db != nullptr; }
     QString OpenError() const { return m_openError; }
     QString FileName() const { return m_path; }
+    // The file, or the folder its journal goes to, cannot be written.
+    bool ReadOnly() const;
     sqlite3* Handle() const; // throws when not connected
 
     // Runs a Jet-dialect statement that returns no rows; the number of rows changed.
     int Execute(const QString& sql);
+    // A Jet-dialect statement in SQLite's dialect, judged by this database's own tables.
+    QString Translate(const QString& jetSql);
 
+    // A save takes the write lock as it begins, so that what it reads inside the
+    // transaction stays as read until it commits; another program's lock is waited
+    // for up to the busy timeout.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -42,11 +57,11 @@ public:
     QString ConnectionString;
 
 private:
-    void openFile(const QString& path);
-    QString m_connName;
     QString m_path;
     QString m_openError; // why the last Open failed: every later statement says the same
     sqlite3* m_db = nullptr;
+    TSchemaFacts m_facts;
+    int m_factsVersion = -1;
 };
 
 // A field of the current row (or of the row being appended or edited) of a query.
@@ -117,14 +132,20 @@ public:
     int RecNo() const { return m_order.empty() ? -1 : m_pos + 1; } // 1-based, -1 for none
     void SetRecNo(int recNo);
     void First() { m_pos = 0; }
-    void Next() { if (m_pos < RecordCount()) ++m_pos; }
-    void Prior() { if (m_pos > 0) --m_pos; }
+    void Next() {
+        if (m_pos < RecordCount())
+            ++m_pos;
+    }
+    void Prior() {
+        if (m_pos > 0)
+            --m_pos;
+    }
     void Last() { m_pos = RecordCount() > 0 ? RecordCount() - 1 : 0; }
     bool Eof() const { return m_pos >= RecordCount(); }
     bool Bof() const { return m_pos == 0; }
 
     // The value at a row position (in sort order) and column, without moving the cursor.
-    const QVariant& ValueAt(int row, int column) const;
+    QVariant ValueAt(int row, int column) const;
 
     // "Field" or "Field DESC"; an empty text returns the rows to the statement's order.
     void SetSort(const QString& sort);
@@ -141,21 +162,24 @@ private:
     void openImpl(bool forUpdate);
     sqlite3_stmt* prepare(const QString& sql);
     void bindParams(sqlite3_stmt* stmt);
-    const QVariant& currentValue(int index) const;
+    QVariant currentValue(int index) const;
     void setBufferValue(int index, const QVariant& v);
     TConnection* conn() const;
 
-    struct Param { QString name; QVariant value; };
+    struct Param {
+        QString name;
+        QVariant value;
+    };
     std::vector<Param> m_params;
     State m_state = State::Inactive;
     std::vector<QString> m_names;
     std::vector<QString> m_declTypes;
-    std::vector<QVariant> m_cells;    // row-major, statement order
-    std::vector<qint64> m_rowids;     // per row, only for an updatable result
-    std::vector<int> m_order;         // display position -> statement row
+    TResultStore m_rows;          // statement order
+    std::vector<qint64> m_rowids; // per row, only for an updatable result
+    std::vector<int> m_order;     // display position -> statement row
     int m_pos = 0;
     QString m_sort;
-    QString m_table;                  // the updatable result's table
-    std::vector<QVariant> m_buffer;   // the row being appended or edited
+    QString m_table;                // the updatable result's table
+    std::vector<QVariant> m_buffer; // the row being appended or edited
     std::vector<bool> m_touched;
 };

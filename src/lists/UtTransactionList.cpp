@@ -154,9 +154,8 @@ void TTransactionList::prepare() {
                                   "A.Memo, B.name FROM Detail AS A , Account AS B where A.DestID "
                                   "= B.ID and A.ID=:aa")};
     qryList.SetParam(QStringLiteral("aa"), 0);
-    // Without a database the start-up has already said why; the main window's card
-    // panels report the failure once more, so the empty list need not add a third box.
-    if (qryList.Connection && qryList.Connection->Connected())
+    // Without a usable database the start-up has already said why, once.
+    if (DM && DM->Ready())
         Guarded([&] { qryList.Open(); });
     dbgrdh1->DataChanged();
 

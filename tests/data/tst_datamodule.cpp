@@ -1,8 +1,9 @@
+#include "ForeignAccess.h"
 #include "TestEnv.h"
-#include "ui/Application.h"
 #include "data/Errors.h"
 #include "data/Schema.h"
 #include "data/UtDM.h"
+#include "ui/Application.h"
 
 #include <QFile>
 #include <QtTest>
@@ -10,8 +11,7 @@
 class DataModuleTest : public QObject {
     Q_OBJECT
 private slots:
-    void totalsAndLookups()
-    {
+    void totalsAndLookups() {
         TestEnv env;
         QCOMPARE(TDM::GetWalletTotal().raw(), 0);
         QCOMPARE(TDM::GetAccountTotal().raw(), 0);
@@ -35,7 +35,8 @@ private slots:
 
         QVERIFY(!TDM::DeleteAccountRow(99));
         QCOMPARE(TDM::ChooseValue(true, 1, 0), 1);
-        QCOMPARE(TDM::ChooseValue(false, QStringLiteral("a"), QStringLiteral("b")), QStringLiteral("b"));
+        QCOMPARE(TDM::ChooseValue(false, QStringLiteral("a"), QStringLiteral("b")),
+                 QStringLiteral("b"));
 
         TDM::ShowErrorMessage(QStringLiteral("Please enter an account name!"));
         QCOMPARE(env.messages->messages.back().caption, QStringLiteral("Error"));
@@ -43,8 +44,7 @@ private slots:
         QCOMPARE(env.messages->messages.back().buttons, MsgButtons(mbOK));
     }
 
-    void missingOrBrokenDatabaseIsReportedNotCreated()
-    {
+    void missingOrBrokenDatabaseIsReportedNotCreated() {
         TestEnv env(false);
         QFile::remove(env.dbPath());
         DM = new TDM();
@@ -71,18 +71,115 @@ private slots:
         junk.close();
         DM = new TDM();
         QCOMPARE(env.messages->messages.size(), size_t(2));
-        QVERIFY2(env.messages->messages.back().text.contains(env.dbPath()), qPrintable(env.messages->messages.back().text));
+        QVERIFY2(env.messages->messages.back().text.contains(env.dbPath()),
+                 qPrintable(env.messages->messages.back().text));
         QVERIFY2(env.messages->messages.back().text.contains(QStringLiteral("not a database")),
                  qPrintable(env.messages->messages.back().text));
         QCOMPARE(QFile(env.dbPath()).size(), 4096);
+
+        delete DM;
+        DM = nullptr;
+
+        // A file of no bytes is an empty database to the engine: the program reports it
+        // once, and neither reads nor writes it again.
+        QVERIFY(junk.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        junk.close();
+        DM = new TDM();
+        QCOMPARE(env.messages->messages.size(), size_t(3));
+        const QString empty = env.messages->messages.back().text;
+        QVERIFY2(empty.contains(env.dbPath()) &&
+                     empty.contains(QStringLiteral("no such table: Account")),
+                 qPrintable(empty));
+        QVERIFY(!DM->Ready());
+        try {
+            TDM::DeleteAccountRow(1);
+            QFAIL("a statement ran on a file that is not the program's database");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.message() + u'.', empty);
+        }
+        QCOMPARE(QFile(env.dbPath()).size(), 0);
+        delete DM;
+        DM = nullptr;
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
 
         // The schema tool refuses to overwrite an existing file.
         QVERIFY_THROWS_EXCEPTION(std::exception, CreateEmptyDatabase(env.dbPath()));
         QCOMPARE(QFile(env.dbPath()).size(), 4096);
     }
 
-    void storedMoneyStaysRoundedToFourDecimals()
-    {
+    // Another copy of the program saving, or a backup taking its copy, locks the file for
+    // a moment: start-up waits for it far beyond a statement's busy timeout.
+    void startUpWaitsForAnotherProgramsLock() {
+        TestEnv env(false);
+        env.sql(QStringLiteral("insert into Account(name, type, Balance) values ('Bank', 0, 10)"));
+        struct Restore {
+            int wait = TDM::StartupLockWaitMs, busy = TConnection::DefaultBusyTimeoutMs;
+            ~Restore() {
+                TDM::StartupLockWaitMs = wait;
+                TConnection::DefaultBusyTimeoutMs = busy;
+            }
+        } restore;
+        TConnection::DefaultBusyTimeoutMs = 100;
+        TDM::StartupLockWaitMs = 10000;
+        {
+            ForeignAccess::Lock other(env.dbPath(), "EXCLUSIVE");
+            other.ReleaseAfter(700);
+            DM = new TDM();
+        }
+        QVERIFY(env.messages->messages.empty());
+        QVERIFY(DM->Ready());
+        QCOMPARE(TDM::GetAccountTotal().raw(), 100000);
+        delete DM;
+        DM = nullptr;
+
+        // Still held after the wait: said once; the connection stays, and works as soon
+        // as the other program lets go.
+        TDM::StartupLockWaitMs = 300;
+        ForeignAccess::Lock other(env.dbPath(), "EXCLUSIVE");
+        DM = new TDM();
+        QCOMPARE(env.messages->messages.size(), size_t(1));
+        const QString text = env.messages->messages.front().text;
+        QVERIFY2(text.contains(QStringLiteral("database is locked")) && text.contains(env.dbPath()),
+                 qPrintable(text));
+        QVERIFY(!DM->Ready());
+        other.Release();
+        QCOMPARE(TDM::GetAccountTotal().raw(), 100000);
+        QVERIFY(TDM::DeleteAccountRow(1));
+    }
+
+    // A file that cannot be written opens, and start-up says that nothing can be saved,
+    // instead of the first save failing with a bare error.
+    void readOnlyFileIsSaidAtStartUp() {
+        TestEnv env(false);
+        env.sql(QStringLiteral("insert into Account(name, type, Balance) values ('Purse', 2, 7)"));
+        QVERIFY(QFile::setPermissions(env.dbPath(),
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        {
+            ForeignAccess::NoWriteOverride asAUser;
+            DM = new TDM();
+        }
+        QCOMPARE(env.messages->messages.size(), size_t(1));
+        const RecordedMessage& m = env.messages->messages.front();
+        QCOMPARE(m.caption, ApplicationTitle());
+        QCOMPARE(m.icon, MsgIcon::Warning);
+        QVERIFY2(m.text.contains(env.dbPath()) && m.text.contains(QStringLiteral("read-only")) &&
+                     m.text.contains(QStringLiteral("cannot be saved")),
+                 qPrintable(m.text));
+        QVERIFY(DM->Ready());
+        QCOMPARE(TDM::GetWalletTotal().raw(), 70000);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, TDM::DeleteAccountRow(1));
+
+        // A writable file opens without a word.
+        delete DM;
+        DM = nullptr;
+        QVERIFY(QFile::setPermissions(env.dbPath(), QFile::ReadOwner | QFile::WriteOwner));
+        DM = new TDM();
+        QCOMPARE(env.messages->messages.size(), size_t(1));
+    }
+
+    void storedMoneyStaysRoundedToFourDecimals() {
         TestEnv env;
         env.sql(QStringLiteral("insert into Account(name,type) values('A',0)"));
         for (int i = 0; i < 10; ++i)
@@ -91,7 +188,8 @@ private slots:
         QCOMPARE(env.sql(QStringLiteral("select Balance = 1.0 from Account")).toInt(), 1);
         env.sql(QStringLiteral("insert into Detail(type,DestID,Amount) values(0,1,1.23456)"));
         QCOMPARE(env.sql(QStringLiteral("select Amount = 1.2346 from Detail")).toInt(), 1);
-        QVERIFY_THROWS_EXCEPTION(std::exception, env.sql(QStringLiteral("insert into Detail(type) values(2)")));
+        QVERIFY_THROWS_EXCEPTION(std::exception,
+                                 env.sql(QStringLiteral("insert into Detail(type) values(2)")));
     }
 };
 

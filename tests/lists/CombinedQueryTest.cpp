@@ -1,6 +1,5 @@
 #include "TestData.h"
 
-#include "data/SqlDialect.h"
 #include "data/UtDM.h"
 #include "lists/UtTransactionList.h"
 
@@ -50,7 +49,8 @@ class CombinedQueryTest : public QObject {
     Q_OBJECT
 private slots:
     void disjointUnionRule() {
-        auto translated = [](const char* s) { return TranslateSql(QLatin1String(s)); };
+        TestEnv env;
+        auto translated = [](const char* s) { return DM->conn.Translate(QLatin1String(s)); };
         // Detail.type is limited to 0/1 by the schema, the literals 2 and 3 are apart from it,
         // and every branch carries its table's key.
         QCOMPARE(countOf(translated("select id, [type] from detail union select ID, 2 as Type from "
@@ -114,7 +114,7 @@ private slots:
             list.cbbType->setCurrentText(kind);
             for (int id : {a, b}) {
                 list.LoadList(id);
-                const QString sql = TranslateSql(list.qryList.Text());
+                const QString sql = DM->conn.Translate(list.qryList.Text());
                 QCOMPARE(countOf(sql, "union all"), 2);
                 QString asWritten = sql;
                 asWritten.replace(QStringLiteral("union all"), QStringLiteral("union"),
@@ -132,7 +132,7 @@ private slots:
             "transfer "
             "union select   ID, DestID as AccID, 3 as Type, date, [from], amount, for, memo from "
             "transfer");
-        QString allWritten = TranslateSql(all);
+        QString allWritten = DM->conn.Translate(all);
         QCOMPARE(countOf(allWritten, "union all"), 2);
         const QStringList fast = rowsOf(allWritten);
         allWritten.replace(QStringLiteral("union all"), QStringLiteral("union"),
@@ -147,7 +147,7 @@ private slots:
         TTransactionList list;
         list.cbbType->setCurrentText(QStringLiteral("Debit"));
         list.LoadList(a);
-        const QString plan = planOf(TranslateSql(list.qryList.Text()));
+        const QString plan = planOf(DM->conn.Translate(list.qryList.Text()));
         // Which index the engine picks, and how it words the plan, change with its
         // version; what matters is that neither table is read from end to end. A full
         // scan reads "SCAN detail" or, in older versions, "SCAN TABLE detail"; a scan of
