@@ -66,6 +66,16 @@ icon tool09.png -fill '#2e9b3a' -stroke '#1b6124' -draw "roundrectangle 4,4 28,2
 icon tool10.png -fill '#5fb0e8' -stroke '#1d5d8f' -strokewidth 1.5 -draw "circle 16,16 16,2" \
     -fill none -draw "ellipse 16,16 6,14 0,360" -draw "line 2,16 30,16" -draw "line 16,2 16,30" \
     -draw "line 5,9 27,9" -draw "line 5,23 27,23"
+# The history window's record commands: edit (a pencil over a page), delete (a red
+# cross over a page), copy (two pages).
+icon tool11.png -fill '#ffffff' -stroke '#55606e' -draw "polygon 4,2 18,2 24,8 24,30 4,30" \
+    -fill '#e8c468' -stroke '#8a6d1c' -draw "polygon 14,24 27,7 31,11 18,28 13,30" \
+    -fill '#d2372c' -stroke none -draw "polygon 27,7 29,4 33,8 31,11"
+icon tool12.png -fill '#ffffff' -stroke '#55606e' -draw "polygon 4,2 18,2 24,8 24,30 4,30" \
+    -stroke '#d2372c' -strokewidth 4 -draw "line 12,12 28,28" -draw "line 28,12 12,28"
+icon tool13.png -fill '#cfd6df' -stroke '#55606e' -draw "polygon 3,2 15,2 20,7 20,22 3,22" \
+    -fill '#ffffff' -draw "polygon 12,9 24,9 29,14 29,30 12,30" \
+    -stroke '#2f6fd0' -strokewidth 2 -draw "line 15,17 26,17" -draw "line 15,22 26,22" -draw "line 15,27 22,27"
 # The window icon: a gold coin on a dark card.
 convert -size 64x64 xc:none -fill '#1d2d5c' -stroke '#0c1638' -draw "roundrectangle 2,10 61,53 8,8" \
     -fill '#e8c468' -stroke '#8a6d1c' -strokewidth 2 -draw "circle 32,32 32,14" \

@@ -13,6 +13,7 @@
 #include "grid/DBGridEh.h"
 #include "help/HelpManager.h"
 #include "help/UtAbout.h"
+#include "history/UtAccountHistory.h"
 #include "lists/UtSummary.h"
 #include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
@@ -496,7 +497,9 @@ int TFrmMain::openTransfer(int sourceId, int destId) {
 }
 
 void TFrmMain::openHistory(int startId) {
-    Q_UNUSED(startId); // TFrmAccountHistory with StartId = startId
+    TFrmAccountHistory frm(this);
+    frm.StartId = startId;
+    ShowModal(frm);
 }
 
 void TFrmMain::openAbout() {

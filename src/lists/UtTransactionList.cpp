@@ -5,6 +5,7 @@
 #include "export/ExportCommand.h"
 #include "grid/DBGridEh.h"
 #include "grid/GridSort.h"
+#include "lists/CombinedQuery.h"
 #include "ui/Guarded.h"
 
 #include <QComboBox>
@@ -16,18 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const char* const kListStatement =
-    "SELECT A.id, AccID, IIF(A.type=0, 'Deposit', IIF(A.Type=1, 'Debit', IIF(A.Type=2, 'Trans "
-    "Out', 'Trans In'))) AS TypeName, A.type, A.date, DateValue(date) as Date1, A.[from], "
-    "A.Amount, A.for, A.memo, B.name, B.type as AccType FROM (select id, DestID As AccID, [type], "
-    "date, [from], amount, for, memo from detail union select   ID, SourceID as AccID, 2 as Type, "
-    "date, [from], amount, for, memo from transfer union select   ID, DestID as AccID, 3 as Type, "
-    "date, [from], amount, for, memo from transfer) AS A, Account AS B WHERE A.AccID = B.ID ";
-
-// Kind entries and the kind code each selects; the first selects none.
-const char* const kTypeEntries[] = {"-----All-----", "Deposit", "Debit", "Trans in", "Trans out"};
-const int kTypeCodes[] = {-1, 0, 1, 3, 2};
 
 const char* const kDateEntries[] = {"-----None-----", "  Today", "  Last 3 days", "  Last 7 days",
                                     "  This Month"};
@@ -90,9 +79,8 @@ void TTransactionList::buildFilterBar() {
     auto* to = new QLabel(QStringLiteral("to"), pnl3);
     to->move(160, 8);
     dtpRange2 = datePicker(pnl3, "dtpRange2", 176);
-    cbbType = comboBox(
-        pnl3, "cbbType", 264, 89,
-        {kTypeEntries[0], kTypeEntries[1], kTypeEntries[2], kTypeEntries[3], kTypeEntries[4]});
+    cbbType = comboBox(pnl3, "cbbType", 264, 89, {});
+    cbbType->addItems(KindEntries());
     cbbDate = comboBox(
         pnl3, "cbbDate", 360, 121,
         {kDateEntries[0], kDateEntries[1], kDateEntries[2], kDateEntries[3], kDateEntries[4]});
@@ -180,7 +168,7 @@ void TTransactionList::prepare() {
 }
 
 QString TTransactionList::CombinedStatement() {
-    return QLatin1String(kListStatement);
+    return CombinedQueryText();
 }
 
 void TTransactionList::LoadList(int id) {
@@ -197,9 +185,8 @@ void TTransactionList::LoadList(int id) {
     qryList.ClearParams();
     qryList.SQL << CombinedStatement();
     qryList.SQL << QStringLiteral(" and B.ID=") + QString::number(id);
-    const int kind = kTypeCodes[entryIndex(cbbType)];
-    if (kind >= 0)
-        qryList.SQL << QStringLiteral(" and A.type = ") + QString::number(kind);
+    if (const int kind = KindCodeOf(cbbType->currentText()); kind >= 0)
+        qryList.SQL << KindLine(kind);
     const QString fmt = QStringLiteral("yyyy-MM-dd");
     qryList.SQL << FormatSQL(
         QStringLiteral(" and Date between #%s# and #%s# "),

@@ -9,5 +9,5 @@ void ApplySkin(QWidget* window);
 
 // The pictures compiled into the program.
 class QIcon;
-QIcon ToolPicture(int index); // 0..10
+QIcon ToolPicture(int index); // 0..13
 QIcon WindowPicture();

@@ -3,6 +3,7 @@
 #include "cards/UtCards.h"
 #include "data/Money.h"
 #include "data/UtQuery.h"
+#include "grid/DBGridEh.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QPainter>
 #include <QTimer>
 
@@ -64,21 +66,45 @@ int Count(TestEnv& env, const QString& table) {
     return env.sql(QStringLiteral("select count(*) from %1").arg(table)).toInt();
 }
 
-QStringList BalanceMismatches(TestEnv& env) {
-    // Worked in whole ten-thousandths so that the comparison is exact: every record
-    // moves a balance by its amount rounded to two decimals, halves away from zero.
+namespace {
+// What an account's or wallet's records say its balance is, in whole ten-thousandths:
+// every record moves it by its amount rounded to two decimals, halves away from zero.
+QString derivedBalance() {
     const auto cents = [](const QString& x) {
         return QStringLiteral("((cast(round(%1 * 10000) as integer) + "
                               "(case when %1 >= 0 then 50 else -50 end)) / 100)")
             .arg(x);
     };
-    const QString derived =
-        QStringLiteral(
-            "(coalesce((select sum(case D.type when 0 then %1 else -%1 end) from Detail D "
-            "where D.DestID = A.ID), 0) - coalesce((select sum(%2) from Transfer T "
-            "where T.SourceID = A.ID), 0) + coalesce((select sum(%2) from Transfer T "
-            "where T.DestID = A.ID), 0)) * 100")
-            .arg(cents(QStringLiteral("D.Amount")), cents(QStringLiteral("T.Amount")));
+    return QStringLiteral(
+               "(coalesce((select sum(case D.type when 0 then %1 else -%1 end) from Detail D "
+               "where D.DestID = A.ID), 0) - coalesce((select sum(%2) from Transfer T "
+               "where T.SourceID = A.ID), 0) + coalesce((select sum(%2) from Transfer T "
+               "where T.DestID = A.ID), 0)) * 100")
+        .arg(cents(QStringLiteral("D.Amount")), cents(QStringLiteral("T.Amount")));
+}
+} // namespace
+
+void SettleBalances(TestEnv& env) {
+    env.sql(QStringLiteral("update Account as A set Balance = %1 / 10000.0").arg(derivedBalance()));
+}
+
+QStringList GridColumn(const TDBGridEh* grid, int column) {
+    QStringList out;
+    for (int r = 0; r < grid->model()->rowCount(); ++r)
+        out << grid->CellText(r, column);
+    return out;
+}
+
+void SelectGridRows(TDBGridEh* grid, std::initializer_list<int> rows) {
+    grid->clearSelection();
+    for (const int r : rows)
+        grid->selectionModel()->select(grid->model()->index(r, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+QStringList BalanceMismatches(TestEnv& env) {
+    // Worked in whole ten-thousandths so that the comparison is exact.
+    const QString derived = derivedBalance();
     const QString stored = QStringLiteral("cast(round(A.Balance * 10000) as integer)");
     const QString lines =
         env.sql(QStringLiteral(

@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 class QDialog;
+class TDBGridEh;
 class TImageCtrl;
 struct TDataInfo;
 
@@ -39,6 +41,16 @@ int Count(TestEnv& env, const QString& table);
 // moving it by its amount rounded to two decimals): empty when all agree, otherwise one
 // line per row that differs. Balances must start at 0 for this to hold.
 QStringList BalanceMismatches(TestEnv& env);
+
+// Sets every stored balance to what its records say, so that rows added straight into
+// the database start out as the program would have left them.
+void SettleBalances(TestEnv& env);
+
+// The texts a grid shows in one column, top to bottom.
+QStringList GridColumn(const TDBGridEh* grid, int column);
+
+// Selects these rows of a grid (positions in list order), and only these.
+void SelectGridRows(TDBGridEh* grid, std::initializer_list<int> rows);
 
 // Makes every balance update fail, as a database error in the middle of a save would.
 void BreakBalanceUpdates(TestEnv& env);

@@ -1,0 +1,175 @@
+// The history window's record commands: Edit, Delete and Copy of the selected rows.
+#include "history/HistoryRecords.h"
+
+#include "data/UtDM.h"
+#include "data/UtFormat.h"
+#include "data/UtQuery.h"
+#include "grid/DBGridEh.h"
+#include "history/UtAccountHistory.h"
+#include "platform/Platform.h"
+#include "transactions/UtDebit.h"
+#include "transactions/UtDeposit.h"
+#include "transactions/UtTransfer.h"
+#include "ui/Modal.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <exception>
+
+QStringList DeleteStatements(const THistoryRecord& r) {
+    switch (r.Type) {
+    case 0:
+        return {FormatSQL(QStringLiteral("update account set balance=balance - %f where id=%d"),
+                          {r.Amount, r.AccID}),
+                FormatSQL(QStringLiteral("delete from detail where id=%d "), {r.ID})};
+    case 1:
+        return {FormatSQL(QStringLiteral("update account set balance=balance + %f where id=%d"),
+                          {r.Amount, r.AccID}),
+                FormatSQL(QStringLiteral("delete from detail where id=%d "), {r.ID})};
+    case 2:
+    case 3:
+        return {FormatSQL(QStringLiteral("update account set balance=balance + %f where "
+                                         "id=(select SourceID from transfer where ID=%d);"),
+                          {r.Amount, r.ID}),
+                FormatSQL(QStringLiteral("update account set balance=balance - %f where "
+                                         "id=(select DestID from transfer where ID=%d);"),
+                          {r.Amount, r.ID}),
+                FormatSQL(QStringLiteral("delete from transfer where id=%d "), {r.ID})};
+    default:
+        return {};
+    }
+}
+
+void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& records) {
+    conn.BeginTrans();
+    try {
+        for (const THistoryRecord& r : records)
+            for (const QString& statement : DeleteStatements(r))
+                conn.Execute(statement);
+        conn.CommitTrans();
+    } catch (...) {
+        try {
+            conn.RollbackTrans();
+        } catch (...) {
+            // The engine may have ended the transaction itself; nothing is left to undo.
+        }
+        throw;
+    }
+}
+
+namespace {
+
+QString shortDateFormat() {
+    // The locale's short date, never with a two-digit year.
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+QString longTimeFormat() {
+    // The locale's long time without the time zone, which a stored time does not have.
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(u't');
+    return format.trimmed();
+}
+
+QString storedDate(const QString& text, bool withTime) {
+    const QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (dt.isValid()) {
+        const QString date = QLocale().toString(dt.date(), shortDateFormat());
+        if (!withTime || dt.time() == QTime(0, 0))
+            return date;
+        return date + u' ' + QLocale().toString(dt.time(), longTimeFormat());
+    }
+    const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    return d.isValid() ? QLocale().toString(d, shortDateFormat()) : text;
+}
+
+// A field's plain text as Copy puts it on the clipboard.
+QString copyText(const TField& field) {
+    if (field.IsNull())
+        return {};
+    const QString name = field.FieldName();
+    if (name.compare(QLatin1String("date"), Qt::CaseInsensitive) == 0)
+        return storedDate(field.AsString(), true);
+    if (name.compare(QLatin1String("Date1"), Qt::CaseInsensitive) == 0)
+        return storedDate(field.AsString(), false);
+    if (name.compare(QLatin1String("Amount"), Qt::CaseInsensitive) == 0)
+        return field.AsMoney().toPlainString();
+    return field.AsString();
+}
+
+} // namespace
+
+void TFrmAccountHistory::btnEditClick() {
+    const std::vector<int> rows = dbgrdh1->SelectedRows();
+    if (rows.empty() || !qryList.Active())
+        return;
+    qryList.SetRecNo(rows.front() + 1);
+    const int id = qryList.FieldByName(QStringLiteral("ID")).AsInteger();
+    const int type = qryList.FieldByName(QStringLiteral("type")).AsInteger();
+    std::exception_ptr failure;
+    try {
+        if (type == 0) {
+            TFrmDeposit frm(this);
+            frm.LoadForEdit(id);
+            ShowModal(frm);
+        } else if (type == 1) {
+            TFrmDebit frm(this);
+            frm.LoadForEdit(id);
+            ShowModal(frm);
+        } else {
+            TFrmTransfer frm(this);
+            frm.LoadForEdit(id);
+            ShowModal(frm);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // The list shows what was saved whatever the entry window did.
+    rerunList();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TFrmAccountHistory::btnDeleteClick() {
+    const std::vector<int> rows = dbgrdh1->SelectedRows();
+    if (rows.empty() || !qryList.Active()) {
+        ShowMessage(this, QStringLiteral("ERROR"),
+                    QStringLiteral("Please select an record to delete!"), MsgIcon::Information,
+                    mbOK);
+        return;
+    }
+    if (ShowMessage(this, QStringLiteral("Query"),
+                    QStringLiteral("Are you sure to delete this record?"), MsgIcon::Question,
+                    mbYes | mbNo) != mbYes)
+        return;
+    std::vector<THistoryRecord> records;
+    records.reserve(rows.size());
+    for (const int row : rows) {
+        qryList.SetRecNo(row + 1);
+        records.push_back({qryList.FieldByName(QStringLiteral("ID")).AsInteger(),
+                           qryList.FieldByName(QStringLiteral("type")).AsInteger(),
+                           qryList.FieldByName(QStringLiteral("AccID")).AsInteger(),
+                           qryList.FieldByName(QStringLiteral("amount")).AsMoney()});
+    }
+    DeleteHistoryRecords(DM->conn, records);
+    rerunList();
+}
+
+void TFrmAccountHistory::btnCopyClick() {
+    const std::vector<int> rows = dbgrdh1->SelectedRows();
+    if (rows.empty() || !qryList.Active())
+        return;
+    // date, TypeName, memo, Date1, from, Amount, for: each ends with a comma.
+    static const int columns[] = {4, 2, 9, 5, 6, 7, 8};
+    QString text;
+    for (const int row : rows) {
+        qryList.SetRecNo(row + 1);
+        for (const int c : columns)
+            text += copyText(qryList.Field(c)) + u',';
+        text += QStringLiteral("\r\n");
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
