@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <exception>
+#include <optional>
 
 QStringList DeleteStatements(const THistoryRecord& r) {
     switch (r.Type) {
@@ -40,12 +41,41 @@ QStringList DeleteStatements(const THistoryRecord& r) {
     }
 }
 
+namespace {
+
+// The record as the file holds it now, read inside the delete's transaction: the list
+// may be older than the file, since another copy of the program can have edited the
+// record (another amount, another account) or deleted it meanwhile. None when it is
+// gone; there is then nothing to give back.
+std::optional<THistoryRecord> storedRecord(TConnection& conn, const THistoryRecord& shown) {
+    const bool detail = shown.Type == 0 || shown.Type == 1;
+    if (!detail && shown.Type != 2 && shown.Type != 3)
+        return shown;
+    TQuery q(&conn);
+    q.SQL << (detail ? QStringLiteral("select type, DestID, Amount from Detail where ID=:a")
+                     : QStringLiteral("select Amount from Transfer where ID=:a"));
+    q.SetParam(QStringLiteral("a"), shown.ID);
+    q.Open();
+    if (q.Eof())
+        return std::nullopt;
+    THistoryRecord now = shown;
+    now.Amount = q.FieldByName(QStringLiteral("Amount")).AsMoney();
+    if (detail) {
+        now.Type = q.FieldByName(QStringLiteral("type")).AsInteger();
+        now.AccID = q.FieldByName(QStringLiteral("DestID")).AsInteger();
+    }
+    return now;
+}
+
+} // namespace
+
 void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& records) {
     conn.BeginTrans();
     try {
-        for (const THistoryRecord& r : records)
-            for (const QString& statement : DeleteStatements(r))
-                conn.Execute(statement);
+        for (const THistoryRecord& shown : records)
+            if (const std::optional<THistoryRecord> r = storedRecord(conn, shown))
+                for (const QString& statement : DeleteStatements(*r))
+                    conn.Execute(statement);
         conn.CommitTrans();
     } catch (...) {
         try {

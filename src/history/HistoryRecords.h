@@ -23,6 +23,7 @@ QStringList DeleteStatements(const THistoryRecord& record);
 
 // Removes the records and gives their amounts back to the balances they moved, all
 // in one database transaction: when any statement fails, everything is rolled back
-// and the error goes on to the caller. Both rows of one transfer correct the balances
-// once, since the second finds the transfer gone.
+// and the error goes on to the caller. The amount and account given back are the ones
+// stored when the transaction runs, not the ones the list showed; a record already
+// gone is skipped. So both rows of one transfer correct the balances once.
 void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& records);

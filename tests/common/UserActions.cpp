@@ -1,10 +1,12 @@
 #include "UserActions.h"
 
+#include "HistoryTestUtil.h"
 #include "TestData.h"
 
 #include "app/UtMain.h"
 #include "cards/UtCards.h"
 #include "data/UtDM.h"
+#include "grid/DBGridEh.h"
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
@@ -13,10 +15,12 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 #include <memory>
 
 namespace UserActions {
@@ -146,6 +150,27 @@ bool EditTransfer(int transferId, const EntryInput& input, int newSource, int ne
         qFatal("destination %d is not in the list", newDest);
     child<QPushButton>(f, "btnSave")->click();
     return saved(f);
+}
+
+int DeleteRecords(const std::vector<HistoryRow>& rows) {
+    TFrmAccountHistory frm;
+    frm.show();
+    HistoryCriteria all;
+    all.from = QDate(1990, 1, 1);
+    all.to = QDate(2100, 12, 31);
+    RunHistoryQuery(frm, all);
+    std::vector<int> positions;
+    for (const HistoryRow& r : rows)
+        if (const int at = HistoryRowOf(frm, r.id, r.kind); at >= 0)
+            positions.push_back(at);
+    frm.dbgrdh1->clearSelection();
+    for (int at : positions)
+        frm.dbgrdh1->selectionModel()->select(frm.dbgrdh1->model()->index(at, 0),
+                                              QItemSelectionModel::Select |
+                                                  QItemSelectionModel::Rows);
+    if (!positions.empty())
+        frm.btnDelete->click();
+    return int(positions.size());
 }
 
 int NewAccount(TFrmMain& frm, const QString& name, int type, const QString& url,

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class TFrmMain;
 
@@ -31,6 +32,16 @@ bool EditDetail(bool debit, int detailId, const EntryInput& input, int moveTo = 
 bool NewTransfer(int sourceId, int destId, const EntryInput& input);
 // Edits a transfer; a non-zero newSource or newDest is picked in the window's lists.
 bool EditTransfer(int transferId, const EntryInput& input, int newSource = 0, int newDest = 0);
+
+// One row of the history list: a record's id and its kind as the list names it
+// ("Deposit", "Debit", "Trans Out", "Trans In").
+struct HistoryRow {
+    int id;
+    QString kind;
+};
+// Opens the history window on every record of every date, selects these rows and
+// presses Delete, answering Yes; the number of rows that were there to select.
+int DeleteRecords(const std::vector<HistoryRow>& rows);
 
 // New bank account (type 0), credit card (1) or wallet (2) through the main window's
 // command and editor; the new row's id, or 0 when nothing was saved.

@@ -108,6 +108,42 @@ private slots:
         QVERIFY(!DM->conn.InTransaction());
     }
 
+    // Another copy of the program changed the records after this list was read: Delete
+    // gives back what the file holds, from the account it holds it for.
+    void deleteGivesBackWhatIsStoredNotWhatTheListShowed() {
+        TestEnv env;
+        const Rows r = addMonth(env);
+        TFrmAccountHistory frm;
+        frm.show();
+        RunHistoryQuery(frm, {});
+        // The other copy moves the deposit of 25 to the card as 60, takes the transfer's
+        // amount up to 45, and deletes the debit, each with its balances.
+        env.sql(QStringLiteral("update Detail set Amount = 60, DestID = %1 where ID = %2")
+                    .arg(r.card)
+                    .arg(r.deposit));
+        env.sql(
+            QStringLiteral("update Account set Balance = Balance - 25 where ID = %1").arg(r.bank));
+        env.sql(
+            QStringLiteral("update Account set Balance = Balance + 60 where ID = %1").arg(r.card));
+        env.sql(QStringLiteral("update Transfer set Amount = 45 where ID = %1").arg(r.transfer));
+        env.sql(
+            QStringLiteral("update Account set Balance = Balance - 5 where ID = %1").arg(r.bank));
+        env.sql(
+            QStringLiteral("update Account set Balance = Balance + 5 where ID = %1").arg(r.purse));
+        env.sql(QStringLiteral("delete from Detail where ID = %1").arg(r.debit));
+        env.sql(QStringLiteral("update Account set Balance = Balance + 10.01 where ID = %1")
+                    .arg(r.card));
+        QVERIFY(BalanceMismatches(env).isEmpty());
+
+        SelectGridRows(frm.dbgrdh1, {HistoryRowOf(frm, r.deposit, "Deposit"),
+                                     HistoryRowOf(frm, r.debit, "Debit"),
+                                     HistoryRowOf(frm, r.transfer, "Trans Out")});
+        QCOMPARE(frm.dbgrdh1->SelectedRows().size(), size_t(3));
+        frm.btnDeleteClick();
+        QVERIFY2(BalanceMismatches(env).isEmpty(), qPrintable(BalanceMismatches(env).join(u' ')));
+        QCOMPARE(balances(env, r), (QStringList{"0", "-7", "107"}));
+    }
+
     void aFailingStatementRollsTheWholeCommandBack() {
         TestEnv env;
         const Rows r = addMonth(env);

@@ -1,4 +1,5 @@
-// Long random runs of what a user can do, each step through the program's own windows,
+// Long random runs of what a user can do, each step through the program's own windows
+// (entry windows, editors, the main window's account commands, the history's Delete),
 // checked after every step against a model the test keeps by itself: which records
 // exist, whom they belong to, what amount they carry, and so what every balance is.
 #include "TestData.h"
@@ -10,6 +11,7 @@
 #include "data/UtQuery.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <random>
@@ -77,10 +79,14 @@ public:
         move(t.source, -sign * cents(t.amount));
         move(t.dest, sign * cents(t.amount));
     }
-    // Whether every balance would stay where the file holds it exactly.
-    bool fits() const {
-        for (const auto& [id, a] : accounts)
-            if (a.balance > Money::StoredLimit || a.balance < -Money::StoredLimit)
+    // Whether the balances of these rows stay where the file holds them exactly. A
+    // save checks the rows it touches (a delete checks none, so a balance can leave
+    // the range that way, and a later save on that row is refused).
+    bool fits(std::initializer_list<int> touched) const {
+        for (int id : touched)
+            if (auto it = accounts.find(id);
+                it != accounts.end() && (it->second.balance > Money::StoredLimit ||
+                                         it->second.balance < -Money::StoredLimit))
                 return false;
         return true;
     }
@@ -205,13 +211,60 @@ public:
             return deleteAccount();
         if (what < 7)
             return renameAccount();
-        if (what < 27)
+        if (what < 25)
             return newDetail();
-        if (what < 45)
+        if (what < 42)
             return newTransfer();
-        if (what < 70)
+        if (what < 52)
+            return deleteRecords();
+        if (what < 75)
             return editDetail();
         return editTransfer();
+    }
+
+    // Deletes a few rows of the history list, now and then both rows of one transfer.
+    bool deleteRecords() {
+        std::vector<HistoryRow> shown;
+        for (const auto& [id, d] : model.details)
+            if (model.accounts.count(d.account))
+                shown.push_back(
+                    {id, d.debit ? QStringLiteral("Debit") : QStringLiteral("Deposit")});
+        for (const auto& [id, t] : model.transfers) {
+            if (model.accounts.count(t.source))
+                shown.push_back({id, QStringLiteral("Trans Out")});
+            if (model.accounts.count(t.dest))
+                shown.push_back({id, QStringLiteral("Trans In")});
+        }
+        if (shown.empty())
+            return newDetail();
+        std::vector<HistoryRow> chosen;
+        for (int n = 1 + pick(3); n > 0; --n) {
+            const HistoryRow row = shown[size_t(pick(int(shown.size())))];
+            const bool taken = std::any_of(chosen.begin(), chosen.end(), [&](const HistoryRow& c) {
+                return c.id == row.id && c.kind == row.kind;
+            });
+            if (!taken)
+                chosen.push_back(row);
+        }
+        last = QStringLiteral("delete %1 rows of the history, the first %2 %3")
+                   .arg(chosen.size())
+                   .arg(chosen.front().kind)
+                   .arg(chosen.front().id);
+        if (DeleteRecords(chosen) != int(chosen.size()))
+            return fail(QStringLiteral("the history list did not show every row"));
+        for (const HistoryRow& row : chosen) {
+            if (row.kind.startsWith(QLatin1String("Trans"))) {
+                if (auto it = model.transfers.find(row.id); it != model.transfers.end()) {
+                    model.apply(it->second, -1);
+                    model.transfers.erase(it);
+                }
+            } else if (auto it = model.details.find(row.id); it != model.details.end()) {
+                model.apply(it->second, -1);
+                model.details.erase(it);
+            }
+        }
+        ++saves;
+        return true;
     }
 
     bool newAccount() {
@@ -263,10 +316,11 @@ public:
     }
 
     // Whether a change would keep every balance within what the file holds.
-    bool fitsAfter(const std::function<void(Model&)>& change) const {
+    bool fitsAfter(const std::function<void(Model&)>& change,
+                   std::initializer_list<int> touched) const {
         Model m = model;
         change(m);
-        return m.fits();
+        return m.fits(touched);
     }
 
     bool newDetail() {
@@ -278,7 +332,7 @@ public:
         last =
             QStringLiteral("new %1 of '%2' on %3").arg(debit ? "debit" : "deposit", a.text).arg(id);
         Model::Detail d{debit, id, a.raw.value_or(0)};
-        const bool ok = acceptable(in, a) && fitsAfter([&](Model& m) { m.apply(d, 1); });
+        const bool ok = acceptable(in, a) && fitsAfter([&](Model& m) { m.apply(d, 1); }, {id});
         const bool saved = NewDetail(debit, id, in);
         return expect(saved, ok, [&] {
             model.details[maxId("Detail")] = d;
@@ -294,7 +348,8 @@ public:
         last =
             QStringLiteral("new transfer of '%1' from %2 to %3").arg(a.text).arg(source).arg(dest);
         Model::Transfer t{source, dest, a.raw.value_or(0)};
-        const bool ok = acceptable(in, a) && fitsAfter([&](Model& m) { m.apply(t, 1); });
+        const bool ok =
+            acceptable(in, a) && fitsAfter([&](Model& m) { m.apply(t, 1); }, {source, dest});
         const bool saved = NewTransfer(source, dest, in);
         return expect(saved, ok, [&] {
             model.transfers[maxId("Transfer")] = t;
@@ -321,10 +376,12 @@ public:
                    .arg(a.text)
                    .arg(moveTo);
         const Model::Detail now{old.debit, moveTo ? moveTo : old.account, a.raw.value_or(0)};
-        const bool ok = acceptable(in, a) && fitsAfter([&](Model& m) {
-                            m.apply(old, -1);
-                            m.apply(now, 1);
-                        });
+        const bool ok = acceptable(in, a) && fitsAfter(
+                                                 [&](Model& m) {
+                                                     m.apply(old, -1);
+                                                     m.apply(now, 1);
+                                                 },
+                                                 {old.account, now.account});
         const bool saved = EditDetail(old.debit, id, in, moveTo);
         return expect(saved, ok, [&] {
             model.apply(old, -1);
@@ -356,10 +413,13 @@ public:
                                   a.raw.value_or(0)};
         // An end whose row is gone stays on its list's header until another is picked.
         const bool endsChosen = model.accounts.count(now.source) && model.accounts.count(now.dest);
-        const bool ok = endsChosen && acceptable(in, a) && fitsAfter([&](Model& m) {
-                            m.apply(old, -1);
-                            m.apply(now, 1);
-                        });
+        const bool ok = endsChosen && acceptable(in, a) &&
+                        fitsAfter(
+                            [&](Model& m) {
+                                m.apply(old, -1);
+                                m.apply(now, 1);
+                            },
+                            {old.source, old.dest, now.source, now.dest});
         const bool saved = EditTransfer(id, in, newSource, newDest);
         return expect(saved, ok, [&] {
             model.apply(old, -1);

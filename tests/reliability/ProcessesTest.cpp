@@ -60,7 +60,7 @@ int writer(const QStringList& args) {
                         static_cast<long long>(raw), x, y);
             std::fflush(stdout);
         };
-        switch (pick(5)) {
+        switch (pick(6)) {
         case 0:
         case 1: {
             const bool debit = pick(2);
@@ -88,6 +88,27 @@ int writer(const QStringList& args) {
                 ids(QStringLiteral("select type from Detail where ID=%1").arg(id)).front() == 1;
             if (EditDetail(debit, id, in, a))
                 log("edit", "Detail", id, a, 0);
+            break;
+        }
+        case 4: {
+            // Delete from the history: a deposit or debit, or both rows of a transfer.
+            const std::vector<int> details =
+                ids(QStringLiteral("select D.ID from Detail D join Account A on A.ID = D.DestID"));
+            const std::vector<int> transfers = ids(
+                QStringLiteral("select T.ID from Transfer T join Account A on A.ID = T.SourceID"));
+            if (pick(2) && !details.empty()) {
+                const int id = details[size_t(pick(int(details.size())))];
+                const bool debit =
+                    ids(QStringLiteral("select type from Detail where ID=%1").arg(id)).front() == 1;
+                if (DeleteRecords(
+                        {{id, debit ? QStringLiteral("Debit") : QStringLiteral("Deposit")}}) == 1)
+                    log("del", "Detail", id, 0, 0);
+            } else if (!transfers.empty()) {
+                const int id = transfers[size_t(pick(int(transfers.size())))];
+                if (DeleteRecords(
+                        {{id, QStringLiteral("Trans Out")}, {id, QStringLiteral("Trans In")}}) > 0)
+                    log("del", "Transfer", id, 0, 0);
+            }
             break;
         }
         default: {
@@ -165,9 +186,23 @@ QString againstLogs(TestEnv& env, const std::vector<Save>& log, int unlogged) {
                 q.Field(4).AsInteger() != s.y)
                 out << QStringLiteral("%1 %2 does not hold save %3").arg(table).arg(id).arg(memo);
         }
+        std::set<int> deleted;
         for (const Save& s : log)
-            if (s.table == QLatin1String(table) && !present.count(s.id))
-                out << QStringLiteral("%1 %2 saved as %3 is gone").arg(table).arg(s.id).arg(s.memo);
+            if (s.table == QLatin1String(table) && s.kind == QLatin1String("del")) {
+                deleted.insert(s.id);
+                if (present.count(s.id))
+                    out << QStringLiteral("%1 %2 deleted as %3 is still there")
+                               .arg(table)
+                               .arg(s.id)
+                               .arg(s.memo);
+            }
+        std::set<int> saved;
+        for (const Save& s : log)
+            if (s.table == QLatin1String(table) && s.kind != QLatin1String("del"))
+                saved.insert(s.id);
+        for (int id : saved)
+            if (!present.count(id) && !deleted.count(id) && --unlogged < 0)
+                out << QStringLiteral("%1 %2 is gone, and no writer deleted it").arg(table).arg(id);
     }
     return out.join(QStringLiteral("; "));
 }
