@@ -6,6 +6,7 @@
 // offers, every column read.
 //
 //   bench-list DATABASE [--account 1] [--runs 5]
+#include "BenchCommon.h"
 #include "BenchExport.h"
 #include "BenchMainWindow.h"
 
@@ -30,55 +31,6 @@
 #include <vector>
 
 namespace {
-
-double ms(const QElapsedTimer& t) {
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-long peakRssKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Every row of a statement, every column read as its own type. Returns the row count.
-int readAll(sqlite3* db, const char* sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "floor statement: %s\n", sqlite3_errmsg(db));
-        std::exit(1);
-    }
-    int rows = 0;
-    volatile qint64 sink = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        ++rows;
-        for (int c = 0, n = sqlite3_column_count(st); c < n; ++c) {
-            switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER:
-                sink = sink + sqlite3_column_int64(st, c);
-                break;
-            case SQLITE_FLOAT:
-                sink = sink + qint64(sqlite3_column_double(st, c));
-                break;
-            case SQLITE_NULL:
-                break;
-            default:
-                sink = sink + sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c);
-            }
-        }
-    }
-    sqlite3_finalize(st);
-    return rows;
-}
 
 // The list's rows in the form SQLite plans best: union all, the account and the dates
 // inside every branch, so each one is an index range scan.
@@ -164,7 +116,7 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(main.window.get()))
         std::fprintf(stderr, "the window was not shown\n");
     settle(main.window.get());
-    const double startupMs = ms(startup);
+    const double startupMs = ElapsedMs(startup);
 
     TTransactionList* list = main.list;
     TSummaryStrip* strip = main.strip;
@@ -178,42 +130,42 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         list->LoadList(account);
-        listMs.push_back(ms(t));
+        listMs.push_back(ElapsedMs(t));
         strip->LoadStatistics(account);
         main.frm->ShowTotals();
-        statsMs.push_back(ms(t) - listMs.back());
-        const double card = ms(t);
+        statsMs.push_back(ElapsedMs(t) - listMs.back());
+        const double card = ElapsedMs(t);
         settle(main.window.get());
-        paintMs.push_back(ms(t) - card);
+        paintMs.push_back(ElapsedMs(t) - card);
         return card;
     };
     auto floorCard = [&](QDate from, int& rows) {
         QElapsedTimer t;
         t.start();
-        rows = readAll(
+        rows = ReadAll(
             raw, floorList(account, from.toString(fmt), today.addDays(1).toString(fmt), "A.date"));
-        readAll(raw, floorStatistics(account));
-        readAll(raw, "select sum(balance) from Account where type=2");
-        readAll(raw, "select sum(balance) from Account where type in (0,1)");
-        return ms(t);
+        ReadAll(raw, floorStatistics(account));
+        ReadAll(raw, "select sum(balance) from Account where type=2");
+        ReadAll(raw, "select sum(balance) from Account where type in (0,1)");
+        return ElapsedMs(t);
     };
     auto report = [](const char* what, int rows, const std::vector<double>& prog,
                      const std::vector<double>& floor) {
-        const double p = median(prog), f = median(floor);
+        const double p = Median(prog), f = Median(floor);
         std::printf("%-28s %7d rows  %9.1f ms  floor %9.1f ms  ratio %5.2f  (first run %.1f ms)\n",
                     what, rows, p, f, p / f, prog.front());
     };
     auto parts = [&] {
         std::printf("  of which LoadList %.1f ms, LoadStatistics + ShowTotals %.1f ms; repaint "
                     "afterwards %.1f ms\n",
-                    median(listMs), median(statsMs), median(paintMs));
+                    Median(listMs), Median(statsMs), Median(paintMs));
         listMs.clear();
         statsMs.clear();
         paintMs.clear();
     };
 
     std::printf("start-up to window shown      %9.1f ms   (peak RSS so far %.1f MB)\n", startupMs,
-                double(peakRssKb()) / 1024.0);
+                double(PeakRssKb()) / 1024.0);
 
     // This month: the default filter.
     std::vector<double> prog, floor;
@@ -256,12 +208,12 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         emit list->dbgrdh1->TitleBtnClick(amountColumn);
-        prog.push_back(ms(t));
+        prog.push_back(ElapsedMs(t));
         settle(main.window.get());
         t.restart();
-        rows = readAll(raw, floorList(account, list->dtpRange1->date().toString(fmt),
+        rows = ReadAll(raw, floorList(account, list->dtpRange1->date().toString(fmt),
                                       today.addDays(1).toString(fmt), "A.Amount"));
-        floor.push_back(ms(t));
+        floor.push_back(ElapsedMs(t));
     }
     report("sort click on Amount", rows, prog, floor);
 
@@ -270,7 +222,7 @@ int main(int argc, char** argv) {
         main.window->grab().save(shot);
     }
     std::printf("peak RSS (VmHWM)              %9.1f MB with %d rows listed\n",
-                double(peakRssKb()) / 1024.0, list->qryList.RecordCount());
+                double(PeakRssKb()) / 1024.0, list->qryList.RecordCount());
 
     // Export, in the statement's order; last, since it resets the peak it measures.
     list->qryList.SetSort(QString());

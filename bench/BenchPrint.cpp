@@ -5,6 +5,7 @@
 //   bench-print [--rows 10000] [--runs 3] [--shots DIR] [--pdf FILE]
 // --shots saves pictures of the preview in its three toolbar looks, at 100%, and of the
 // setup dialog; --pdf writes the recorded pages.
+#include "BenchCommon.h"
 #include "PrintTestKit.h"
 #include "TestData.h"
 #include "TestEnv.h"
@@ -24,25 +25,6 @@
 #include <ctime>
 #include <memory>
 #include <vector>
-
-namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-long peakRssKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -101,13 +83,13 @@ int main(int argc, char** argv) {
         firsts.push_back(firstPage);
         pages = form.PrinterPreview().PageCount();
     }
-    const double total = median(totals);
+    const double total = Median(totals);
     std::printf("rows %d, pages %d, runs %d\n", rows, pages, runs);
     std::printf("layout into the preview: %.0f ms, %.1f pages/s\n", total, pages * 1000.0 / total);
-    std::printf("processor time: %.0f ms, %.1f pages/s\n", median(cpus),
-                pages * 1000.0 / median(cpus));
-    std::printf("first page shown after: %.1f ms\n", median(firsts));
-    std::printf("peak memory: %.1f MB\n", peakRssKb() / 1024.0);
+    std::printf("processor time: %.0f ms, %.1f pages/s\n", Median(cpus),
+                pages * 1000.0 / Median(cpus));
+    std::printf("first page shown after: %.1f ms\n", Median(firsts));
+    std::printf("peak memory: %.1f MB\n", PeakRssKb() / 1024.0);
 
     if (!shots.isEmpty()) {
         form.showNormal();

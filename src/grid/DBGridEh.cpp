@@ -632,3 +632,12 @@ void TDBGridEh::scrollContentsBy(int dx, int dy) {
     if (dx != 0)
         m_footer->update();
 }
+
+void TDBGridEh::DrawRecNo(QPainter* painter, const QRect& rect) const {
+    if (m_drawingRecNo == -1)
+        return;
+    painter->setPen(palette().color(QPalette::ButtonText));
+    const QFontMetrics fm(painter->font());
+    painter->drawText(rect.left() + 3, rect.top() + 2 + fm.ascent(),
+                      QString::number(m_drawingRecNo));
+}

@@ -159,6 +159,9 @@ public:
     // While a cell is being drawn: the 1-based record number of its row in the current
     // order, or -1 when the grid draws no row.
     int DrawingRecNo() const { return m_drawingRecNo; }
+    // Writes the number of the row being drawn into its cell, 3 pixels in and 2 down, as
+    // the windows' "No." columns show it; nothing when the row has no number.
+    void DrawRecNo(QPainter* painter, const QRect& rect) const;
 
 signals:
     // A click on a column title that acts as a button.

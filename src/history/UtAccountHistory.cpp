@@ -412,14 +412,8 @@ void TFrmAccountHistory::dbgrdh1TitleBtnClick(int column) {
 }
 
 void TFrmAccountHistory::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rect, int column) {
-    if (column != 0)
-        return;
-    const int recNo = dbgrdh1->DrawingRecNo();
-    if (recNo == -1)
-        return;
-    painter->setPen(palette().color(QPalette::ButtonText));
-    const QFontMetrics fm(painter->font());
-    painter->drawText(rect.left() + 3, rect.top() + 2 + fm.ascent(), QString::number(recNo));
+    if (column == 0)
+        dbgrdh1->DrawRecNo(painter, rect);
 }
 
 void TFrmAccountHistory::btnExportClick() {

@@ -237,14 +237,8 @@ void TTransactionList::dbgrdh1TitleBtnClick(int column) {
 }
 
 void TTransactionList::dbgrdh1DrawColumnCell(QPainter* painter, const QRect& rect, int column) {
-    if (column != 0)
-        return;
-    const int recNo = dbgrdh1->DrawingRecNo();
-    if (recNo == -1)
-        return;
-    painter->setPen(palette().color(QPalette::ButtonText));
-    const QFontMetrics fm(painter->font());
-    painter->drawText(rect.left() + 3, rect.top() + 2 + fm.ascent(), QString::number(recNo));
+    if (column == 0)
+        dbgrdh1->DrawRecNo(painter, rect);
 }
 
 void TTransactionList::btnExportClick() {
