@@ -9,6 +9,7 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <functional>
 
 // Criteria for the query dialog; every field is set on each run, so nothing carries
@@ -24,7 +25,7 @@ struct HistoryCriteria {
 // to the criteria and confirmed with "&Query".
 inline void RunHistoryQuery(TFrmAccountHistory& frm, const HistoryCriteria& c,
                             const std::function<void(TFrmHistoryQuery&)>& look = {}) {
-    TestData::ModalsOpenedBy([&] { frm.btnQueryClick(); },
+    TestData::ModalsOpenedBy([&] { frm.btnQuery->click(); },
                              [&](QDialog* d) {
                                  auto* q = qobject_cast<TFrmHistoryQuery*>(d);
                                  if (!q)

@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 std::vector<std::pair<const char*, TestFactory>>& RegisteredTests();
 std::map<QString, ChildMain>& RegisteredChildren();
@@ -25,10 +26,16 @@ int main(int argc, char** argv) {
         }
         return child->second(app.arguments().mid(3));
     }
+    // Qt's crash handler, installed again by each class run in one process, hands a
+    // crash back to itself and spins instead of ending the process; a crash must end the
+    // run at once so the test fails fast.
+    std::vector<char*> args(argv, argv + argc);
+    char noCrashHandler[] = "-nocrashhandler";
+    args.insert(args.begin() + 1, noCrashHandler);
     int failedClasses = 0;
     for (auto& [name, factory] : RegisteredTests()) {
         std::unique_ptr<QObject> test = factory();
-        if (QTest::qExec(test.get(), argc, argv) != 0)
+        if (QTest::qExec(test.get(), int(args.size()), args.data()) != 0)
             ++failedClasses;
     }
     std::printf("%d test classes, %d with failures\n", int(RegisteredTests().size()),

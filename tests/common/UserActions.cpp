@@ -5,11 +5,13 @@
 
 #include "app/UtMain.h"
 #include "cards/UtCards.h"
+#include "data/Errors.h"
 #include "data/UtDM.h"
 #include "grid/DBGridEh.h"
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
+#include "ui/Guarded.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -67,13 +69,18 @@ bool saved(const QDialog& window) {
     return window.result() == QDialog::Accepted;
 }
 
+// 0 as well when the file cannot be read at all.
 int lastAccountId() {
-    TQuery& q = TDM::FreshQuery();
-    q.SQL << QStringLiteral("select max(ID) as m from Account");
-    q.Open();
-    const int id = q.Field(0).AsInteger();
-    q.Close();
-    return id;
+    try {
+        TQuery& q = TDM::FreshQuery();
+        q.SQL << QStringLiteral("select max(ID) as m from Account");
+        q.Open();
+        const int id = q.Field(0).AsInteger();
+        q.Close();
+        return id;
+    } catch (const EBudgetError&) {
+        return 0;
+    }
 }
 
 TImageCtrl* cardOf(TFrmMain& frm, int id, bool* wallet = nullptr) {
@@ -152,25 +159,31 @@ bool EditTransfer(int transferId, const EntryInput& input, int newSource, int ne
     return saved(f);
 }
 
+// The history window is opened the way the main window's command opens it: a file that
+// cannot be read is reported and no window comes up.
 int DeleteRecords(const std::vector<HistoryRow>& rows) {
-    TFrmAccountHistory frm;
-    frm.show();
-    HistoryCriteria all;
-    all.from = QDate(1990, 1, 1);
-    all.to = QDate(2100, 12, 31);
-    RunHistoryQuery(frm, all);
-    std::vector<int> positions;
-    for (const HistoryRow& r : rows)
-        if (const int at = HistoryRowOf(frm, r.id, r.kind); at >= 0)
-            positions.push_back(at);
-    frm.dbgrdh1->clearSelection();
-    for (int at : positions)
-        frm.dbgrdh1->selectionModel()->select(frm.dbgrdh1->model()->index(at, 0),
-                                              QItemSelectionModel::Select |
-                                                  QItemSelectionModel::Rows);
-    if (!positions.empty())
-        frm.btnDelete->click();
-    return int(positions.size());
+    int selected = 0;
+    Guarded([&] {
+        TFrmAccountHistory frm;
+        frm.show();
+        HistoryCriteria all;
+        all.from = QDate(1990, 1, 1);
+        all.to = QDate(2100, 12, 31);
+        RunHistoryQuery(frm, all);
+        std::vector<int> positions;
+        for (const HistoryRow& r : rows)
+            if (const int at = HistoryRowOf(frm, r.id, r.kind); at >= 0)
+                positions.push_back(at);
+        frm.dbgrdh1->clearSelection();
+        for (int at : positions)
+            frm.dbgrdh1->selectionModel()->select(frm.dbgrdh1->model()->index(at, 0),
+                                                  QItemSelectionModel::Select |
+                                                      QItemSelectionModel::Rows);
+        if (!positions.empty())
+            frm.btnDelete->click();
+        selected = int(positions.size());
+    });
+    return selected;
 }
 
 int NewAccount(TFrmMain& frm, const QString& name, int type, const QString& url,

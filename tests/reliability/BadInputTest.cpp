@@ -2,6 +2,7 @@
 // patterns, escapes, very long, in other scripts or with control characters; amounts
 // that are not plain numbers. Each is either stored and shown back exactly as the box
 // held it (trimmed, control characters left out) or refused with the window's message.
+#include "HistoryTestUtil.h"
 #include "TestData.h"
 #include "TestEnv.h"
 #include "UserActions.h"
@@ -9,6 +10,7 @@
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
 #include "app/UtMain.h"
+#include "history/UtAccountHistory.h"
 #include "cards/UtCards.h"
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
@@ -181,6 +183,73 @@ private slots:
         }
         QVERIFY(BalanceMismatches(env).isEmpty());
         qInfo("%d hostile texts saved and read back", tried);
+    }
+
+    // The history's search box and the query dialog's text boxes take any text as the
+    // text to look for: a quote, a percent sign or an underscore is looked for itself.
+    void hostileSearchesFindExactlyTheRecordsHoldingThem() {
+        TestEnv env;
+        EnsureCardBitmaps(env);
+        const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd 12:00:00"));
+        QStringList parties = hostileTexts();
+        parties << QStringLiteral("100 off") << QStringLiteral("Xoff") << QStringLiteral("C:/path");
+        for (const QString& party : parties)
+            AddDetail(env, bank, 0, today, QStringLiteral("1"), stored(party, false), QStringLiteral("m"),
+                      QStringLiteral("f"));
+        SettleBalances(env);
+
+        TFrmAccountHistory frm;
+        frm.show();
+        int tried = 0;
+        for (const QString& text : hostileTexts()) {
+            const size_t shown = env.messages->messages.size();
+            frm.edtSearch->setText(text.left(300));
+            const QString sought = frm.edtSearch->text();
+            QCOMPARE(env.messages->messages.size(), shown);
+            int expected = 0;
+            for (const QString& party : parties)
+                expected += stored(party, false).contains(sought, Qt::CaseInsensitive) ||
+                            QStringLiteral("f").contains(sought, Qt::CaseInsensitive) ||
+                            QStringLiteral("m").contains(sought, Qt::CaseInsensitive);
+            QVERIFY2(frm.qryList.RecordCount() == expected,
+                     qPrintable(QStringLiteral("%1: %2 rows, %3 expected")
+                                    .arg(sought.left(30))
+                                    .arg(frm.qryList.RecordCount())
+                                    .arg(expected)));
+
+            HistoryCriteria c;
+            c.from = QDate::currentDate().addDays(-1);
+            c.to = QDate::currentDate().addDays(1);
+            c.fromText = sought;
+            RunHistoryQuery(frm, c);
+            QCOMPARE(env.messages->messages.size(), shown);
+            // The dialog looks for its text trimmed, as texts are saved trimmed; an empty
+            // one is no criterion.
+            const QString criterion = sought.trimmed();
+            int fromExpected = 0;
+            for (const QString& party : parties)
+                fromExpected += stored(party, false).contains(criterion, Qt::CaseInsensitive);
+            QVERIFY2(frm.qryList.RecordCount() == fromExpected,
+                     qPrintable(QStringLiteral("From %1: %2 rows, %3 expected")
+                                    .arg(sought.left(30))
+                                    .arg(frm.qryList.RecordCount())
+                                    .arg(fromExpected)));
+            ++tried;
+        }
+
+        // Amount bounds that are not numbers: the dialog's own message, no query run.
+        for (const QString& bound : {QStringLiteral("1e5"), QStringLiteral("--5"), QStringLiteral("'; --"),
+                                     QStringLiteral("   "), QString(100000, u'9')}) {
+            HistoryCriteria c;
+            c.min = bound;
+            const size_t shown = env.messages->messages.size();
+            RunHistoryQuery(frm, c);
+            QCOMPARE(env.messages->messages.size(), shown + 1);
+            QCOMPARE(env.messages->messages.back().text,
+                     QStringLiteral("The minimum amount of money must be a number!"));
+        }
+        qInfo("%d hostile searches", tried);
     }
 
     void amountsThatAreNotPlainNumbersAreRefused() {

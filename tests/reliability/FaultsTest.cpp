@@ -226,6 +226,42 @@ private slots:
         QCOMPARE(Balance(env, bank), QStringLiteral("10"));
     }
 
+    // A file that is missing or is no database at start-up: after the one report of it,
+    // each command that needs the file says so again, and the file is never created
+    // or written.
+    void anUnusableFileAtStartUpLeavesEveryCommandReportingIt() {
+        for (const QByteArray& content : {QByteArray(), QByteArray("not a database, just text\n")}) {
+            TestEnv env(false);
+            EnsureCardBitmaps(env);
+            QFile file(env.dbPath());
+            if (content.isNull())
+                QVERIFY(file.remove());
+            else
+                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) > 0);
+            file.close();
+            new TDM();
+            TFrmMain frm;
+            frm.show();
+            QCOMPARE(env.messages->messages.size(), size_t(1));
+            const auto namesTheFile = [&] {
+                return env.messages->messages.back().text.contains(env.dbPath());
+            };
+            QVERIFY(namesTheFile());
+
+            QCOMPARE(NewAccount(frm, QStringLiteral("Savings"), 0), 0);
+            QVERIFY(namesTheFile());
+            const size_t before = env.messages->messages.size();
+            DeleteRecords({{1, QStringLiteral("Deposit")}});
+            QVERIFY(env.messages->messages.size() > before);
+            QVERIFY(namesTheFile());
+            QCOMPARE(QFile::exists(env.dbPath()), !content.isNull());
+            if (!content.isNull()) {
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QCOMPARE(file.readAll(), content);
+            }
+        }
+    }
+
     // The card pictures or the help file are gone: the program says which file is
     // missing and goes on.
     void missingPicturesAndHelpAreReportedAndTheProgramGoesOn() {
