@@ -132,6 +132,8 @@ void TGridModel::Reset() {
 
 // ---------------------------------------------------------------- TGridDelegate
 
+TGridModel::TGridModel(TDBGridEh* grid) : QAbstractTableModel(grid), m_grid(grid) {}
+
 TGridDelegate::TGridDelegate(TDBGridEh* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
 void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -53,7 +53,8 @@ struct TColumnEh {
 class TGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit TGridModel(TDBGridEh* grid) : m_grid(grid) {}
+    // Owned by its grid, so it goes with it.
+    explicit TGridModel(TDBGridEh* grid);
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
