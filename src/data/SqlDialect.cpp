@@ -276,6 +276,8 @@ struct ListAlias {
 
 // The tokens of the list item [begin, end), where a word naming one of `aliases` becomes
 // that alias's expression in parentheses. A subquery is copied as it is.
+constexpr size_t MaxAliasExpansion = 20000;
+
 Tokens withAliasesPutIn(const Tokens& t, size_t begin, size_t end,
                         const std::vector<ListAlias>& aliases) {
     Tokens body;
@@ -299,7 +301,10 @@ Tokens withAliasesPutIn(const Tokens& t, size_t begin, size_t end,
                     if (a.name.compare(tok.text, Qt::CaseInsensitive) == 0)
                         hit = &a;
         }
-        if (hit) {
+        // Each alias may use the ones before it, so a list like "a+a as a, a+a as a, ..."
+        // doubles at every item; past a size no real statement reaches, the name is
+        // left as written and the engine reports it instead of the program hanging.
+        if (hit && body.size() + hit->expr.size() <= MaxAliasExpansion) {
             body.push_back(punct("("));
             body.insert(body.end(), hit->expr.begin(), hit->expr.end());
             body.push_back(punct(")"));

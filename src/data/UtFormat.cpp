@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr int MaxFormatWidth = 100000;
+
 [[noreturn]] void badFormat(const QString& pattern)
 {
     throw EBudgetError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(pattern));
@@ -43,14 +45,21 @@ QString formatImpl(const QString& pattern, std::initializer_list<FmtArg> args, b
             left = true;
             ++i;
         }
+        // A width or precision is at most MaxFormatWidth: a larger one is a fault in the
+        // pattern, not a column anyone wants padded to millions of characters.
+        const auto number = [&](int& value) {
+            value = 0;
+            while (i < pattern.size() && pattern.at(i).isDigit()) {
+                value = value * 10 + pattern.at(i++).digitValue();
+                if (value > MaxFormatWidth)
+                    badFormat(pattern);
+            }
+        };
         int width = 0, precision = -1;
-        while (i < pattern.size() && pattern.at(i).isDigit())
-            width = width * 10 + pattern.at(i++).digitValue();
+        number(width);
         if (i < pattern.size() && pattern.at(i) == u'.') {
-            precision = 0;
             ++i;
-            while (i < pattern.size() && pattern.at(i).isDigit())
-                precision = precision * 10 + pattern.at(i++).digitValue();
+            number(precision);
         }
         if (i >= pattern.size() || next == args.end())
             badFormat(pattern);

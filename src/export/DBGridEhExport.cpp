@@ -140,7 +140,11 @@ void TDBGridEhExport::AddFooterTotals() {
             qint64 add = 0;
             bool overflow = false;
             if (v.typeId() == QMetaType::Double)
-                add = Money::fromDouble(v.toDouble()).raw();
+                try {
+                    add = Money::fromDouble(v.toDouble()).raw();
+                } catch (const EBudgetError&) {
+                    overflow = true; // one value already beyond what a sum can hold
+                }
             else if (v.typeId() == QMetaType::LongLong)
                 overflow = __builtin_mul_overflow(v.toLongLong(), Money::Scale, &add);
             else
