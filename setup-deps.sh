@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
 PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev sqlite3 libsqlite3-dev
-          libchm-dev fp-utils xvfb xauth fonts-liberation clang libclang-rt-14-dev)
+          libchm-dev fp-utils xvfb xauth fonts-liberation clang libclang-rt-14-dev
+          clang-format)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -7,8 +7,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool ifMissing = args.removeAll(QStringLiteral("--if-missing")) > 0;

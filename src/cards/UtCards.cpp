@@ -1,14 +1,14 @@
 #include "cards/UtCards.h"
 
-#include "ui/Guarded.h"
 #include "cards/ScrollBox.h"
 #include "data/AppPaths.h"
 #include "data/Errors.h"
 #include "data/UtFormat.h"
+#include "ui/Guarded.h"
 
 #include <QBitmap>
-#include <QCoreApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDrag>
 #include <QFileInfo>
 #include <QMenu>

@@ -4,17 +4,18 @@
 #include <QDir>
 
 namespace {
-QString& overrideDir()
-{
+QString& overrideDir() {
     static QString dir;
     return dir;
 }
 } // namespace
 
-QString AppDir()
-{
-    const QString dir = overrideDir().isEmpty() ? QCoreApplication::applicationDirPath() : overrideDir();
+QString AppDir() {
+    const QString dir =
+        overrideDir().isEmpty() ? QCoreApplication::applicationDirPath() : overrideDir();
     return QDir::cleanPath(dir) + QLatin1Char('/');
 }
 
-void SetAppDirOverride(const QString& dir) { overrideDir() = dir; }
+void SetAppDirOverride(const QString& dir) {
+    overrideDir() = dir;
+}

@@ -6,8 +6,7 @@
 #include <QFileInfo>
 #include <sqlite3.h>
 
-void CreateEmptyDatabase(const QString& path)
-{
+void CreateEmptyDatabase(const QString& path) {
     Q_INIT_RESOURCE(data);
     if (QFileInfo::exists(path))
         throw EBudgetError(QStringLiteral("%1 already exists; it is left as it is").arg(path));
@@ -22,10 +21,12 @@ void CreateEmptyDatabase(const QString& path)
     QFile::remove(temp);
     sqlite3* db = nullptr;
     const QByteArray tempName = QFile::encodeName(temp);
-    int rc = sqlite3_open_v2(tempName.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(tempName.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
     char* err = nullptr;
     if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, ("BEGIN;" + schema + "\nCOMMIT;").constData(), nullptr, nullptr, &err);
+        rc =
+            sqlite3_exec(db, ("BEGIN;" + schema + "\nCOMMIT;").constData(), nullptr, nullptr, &err);
     const QString reason = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_free(err);
     sqlite3_close(db);

@@ -8,13 +8,12 @@ namespace {
 
 constexpr int MaxFormatWidth = 100000;
 
-[[noreturn]] void badFormat(const QString& pattern)
-{
-    throw EBudgetError(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(pattern));
+[[noreturn]] void badFormat(const QString& pattern) {
+    throw EBudgetError(
+        QStringLiteral("Format '%1' invalid or incompatible with argument").arg(pattern));
 }
 
-Money asMoney(const FmtArg& a, const QString& pattern)
-{
+Money asMoney(const FmtArg& a, const QString& pattern) {
     if (const auto* m = std::get_if<Money>(&a.value()))
         return *m;
     if (const auto* i = std::get_if<qint64>(&a.value()))
@@ -22,8 +21,7 @@ Money asMoney(const FmtArg& a, const QString& pattern)
     badFormat(pattern);
 }
 
-QString formatImpl(const QString& pattern, std::initializer_list<FmtArg> args, bool sql)
-{
+QString formatImpl(const QString& pattern, std::initializer_list<FmtArg> args, bool sql) {
     const QLocale locale;
     QString out;
     out.reserve(pattern.size() + 32);
@@ -109,12 +107,10 @@ QString formatImpl(const QString& pattern, std::initializer_list<FmtArg> args, b
 
 } // namespace
 
-QString Format(const QString& pattern, std::initializer_list<FmtArg> args)
-{
+QString Format(const QString& pattern, std::initializer_list<FmtArg> args) {
     return formatImpl(pattern, args, false);
 }
 
-QString FormatSQL(const QString& pattern, std::initializer_list<FmtArg> args)
-{
+QString FormatSQL(const QString& pattern, std::initializer_list<FmtArg> args) {
     return formatImpl(pattern, args, true);
 }

@@ -25,37 +25,53 @@ QWidget* ownerWindow(QWidget* owner) {
 class QtMessageBoxes : public IMessageBoxes {
 public:
     MsgButton Show(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
-                   MsgButtons buttons) override
-    {
+                   MsgButtons buttons) override {
         QMessageBox box(ownerWindow(owner));
         box.setWindowTitle(caption);
         box.setText(text);
         switch (icon) {
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MsgIcon::None: break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MsgIcon::None:
+            break;
         }
         QMessageBox::StandardButtons std;
-        if (buttons & mbOK) std |= QMessageBox::Ok;
-        if (buttons & mbCancel) std |= QMessageBox::Cancel;
-        if (buttons & mbYes) std |= QMessageBox::Yes;
-        if (buttons & mbNo) std |= QMessageBox::No;
+        if (buttons & mbOK)
+            std |= QMessageBox::Ok;
+        if (buttons & mbCancel)
+            std |= QMessageBox::Cancel;
+        if (buttons & mbYes)
+            std |= QMessageBox::Yes;
+        if (buttons & mbNo)
+            std |= QMessageBox::No;
         box.setStandardButtons(std);
         switch (box.exec()) {
-        case QMessageBox::Ok: return mbOK;
-        case QMessageBox::Yes: return mbYes;
-        case QMessageBox::No: return mbNo;
-        case QMessageBox::Cancel: return mbCancel;
-        default: return (buttons & mbCancel) ? mbCancel : ((buttons & mbNo) ? mbNo : mbOK);
+        case QMessageBox::Ok:
+            return mbOK;
+        case QMessageBox::Yes:
+            return mbYes;
+        case QMessageBox::No:
+            return mbNo;
+        case QMessageBox::Cancel:
+            return mbCancel;
+        default:
+            return (buttons & mbCancel) ? mbCancel : ((buttons & mbNo) ? mbNo : mbOK);
         }
     }
 };
 
 // "Excel(*.xls)|*.xls|text(*.txt)|*.txt" -> Qt's "Excel (*.xls);;text (*.txt)"
-QStringList qtFilters(const QString& filter)
-{
+QStringList qtFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -70,8 +86,7 @@ QStringList qtFilters(const QString& filter)
 
 class QtFileDialogs : public IFileDialogs {
 public:
-    SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) override
-    {
+    SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) override {
         QFileDialog dialog(ownerWindow(owner));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontUseNativeDialog, false);
@@ -93,8 +108,7 @@ public:
     }
 };
 
-bool startFirst(const QStringList& programs)
-{
+bool startFirst(const QStringList& programs) {
     for (const QString& p : programs)
         if (!QStandardPaths::findExecutable(p).isEmpty())
             return QProcess::startDetached(p, {});
@@ -103,8 +117,7 @@ bool startFirst(const QStringList& programs)
 
 class DesktopShell : public IShell {
 public:
-    bool Open(const QString& target) override
-    {
+    bool Open(const QString& target) override {
         if (target.trimmed().isEmpty())
             return false;
         QUrl url(target, QUrl::TolerantMode);
@@ -113,14 +126,12 @@ public:
                                             : QUrl(QStringLiteral("http://") + target.trimmed());
         return QDesktopServices::openUrl(url);
     }
-    bool StartCalculator() override
-    {
+    bool StartCalculator() override {
         return startFirst({QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
                            QStringLiteral("galculator"), QStringLiteral("mate-calc"),
                            QStringLiteral("xcalc")});
     }
-    bool StartTextEditor() override
-    {
+    bool StartTextEditor() override {
         if (startFirst({QStringLiteral("gedit"), QStringLiteral("gnome-text-editor"),
                         QStringLiteral("kate"), QStringLiteral("kwrite"),
                         QStringLiteral("mousepad"), QStringLiteral("pluma"), QStringLiteral("xed"),
@@ -151,33 +162,34 @@ private:
     std::unique_ptr<IHtmlHelp> m_impl;
 };
 
-template <class I, class D> std::unique_ptr<I>& slot()
-{
+template <class I, class D> std::unique_ptr<I>& slot() {
     static std::unique_ptr<I> impl = std::make_unique<D>();
     return impl;
 }
 
 } // namespace
 
-IMessageBoxes& MessageBoxes() { return *slot<IMessageBoxes, QtMessageBoxes>(); }
-std::unique_ptr<IMessageBoxes> SetMessageBoxes(std::unique_ptr<IMessageBoxes> impl)
-{
+IMessageBoxes& MessageBoxes() {
+    return *slot<IMessageBoxes, QtMessageBoxes>();
+}
+std::unique_ptr<IMessageBoxes> SetMessageBoxes(std::unique_ptr<IMessageBoxes> impl) {
     return std::exchange(slot<IMessageBoxes, QtMessageBoxes>(), std::move(impl));
 }
-IFileDialogs& FileDialogs() { return *slot<IFileDialogs, QtFileDialogs>(); }
-std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl)
-{
+IFileDialogs& FileDialogs() {
+    return *slot<IFileDialogs, QtFileDialogs>();
+}
+std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl) {
     return std::exchange(slot<IFileDialogs, QtFileDialogs>(), std::move(impl));
 }
-IShell& Shell() { return *slot<IShell, DesktopShell>(); }
-std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl)
-{
+IShell& Shell() {
+    return *slot<IShell, DesktopShell>();
+}
+std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl) {
     return std::exchange(slot<IShell, DesktopShell>(), std::move(impl));
 }
 
 MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
-                      MsgButtons buttons)
-{
+                      MsgButtons buttons) {
     return MessageBoxes().Show(ownerWindow(owner), caption, text, icon, buttons);
 }
 
@@ -187,8 +199,7 @@ SaveDialogResult ShowSaveDialog(QWidget* owner, const SaveDialogRequest& request
 IHtmlHelp& HtmlHelp() {
     return *slot<IHtmlHelp, ChmHelpSlot>();
 }
-std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl)
-{
+std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl) {
     return std::exchange(slot<IHtmlHelp, ChmHelpSlot>(), std::move(impl));
 }
 

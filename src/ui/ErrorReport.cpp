@@ -6,16 +6,14 @@
 
 #include <exception>
 
-void ReportError(const QString& text)
-{
+void ReportError(const QString& text) {
     QString shown = text.trimmed();
     if (!shown.endsWith(u'.'))
         shown += u'.';
     ShowMessage(QApplication::activeWindow(), ApplicationTitle(), shown, MsgIcon::Error, mbOK);
 }
 
-void ReportCurrentException()
-{
+void ReportCurrentException() {
     try {
         throw;
     } catch (const EBudgetError& e) {

@@ -7,8 +7,7 @@
 
 // Runs a handler; anything it throws goes to the top-level report. Qt does not let
 // exceptions cross its own frames, so every event handler that can fail runs in here.
-template <class F> void Guarded(F&& f)
-{
+template <class F> void Guarded(F&& f) {
     try {
         f();
     } catch (...) {
@@ -19,8 +18,8 @@ template <class F> void Guarded(F&& f)
 // Connects a signal to a handler that runs guarded: an exception it throws reaches the
 // top-level report instead of unwinding through Qt.
 template <class Sender, class Signal, class Receiver, class Handler>
-QMetaObject::Connection GuardedConnect(Sender* sender, Signal signal, Receiver* receiver, Handler handler)
-{
+QMetaObject::Connection GuardedConnect(Sender* sender, Signal signal, Receiver* receiver,
+                                       Handler handler) {
     return QObject::connect(sender, signal, receiver, [receiver, handler](auto&&...) {
         Guarded([&] {
             if constexpr (std::is_member_function_pointer_v<Handler>)

@@ -167,8 +167,8 @@ private slots:
             }
         }
         const QString context = QString::number(HH_HELP_CONTEXT);
-        QCOMPARE(help->calls, QStringList({context + ":1007", context + ":1007",
-                                                     context + ":1008", context + ":1008"}));
+        QCOMPARE(help->calls, QStringList({context + ":1007", context + ":1007", context + ":1008",
+                                           context + ":1008"}));
     }
 
     void enterPressesTheFocusedButtonElseSaves() {

@@ -277,7 +277,8 @@ private slots:
             list.dtpRange1->setDate(from);
             list.dtpRange2->setDate(to);
             list.LoadList(id);
-            return rows(q, {"id", "AccID", "TypeName", "type", "Date1", "from", "Amount", "for", "memo", "name", "AccType"});
+            return rows(q, {"id", "AccID", "TypeName", "type", "Date1", "from", "Amount", "for",
+                            "memo", "name", "AccType"});
         };
         // The list's empty start statement still yields its columns.
         QCOMPARE(q.RecordCount(), 0);

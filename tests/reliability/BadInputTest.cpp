@@ -10,8 +10,8 @@
 #include "accounts/UtBankAccount.h"
 #include "accounts/UtWallet.h"
 #include "app/UtMain.h"
-#include "history/UtAccountHistory.h"
 #include "cards/UtCards.h"
+#include "history/UtAccountHistory.h"
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
@@ -195,8 +195,8 @@ private slots:
         QStringList parties = hostileTexts();
         parties << QStringLiteral("100 off") << QStringLiteral("Xoff") << QStringLiteral("C:/path");
         for (const QString& party : parties)
-            AddDetail(env, bank, 0, today, QStringLiteral("1"), stored(party, false), QStringLiteral("m"),
-                      QStringLiteral("f"));
+            AddDetail(env, bank, 0, today, QStringLiteral("1"), stored(party, false),
+                      QStringLiteral("m"), QStringLiteral("f"));
         SettleBalances(env);
 
         TFrmAccountHistory frm;
@@ -239,8 +239,9 @@ private slots:
         }
 
         // Amount bounds that are not numbers: the dialog's own message, no query run.
-        for (const QString& bound : {QStringLiteral("1e5"), QStringLiteral("--5"), QStringLiteral("'; --"),
-                                     QStringLiteral("   "), QString(100000, u'9')}) {
+        for (const QString& bound :
+             {QStringLiteral("1e5"), QStringLiteral("--5"), QStringLiteral("'; --"),
+              QStringLiteral("   "), QString(100000, u'9')}) {
             HistoryCriteria c;
             c.min = bound;
             const size_t shown = env.messages->messages.size();

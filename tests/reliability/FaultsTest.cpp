@@ -230,14 +230,16 @@ private slots:
     // each command that needs the file says so again, and the file is never created
     // or written.
     void anUnusableFileAtStartUpLeavesEveryCommandReportingIt() {
-        for (const QByteArray& content : {QByteArray(), QByteArray("not a database, just text\n")}) {
+        for (const QByteArray& content :
+             {QByteArray(), QByteArray("not a database, just text\n")}) {
             TestEnv env(false);
             EnsureCardBitmaps(env);
             QFile file(env.dbPath());
             if (content.isNull())
                 QVERIFY(file.remove());
             else
-                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) > 0);
+                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                        file.write(content) > 0);
             file.close();
             new TDM();
             TFrmMain frm;
