@@ -118,3 +118,9 @@ QVariant TestEnv::sql(const QString& statement) {
     }
     return q.ExecSQL();
 }
+
+int EnvNumber(const char* name, int fallback) {
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? v : fallback;
+}

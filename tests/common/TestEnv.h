@@ -30,6 +30,9 @@ int RegisterChild(const char* name, ChildMain main);
 class QProcess;
 void StartChild(QProcess& process, const QString& name, const QStringList& args);
 
+// A whole number from the environment, for runs made longer or different by hand.
+int EnvNumber(const char* name, int fallback);
+
 // One message box the program asked for.
 struct RecordedMessage {
     QString caption, text;

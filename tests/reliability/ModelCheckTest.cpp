@@ -522,12 +522,6 @@ public:
     }
 };
 
-int envNumber(const char* name, int fallback) {
-    bool ok = false;
-    const int v = qEnvironmentVariableIntValue(name, &ok);
-    return ok ? v : fallback;
-}
-
 } // namespace
 
 class ModelCheckTest : public QObject {
@@ -535,8 +529,8 @@ class ModelCheckTest : public QObject {
 private slots:
     // BUDGET_MODEL_STEPS and BUDGET_MODEL_SEED make a longer or another run.
     void balancesFollowTheirRecordsThroughEveryWindow() {
-        const int steps = envNumber("BUDGET_MODEL_STEPS", 2000);
-        const quint32 seed = quint32(envNumber("BUDGET_MODEL_SEED", 20130613));
+        const int steps = EnvNumber("BUDGET_MODEL_STEPS", 2000);
+        const quint32 seed = quint32(EnvNumber("BUDGET_MODEL_SEED", 20130613));
         TestEnv env;
         EnsureCardBitmaps(env);
         TFrmMain frm;

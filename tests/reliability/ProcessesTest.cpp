@@ -230,12 +230,6 @@ QString pragma(sqlite3* db, const char* name) {
     return value;
 }
 
-int envNumber(const char* name, int fallback) {
-    bool ok = false;
-    const int v = qEnvironmentVariableIntValue(name, &ok);
-    return ok ? v : fallback;
-}
-
 } // namespace
 
 class ProcessesTest : public QObject {
@@ -270,7 +264,7 @@ private slots:
         delete DM; // the writers are the only ones writing
         std::mt19937 rng(20130613);
         std::vector<Save> log;
-        const int kills = envNumber("BUDGET_KILLS", 30);
+        const int kills = EnvNumber("BUDGET_KILLS", 30);
         int survived = 0;
         for (int k = 0; k < kills; ++k) {
             QProcess child;
@@ -304,7 +298,7 @@ private slots:
         EnsureCardBitmaps(env);
         prepareAccounts(env);
         delete DM;
-        const int saves = envNumber("BUDGET_COPY_SAVES", 150);
+        const int saves = EnvNumber("BUDGET_COPY_SAVES", 150);
         QProcess first, second;
         StartChild(first, QStringLiteral("writer"),
                    {env.dir(), QStringLiteral("a"), QStringLiteral("1"), QString::number(saves)});
