@@ -67,7 +67,7 @@ MsgButton MessageRecorder::Show(QWidget* owner, const QString& caption, const QS
     return mbOK;
 }
 
-TestEnv::TestEnv(bool openDataModule) : m_path(m_dir.path()) {
+TestEnv::TestEnv(bool openDataModule) : m_dir(std::in_place), m_path(m_dir->path()) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     SetAppDirOverride(m_path);
     CreateEmptyDatabase(dbPath());

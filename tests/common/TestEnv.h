@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Registers a Qt Test class so that the area's executable runs it.
@@ -105,6 +106,8 @@ public:
 
 private:
     void installRecorders();
-    QTemporaryDir m_dir;
+    // None for a child working in its parent's folder: a child killed on purpose must
+    // not leave a folder of its own behind.
+    std::optional<QTemporaryDir> m_dir;
     QString m_path;
 };

@@ -557,6 +557,8 @@ private slots:
             // Messages pile up over a long run; only the last one is ever read.
             if (env.messages->messages.size() > 100)
                 env.messages->messages.clear();
+            if (i % 10000 == 0 && i < steps)
+                qInfo("%d steps, every balance equal to its records", i);
         }
         qInfo("%d steps: %d saves, %d refusals, %d accounts, %d deposits and debits, %d transfers",
               steps, run.saves, run.refusals, int(run.model.accounts.size()),
