@@ -1,6 +1,7 @@
 // Start-up of the main window over a database that cannot be used, or not yet: one
 // report, and no cards or list built on it.
 #include "ForeignAccess.h"
+#include "LockWaits.h"
 #include "TestData.h"
 
 #include "app/UtMain.h"
@@ -40,13 +41,7 @@ private slots:
         TestEnv env(false);
         TestData::AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("10"));
         TestData::AddAccount(env, QStringLiteral("Purse"), 2, QStringLiteral("5"));
-        struct Restore {
-            int wait = TDM::StartupLockWaitMs, busy = TConnection::DefaultBusyTimeoutMs;
-            ~Restore() {
-                TDM::StartupLockWaitMs = wait;
-                TConnection::DefaultBusyTimeoutMs = busy;
-            }
-        } restore;
+        SavedLockWaits restore;
         TConnection::DefaultBusyTimeoutMs = 100;
 
         // Held for a moment: waited for, and the window comes up with its cards.

@@ -1,4 +1,5 @@
 #include "ForeignAccess.h"
+#include "LockWaits.h"
 #include "TestEnv.h"
 #include "data/Errors.h"
 #include "data/Schema.h"
@@ -114,13 +115,7 @@ private slots:
     void startUpWaitsForAnotherProgramsLock() {
         TestEnv env(false);
         env.sql(QStringLiteral("insert into Account(name, type, Balance) values ('Bank', 0, 10)"));
-        struct Restore {
-            int wait = TDM::StartupLockWaitMs, busy = TConnection::DefaultBusyTimeoutMs;
-            ~Restore() {
-                TDM::StartupLockWaitMs = wait;
-                TConnection::DefaultBusyTimeoutMs = busy;
-            }
-        } restore;
+        SavedLockWaits restore;
         TConnection::DefaultBusyTimeoutMs = 100;
         TDM::StartupLockWaitMs = 10000;
         {
