@@ -182,6 +182,32 @@ bool TConnection::InTransaction() const {
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 
+// --------------------------------------------------------------------- TTransactionGuard
+
+TTransactionGuard::TTransactionGuard(TConnection& conn) : m_conn(conn) {
+    m_conn.BeginTrans();
+}
+
+TTransactionGuard::~TTransactionGuard() {
+    if (!m_open)
+        return;
+    try {
+        m_conn.RollbackTrans();
+    } catch (...) {
+        // The engine may already have ended the transaction itself; nothing is left to undo.
+    }
+}
+
+void TTransactionGuard::Commit() {
+    m_conn.CommitTrans();
+    m_open = false;
+}
+
+void TTransactionGuard::Rollback() {
+    m_open = false;
+    m_conn.RollbackTrans();
+}
+
 // --------------------------------------------------------------------- TField
 
 QString TField::FieldName() const {

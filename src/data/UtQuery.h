@@ -64,6 +64,25 @@ private:
     int m_factsVersion = -1;
 };
 
+// One transaction on a connection for as long as the guard lives: the write lock is taken
+// when it is made (BEGIN IMMEDIATE), and whatever was not committed when it goes is rolled
+// back, however the scope is left.
+class TTransactionGuard {
+public:
+    explicit TTransactionGuard(TConnection& conn);
+    ~TTransactionGuard();
+    TTransactionGuard(const TTransactionGuard&) = delete;
+    TTransactionGuard& operator=(const TTransactionGuard&) = delete;
+
+    void Commit();
+    // Rolls back now rather than at the end of the scope; a failure here is thrown.
+    void Rollback();
+
+private:
+    TConnection& m_conn;
+    bool m_open = true;
+};
+
 // A field of the current row (or of the row being appended or edited) of a query.
 class TField {
 public:

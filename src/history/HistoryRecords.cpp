@@ -70,21 +70,12 @@ std::optional<THistoryRecord> storedRecord(TConnection& conn, const THistoryReco
 } // namespace
 
 void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& records) {
-    conn.BeginTrans();
-    try {
-        for (const THistoryRecord& shown : records)
-            if (const std::optional<THistoryRecord> r = storedRecord(conn, shown))
-                for (const QString& statement : DeleteStatements(*r))
-                    conn.Execute(statement);
-        conn.CommitTrans();
-    } catch (...) {
-        try {
-            conn.RollbackTrans();
-        } catch (...) {
-            // The engine may have ended the transaction itself; nothing is left to undo.
-        }
-        throw;
-    }
+    TTransactionGuard transaction(conn);
+    for (const THistoryRecord& shown : records)
+        if (const std::optional<THistoryRecord> r = storedRecord(conn, shown))
+            for (const QString& statement : DeleteStatements(*r))
+                conn.Execute(statement);
+    transaction.Commit();
 }
 
 namespace {
