@@ -10,6 +10,10 @@ QString& overrideDir() {
 }
 } // namespace
 
+QString ApplicationTitle() {
+    return QStringLiteral("Velmora Budget");
+}
+
 QString AppDir() {
     const QString dir =
         overrideDir().isEmpty() ? QCoreApplication::applicationDirPath() : overrideDir();

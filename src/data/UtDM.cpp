@@ -4,9 +4,8 @@
 #include "data/Errors.h"
 #include "data/UtFormat.h"
 #include "platform/Platform.h"
-#include "ui/Application.h"
-#include "ui/Guarded.h"
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <sqlite3.h>
@@ -79,7 +78,11 @@ PDataInfo firstRowInfo(TQuery& q) {
 TDM::TDM(QObject* parent) : QObject(parent) {
     if (!DM)
         DM = this;
-    Guarded([this] { DataModuleCreate(); });
+    try {
+        DataModuleCreate();
+    } catch (...) {
+        ReportCurrentError();
+    }
 }
 
 TDM::~TDM() {

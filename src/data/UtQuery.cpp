@@ -585,10 +585,3 @@ void TQuery::Post() {
     m_buffer.clear();
     m_state = State::Browse;
 }
-
-void TQuery::Cancel() {
-    if (m_state == State::Insert || m_state == State::Edit) {
-        m_buffer.clear();
-        m_state = State::Browse;
-    }
-}

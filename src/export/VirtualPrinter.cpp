@@ -1,7 +1,6 @@
 #include "export/VirtualPrinter.h"
 
 #include "data/Errors.h"
-#include "export/PreviewFormEh.h"
 #include "platform/Printers.h"
 
 #include <QCoreApplication>
@@ -214,24 +213,24 @@ void TPrinterPreview::BeginDoc() {
     m_aborted = false;
     m_printing = true;
     m_pageNumber = 1;
-    if (PreviewBox)
-        PreviewBox->DocumentStarted();
+    if (Observer)
+        Observer->DocumentStarted();
     startPicture();
 }
 
 void TPrinterPreview::NewPage() {
     finishPicture();
     ++m_pageNumber;
-    if (PreviewBox)
-        PreviewBox->PageAdded(PageCount());
+    if (Observer)
+        Observer->PageAdded(PageCount());
     startPicture();
 }
 
 void TPrinterPreview::EndDoc() {
     finishPicture();
     m_printing = false;
-    if (PreviewBox)
-        PreviewBox->DocumentEnded(PageCount());
+    if (Observer)
+        Observer->DocumentEnded(PageCount());
 }
 
 void TPrinterPreview::PrintPages(int fromPage, int toPage) {

@@ -149,7 +149,7 @@ void TFrmAccountHistory::btnEditClick() {
         failure = std::current_exception();
     }
     // The list shows what was saved whatever the entry window did.
-    rerunList();
+    openList();
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -176,7 +176,7 @@ void TFrmAccountHistory::btnDeleteClick() {
                            qryList.FieldByName(QStringLiteral("amount")).AsMoney()});
     }
     DeleteHistoryRecords(DM->conn, records);
-    rerunList();
+    openList();
 }
 
 void TFrmAccountHistory::btnCopyClick() {

@@ -361,10 +361,6 @@ void TFrmAccountHistory::openList() {
     qryList.Open();
 }
 
-void TFrmAccountHistory::rerunList() {
-    openList();
-}
-
 void TFrmAccountHistory::SortGrid(TDBGridEh* grid, int column) {
     ::SortGrid(grid, column);
 }

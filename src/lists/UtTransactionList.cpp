@@ -167,10 +167,6 @@ void TTransactionList::prepare() {
     cbbDate->setCurrentIndex(0);
 }
 
-QString TTransactionList::CombinedStatement() {
-    return CombinedQueryText();
-}
-
 void TTransactionList::LoadList(int id) {
     // The grid lets go of the old rows before they are dropped, and shows whatever is
     // open afterwards, the empty result of a failed statement included.
@@ -183,7 +179,7 @@ void TTransactionList::LoadList(int id) {
     dbgrdh1->DataChanged();
     qryList.SQL.clear();
     qryList.ClearParams();
-    qryList.SQL << CombinedStatement();
+    qryList.SQL << CombinedQueryText();
     qryList.SQL << QStringLiteral(" and B.ID=") + QString::number(id);
     if (const int kind = KindCodeOf(cbbType->currentText()); kind >= 0)
         qryList.SQL << KindLine(kind);

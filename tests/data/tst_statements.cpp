@@ -6,6 +6,7 @@
 #include "data/SqlDialect.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "lists/CombinedQuery.h"
 #include "lists/UtTransactionList.h"
 
 #include <QComboBox>
@@ -208,7 +209,7 @@ private slots:
         }
         TConnection c;
         c.Open(old);
-        const QString list = TTransactionList::CombinedStatement() + QStringLiteral(" and B.ID=5");
+        const QString list = CombinedQueryText() + QStringLiteral(" and B.ID=5");
         QVERIFY2(!c.Translate(list).contains(QStringLiteral("union all"), Qt::CaseInsensitive),
                  qPrintable(c.Translate(list)));
         TQuery q(&c);
@@ -316,7 +317,7 @@ private slots:
         TQuery q(&DM->conn);
         auto history = [&](const QStringList& extra, const QString& dt1, const QString& dt2) {
             q.Close();
-            q.SQL = QStringList{TTransactionList::CombinedStatement(),
+            q.SQL = QStringList{CombinedQueryText(),
                                 QStringLiteral("and A.Date between :dt1 and :dt2 ")} +
                     extra + QStringList{QStringLiteral(" order by date ")};
             q.ClearParams();
@@ -565,7 +566,7 @@ private slots:
         // Its records stay but no list shows them.
         QCOMPARE(env.sql(QStringLiteral("select count(*) from Detail where DestID=1")).toInt(), 3);
         TQuery q(&DM->conn);
-        q.SQL << TTransactionList::CombinedStatement() << QStringLiteral(" and B.ID=1");
+        q.SQL << CombinedQueryText() << QStringLiteral(" and B.ID=1");
         q.Open();
         QCOMPARE(q.RecordCount(), 0);
     }
