@@ -8,8 +8,8 @@
 #include "ui/Guarded.h"
 
 #include <QActionGroup>
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
