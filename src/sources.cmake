@@ -99,4 +99,5 @@ budget_sources(data
 
 budget_sources(platform
   Platform.cpp Platform.h
-  Printers.cpp Printers.h)
+  Printers.cpp Printers.h
+  WaitCursor.h)

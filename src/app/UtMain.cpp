@@ -292,10 +292,9 @@ void TFrmMain::deleteCard(TImageCtrl* card) {
                     mbOK | mbCancel) != mbOK)
         return;
     if (!TDM::DeleteAccountRow(id)) {
-        ShowMessage(this, QStringLiteral("Error"),
-                    wallet ? QStringLiteral("Deleting Wallet error")
-                           : QStringLiteral("Deleting Account error"),
-                    MsgIcon::Error, mbOK);
+        TDM::ShowErrorMessage(wallet ? QStringLiteral("Deleting Wallet error")
+                                     : QStringLiteral("Deleting Account error"),
+                              this);
         return;
     }
     if (wallet)

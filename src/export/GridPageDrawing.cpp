@@ -11,6 +11,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -301,18 +302,18 @@ void TGridPageLayout::Run() {
     const bool wasEnabled = window && window->isEnabled();
     if (window)
         window->setEnabled(false);
-    m_printer.SetTitle(QStringLiteral("Tabular information"));
-    m_printer.BeginDoc();
-    try {
-        startPage(false);
-        flow();
-    } catch (...) {
+    // However the run ends, the window takes input again, a printer that cannot begin
+    // the document included, and a begun document is ended.
+    bool begun = false;
+    const auto finish = qScopeGuard([&] {
         if (window && wasEnabled)
             window->setEnabled(true);
-        m_printer.EndDoc();
-        throw;
-    }
-    if (window && wasEnabled)
-        window->setEnabled(true);
-    m_printer.EndDoc();
+        if (begun)
+            m_printer.EndDoc();
+    });
+    m_printer.SetTitle(QStringLiteral("Tabular information"));
+    m_printer.BeginDoc();
+    begun = true;
+    startPage(false);
+    flow();
 }

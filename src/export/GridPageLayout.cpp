@@ -7,8 +7,8 @@
 #include "data/UtQuery.h"
 #include "export/PrintDBGridEh.h"
 #include "grid/DBGridEh.h"
+#include "platform/WaitCursor.h"
 
-#include <QApplication>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <algorithm>
@@ -300,7 +300,7 @@ void TGridPageLayout::measureWidths() {
         m_widths.push_back(RoundHalfEven((m_grid->ColumnWidth(c.Index) + 1) * m_scaleX));
 
     if (m_comp.Options & pghOptimalColWidths) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const TWaitCursor wait;
         const int pad = 2 * m_hInset;
         for (size_t i = 0; i < m_cols.size(); ++i) {
             const Column& c = m_cols[i];
@@ -313,7 +313,6 @@ void TGridPageLayout::measureWidths() {
                 w = std::max(w, ffm.horizontalAdvance(c.FooterText) + pad);
             m_widths[i] = int(std::ceil(w));
         }
-        QApplication::restoreOverrideCursor();
     }
     if ((m_comp.Options & pghFitGridToPageWidth) && (m_comp.Options & pghFitingByColWidths))
         FitByColumnWidths(m_widths, m_frame.width());

@@ -213,6 +213,16 @@ void TDBGridEh::DataChanged() {
     m_footer->update();
 }
 
+TGridReload::TGridReload(TDBGridEh* grid) : m_grid(grid) {
+    if (TQuery* q = m_grid->DataSet())
+        q->Close();
+    m_grid->DataChanged();
+}
+
+TGridReload::~TGridReload() {
+    m_grid->DataChanged();
+}
+
 int TDBGridEh::FieldIndex(int column) const {
     return column >= 0 && column < ColumnCount() ? m_fieldIndex[size_t(column)] : -1;
 }

@@ -10,11 +10,12 @@
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
+#include "ui/Guarded.h"
 #include "ui/Modal.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <exception>
+#include <QScopeGuard>
 #include <optional>
 
 QStringList DeleteStatements(const THistoryRecord& r) {
@@ -130,28 +131,22 @@ void TFrmAccountHistory::btnEditClick() {
     qryList.SetRecNo(rows.front() + 1);
     const int id = qryList.FieldByName(QStringLiteral("ID")).AsInteger();
     const int type = qryList.FieldByName(QStringLiteral("type")).AsInteger();
-    std::exception_ptr failure;
-    try {
-        if (type == 0) {
-            TFrmDeposit frm(this);
-            frm.LoadForEdit(id);
-            ShowModal(frm);
-        } else if (type == 1) {
-            TFrmDebit frm(this);
-            frm.LoadForEdit(id);
-            ShowModal(frm);
-        } else {
-            TFrmTransfer frm(this);
-            frm.LoadForEdit(id);
-            ShowModal(frm);
-        }
-    } catch (...) {
-        failure = std::current_exception();
+    // The list shows what was saved whatever the entry window did; a list that cannot
+    // be read again is reported on its own.
+    const auto reload = qScopeGuard([this] { Guarded([this] { openList(); }); });
+    if (type == 0) {
+        TFrmDeposit frm(this);
+        frm.LoadForEdit(id);
+        ShowModal(frm);
+    } else if (type == 1) {
+        TFrmDebit frm(this);
+        frm.LoadForEdit(id);
+        ShowModal(frm);
+    } else {
+        TFrmTransfer frm(this);
+        frm.LoadForEdit(id);
+        ShowModal(frm);
     }
-    // The list shows what was saved whatever the entry window did.
-    openList();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 void TFrmAccountHistory::btnDeleteClick() {

@@ -350,14 +350,7 @@ void TFrmAccountHistory::LoadQuery() {
 }
 
 void TFrmAccountHistory::openList() {
-    // The grid shows whatever is open afterwards, the empty result of a failed
-    // statement included.
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdh1};
-    qryList.Close();
-    dbgrdh1->DataChanged();
+    const TGridReload reload(dbgrdh1);
     qryList.Open();
 }
 

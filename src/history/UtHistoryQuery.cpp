@@ -1,6 +1,7 @@
 #include "history/UtHistoryQuery.h"
 
 #include "data/Money.h"
+#include "data/UtDM.h"
 #include "lists/CombinedQuery.h"
 #include "platform/Platform.h"
 #include "ui/Guarded.h"
@@ -155,7 +156,7 @@ QString TFrmHistoryQuery::GetMemoText() const {
 bool TFrmHistoryQuery::amountFails(QLineEdit* edit, const QString& message) {
     if (edit->text().isEmpty() || Money::parse(edit->text()))
         return false;
-    ShowMessage(nullptr, QStringLiteral("Error"), message, MsgIcon::Error, mbOK);
+    TDM::ShowErrorMessage(message);
     edit->setFocus();
     edit->selectAll();
     return true;
@@ -169,9 +170,8 @@ void TFrmHistoryQuery::btnOKClick() {
         return;
     if (!edtAmount1->text().isEmpty() && !edtAmount2->text().isEmpty() &&
         *Money::parse(edtAmount1->text()) > *Money::parse(edtAmount2->text())) {
-        ShowMessage(nullptr, QStringLiteral("Error"),
-                    QStringLiteral("The minimum amount should not be large than the maximum!!"),
-                    MsgIcon::Error, mbOK);
+        TDM::ShowErrorMessage(
+            QStringLiteral("The minimum amount should not be large than the maximum!!"));
         edtAmount2->setFocus();
         edtAmount2->selectAll();
         return;

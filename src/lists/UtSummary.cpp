@@ -49,12 +49,7 @@ TSummaryStrip::TSummaryStrip(QWidget* parent) : QWidget(parent), qryTotal(&DM->c
 void TSummaryStrip::LoadStatistics(int id) {
     // The grid lets go of the old row first: a statement that fails leaves the strip
     // empty rather than showing the previous card's figures.
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdhTotal};
-    qryTotal.Close();
-    dbgrdhTotal->DataChanged();
+    const TGridReload reload(dbgrdhTotal);
 
     const QDate today = Today ? Today() : QDate::currentDate();
     const QString monthStart = today.toString(QStringLiteral("yyyy-MM-01"));

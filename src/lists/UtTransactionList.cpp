@@ -168,15 +168,8 @@ void TTransactionList::prepare() {
 }
 
 void TTransactionList::LoadList(int id) {
-    // The grid lets go of the old rows before they are dropped, and shows whatever is
-    // open afterwards, the empty result of a failed statement included.
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdh1};
+    const TGridReload reload(dbgrdh1);
     CurrentListId = id;
-    qryList.Close();
-    dbgrdh1->DataChanged();
     qryList.SQL.clear();
     qryList.ClearParams();
     qryList.SQL << CombinedQueryText();

@@ -16,13 +16,14 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShowEvent>
 
 namespace Entry {
 
 namespace {
 void showError(QWidget* owner, const QString& text) {
-    ShowMessage(owner, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
+    TDM::ShowErrorMessage(text, owner);
 }
 } // namespace
 
@@ -164,18 +165,6 @@ void CheckBalances(std::initializer_list<int> ids) {
 
 namespace {
 
-void rollBack() {
-    try {
-        if (DM && DM->conn.InTransaction())
-            DM->conn.RollbackTrans();
-    } catch (...) {
-        // The engine may already have ended the transaction itself; nothing is left to
-        // undo then.
-    }
-    if (DM)
-        DM->m_Query.Close();
-}
-
 void explain(QWidget* owner, QLineEdit* amountEdit, Refusal why) {
     switch (why) {
     case Refusal::AmountOutOfRange:
@@ -199,30 +188,40 @@ void explain(QWidget* owner, QLineEdit* amountEdit, Refusal why) {
 
 bool Save(QWidget* owner, QLineEdit* amountEdit, const std::function<void()>& openRow,
           const std::function<void()>& save) {
-    DM->conn.BeginTrans();
-    try {
-        openRow();
-    } catch (const ESaveRefused& refused) {
-        rollBack();
-        explain(owner, amountEdit, refused.why);
-        return false;
-    } catch (...) {
-        rollBack();
-        throw;
+    // A save that does not go through leaves the shared query closed.
+    auto closeQuery = qScopeGuard([] {
+        if (DM)
+            DM->m_Query.Close();
+    });
+    std::optional<Refusal> refused;
+    {
+        // Rolled back as the block is left unless committed, and so before the window
+        // says a word: a box shown meanwhile would keep the write lock from every other
+        // copy of the program.
+        TTransactionGuard transaction(DM->conn);
+        try {
+            openRow();
+        } catch (const ESaveRefused& refusal) {
+            refused = refusal.why;
+        }
+        if (!refused) {
+            try {
+                save();
+                transaction.Commit();
+                closeQuery.dismiss();
+                return true;
+            } catch (const ESaveRefused& refusal) {
+                refused = refusal.why;
+            } catch (...) {
+                // Any other failure is told in the window's own words below.
+            }
+        }
     }
-    try {
-        save();
-        DM->conn.CommitTrans();
-        return true;
-    } catch (const ESaveRefused& refused) {
-        rollBack();
-        explain(owner, amountEdit, refused.why);
-        return false;
-    } catch (...) {
-        rollBack();
+    if (refused)
+        explain(owner, amountEdit, *refused);
+    else
         showError(owner, QStringLiteral("Error occured!"));
-        return false;
-    }
+    return false;
 }
 
 } // namespace Entry
