@@ -2,6 +2,7 @@
 
 #include "data/SqlTokens.h"
 #include "data/SqlUnions.h"
+#include "data/UtFormat.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -252,8 +253,8 @@ QVariant TranslateParam(const QVariant& value) {
             return s + QStringLiteral(" 00:00:00");
     }
     if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return value.toDateTime().toString(StoredDateTimeFormat);
     if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
+        return QDateTime(value.toDate(), QTime(0, 0)).toString(StoredDateTimeFormat);
     return value;
 }

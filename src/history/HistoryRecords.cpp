@@ -81,14 +81,6 @@ void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& 
 
 namespace {
 
-QString shortDateFormat() {
-    // The locale's short date, never with a two-digit year.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 QString longTimeFormat() {
     // The locale's long time without the time zone, which a stored time does not have.
     QString format = QLocale().timeFormat(QLocale::LongFormat);
@@ -97,15 +89,15 @@ QString longTimeFormat() {
 }
 
 QString storedDate(const QString& text, bool withTime) {
-    const QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDateTime dt = QDateTime::fromString(text, StoredDateTimeFormat);
     if (dt.isValid()) {
-        const QString date = QLocale().toString(dt.date(), shortDateFormat());
+        const QString date = QLocale().toString(dt.date(), FourDigitYearDateFormat());
         if (!withTime || dt.time() == QTime(0, 0))
             return date;
         return date + u' ' + QLocale().toString(dt.time(), longTimeFormat());
     }
-    const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    return d.isValid() ? QLocale().toString(d, shortDateFormat()) : text;
+    const QDate d = QDate::fromString(text, StoredDateFormat);
+    return d.isValid() ? QLocale().toString(d, FourDigitYearDateFormat()) : text;
 }
 
 // A field's plain text as Copy puts it on the clipboard.

@@ -3,6 +3,7 @@
 #include "data/Errors.h"
 #include "data/Money.h"
 #include "data/UtDM.h"
+#include "data/UtFormat.h"
 #include "export/ExportCommand.h"
 #include "export/PrintDBGridEh.h"
 #include "grid/DBGridEh.h"
@@ -286,11 +287,10 @@ void TFrmAccountHistory::LoadHistory() {
     qryList.ClearParams();
     qryList.SQL << CombinedQueryText() << QLatin1String(kDateLine);
     const QDate today = QDate::currentDate();
-    qryList.SetParam(QStringLiteral("dt1"),
-                     today.toString(rbMonth->isChecked() ? QStringLiteral("yyyy-MM-01")
-                                                         : QStringLiteral("yyyy-MM-dd")));
-    qryList.SetParam(QStringLiteral("dt2"), QDateTime::currentDateTime().addDays(1).toString(
-                                                QStringLiteral("yyyy-MM-dd")));
+    const QDate from = rbMonth->isChecked() ? QDate(today.year(), today.month(), 1) : today;
+    qryList.SetParam(QStringLiteral("dt1"), from.toString(StoredDateFormat));
+    qryList.SetParam(QStringLiteral("dt2"),
+                     QDateTime::currentDateTime().addDays(1).toString(StoredDateFormat));
     const int accWal = cbbAccWal->currentIndex();
     if (accWal > 0)
         qryList.SQL << AccountLine(accWal, CboItemAt(cbbAccWal, accWal).get());
@@ -343,9 +343,8 @@ void TFrmAccountHistory::LoadQuery() {
 
     qryList.SQL = lines;
     qryList.ClearParams();
-    const QString day = QStringLiteral("yyyy-MM-dd");
-    qryList.SetParam(QStringLiteral("dt1"), q.GetDateFrom().toString(day));
-    qryList.SetParam(QStringLiteral("dt2"), q.GetDateTo().addDays(1).toString(day));
+    qryList.SetParam(QStringLiteral("dt1"), q.GetDateFrom().toString(StoredDateFormat));
+    qryList.SetParam(QStringLiteral("dt2"), q.GetDateTo().addDays(1).toString(StoredDateFormat));
     openList();
 }
 

@@ -52,9 +52,9 @@ void TSummaryStrip::LoadStatistics(int id) {
     const TGridReload reload(dbgrdhTotal);
 
     const QDate today = Today ? Today() : QDate::currentDate();
-    const QString monthStart = today.toString(QStringLiteral("yyyy-MM-01"));
-    const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
-    const QString tomorrow = today.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    const QString monthStart = QDate(today.year(), today.month(), 1).toString(StoredDateFormat);
+    const QString day = today.toString(StoredDateFormat);
+    const QString tomorrow = today.addDays(1).toString(StoredDateFormat);
 
     TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select id, name, ")

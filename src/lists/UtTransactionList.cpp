@@ -7,6 +7,7 @@
 #include "grid/GridSort.h"
 #include "lists/CombinedQuery.h"
 #include "ui/Guarded.h"
+#include "ui/WindowParts.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -27,16 +28,9 @@ int entryIndex(const QComboBox* box) {
     return i < 0 ? 0 : i;
 }
 
+// Slim, so that the 81 pixels go to the date.
 QDateEdit* datePicker(QWidget* parent, const char* name, int left) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QLatin1String(name));
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setGeometry(left, 4, 81, 22);
-    // A slim drop-down button leaves the 81 pixels to the date.
-    d->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; font-size: "
-                                    "10px; } QDateEdit::drop-down { width: 11px; }"));
-    return d;
+    return DatePicker(new QDateEdit(parent), name, QRect(left, 4, 81, 22), StoredDateFormat, 10);
 }
 
 QComboBox* comboBox(QWidget* parent, const char* name, int left, int width,
@@ -176,10 +170,9 @@ void TTransactionList::LoadList(int id) {
     qryList.SQL << QStringLiteral(" and B.ID=") + QString::number(id);
     if (const int kind = KindCodeOf(cbbType->currentText()); kind >= 0)
         qryList.SQL << KindLine(kind);
-    const QString fmt = QStringLiteral("yyyy-MM-dd");
-    qryList.SQL << FormatSQL(
-        QStringLiteral(" and Date between #%s# and #%s# "),
-        {dtpRange1->date().toString(fmt), dtpRange2->date().addDays(1).toString(fmt)});
+    qryList.SQL << FormatSQL(QStringLiteral(" and Date between #%s# and #%s# "),
+                             {dtpRange1->date().toString(StoredDateFormat),
+                              dtpRange2->date().addDays(1).toString(StoredDateFormat)});
     qryList.SQL << QStringLiteral(" order by date ");
     qryList.Open();
 }

@@ -27,31 +27,6 @@ void showError(QWidget* owner, const QString& text) {
 }
 } // namespace
 
-QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    return Placed(new QGroupBox(caption, parent), name, geometry);
-}
-
-QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    return Placed(new QLabel(caption, parent), name, geometry);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
-                    const QRect& geometry) {
-    return Placed(new QPushButton(caption, parent), name, geometry);
-}
-
-QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
-    c->setGeometry(geometry);
-    c->setEditable(false);
-    c->setMaxVisibleItems(15);
-    // The closed box is narrow; the open list shows whole names.
-    c->view()->setMinimumWidth(160);
-    c->setProperty("narrow", geometry.width() < 100);
-    return c;
-}
-
 QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QLatin1String(name));
@@ -85,19 +60,6 @@ QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry) {
     m->setTabChangesFocus(true);
     m->setGeometry(geometry);
     return m;
-}
-
-QDateEdit* DatePicker(QWidget* parent, const QRect& geometry) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QStringLiteral("dtpDate"));
-    d->setCalendarPopup(true);
-    // The locale's short date, but never with a two-digit year.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    d->setDisplayFormat(format);
-    d->setGeometry(geometry);
-    return d;
 }
 
 void FillPartyList(QComboBox* box, const QString& sql) {
