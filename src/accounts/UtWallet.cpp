@@ -3,6 +3,7 @@
 #include "data/Rounding.h"
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -62,7 +63,7 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmWallet::chkNegativeClick);
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmWallet::btnOKClick);
     GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    SetHelpContext(this, 1008, btnHelp);
+    SetHelpContext(this, HelpIds::IDH_WALLET_EDITOR, btnHelp);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

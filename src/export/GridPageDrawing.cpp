@@ -311,7 +311,7 @@ void TGridPageLayout::Run() {
         if (begun)
             m_printer.EndDoc();
     });
-    m_printer.SetTitle(QStringLiteral("Tabular information"));
+    m_printer.SetTitle(PrintTitle);
     m_printer.BeginDoc();
     begun = true;
     startPage(false);

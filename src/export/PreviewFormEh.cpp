@@ -247,7 +247,7 @@ void TPreviewFormEh::tbtPDFClick() {
     SaveDialogRequest request;
     request.filter = QStringLiteral("PDF(*.pdf)|*.pdf");
     request.defaultExtension = QStringLiteral("pdf");
-    request.fileName = QStringLiteral("Tabular information");
+    request.fileName = PrintTitle;
     const SaveDialogResult chosen = FileDialogs().Save(this, request);
     if (!chosen.accepted || chosen.fileName.isEmpty())
         return;

@@ -239,7 +239,7 @@ void TPrinterPreview::PrintPages(int fromPage, int toPage) {
         return;
     fromPage = std::clamp(fromPage, 1, PageCount());
     toPage = std::clamp(toPage, fromPage, PageCount());
-    printer->setDocName(QStringLiteral("Tabular information"));
+    printer->setDocName(PrintTitle);
     QPainter p;
     if (!p.begin(printer))
         throw EBudgetError(QStringLiteral("The printer could not start printing"));
@@ -264,7 +264,7 @@ bool TPrinterPreview::SavePdf(const QString& fileName) const {
     const TPageGeometry& g = m_docGeometry;
     QPdfWriter writer(fileName);
     writer.setResolution(g.DpiX);
-    writer.setTitle(QStringLiteral("Tabular information"));
+    writer.setTitle(PrintTitle);
     writer.setPageSize(
         QPageSize(QSizeF(double(g.FullWidth()) / g.DpiX, double(g.FullHeight()) / g.DpiY),
                   QPageSize::Inch, QString(), QPageSize::ExactMatch));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QPainter>
 #include <QPicture>
 #include <QPointer>
@@ -13,6 +14,10 @@
 class QPrinter;
 class QPaintDevice;
 class TPrintDBGridEh;
+
+// The title of every printed grid: the document's name on the printer, in the preview's
+// caption and in a PDF file, and the PDF file's suggested name.
+constexpr QLatin1String PrintTitle("Tabular information");
 
 enum class TPrinterOrientation { poPortrait, poLandscape };
 

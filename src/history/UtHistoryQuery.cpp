@@ -66,12 +66,14 @@ void TFrmHistoryQuery::buildControls() {
     lbl8 = Label(grp2, "lbl8", QStringLiteral("Memo:"), QPoint(26, 98));
     edtMemo = textBox(grp2, "edtMemo", 70, 95, 188);
 
-    btnOK = Placed(new QPushButton(ToolPicture(8), QStringLiteral("&Query"), this), "btnOK",
-                   QRect(115, 257, 75, 25));
+    btnOK =
+        Placed(new QPushButton(ToolPicture(TToolPicture::Query), QStringLiteral("&Query"), this),
+               "btnOK", QRect(115, 257, 75, 25));
     btnOK->setDefault(true);
     btnOK->setAutoDefault(true);
-    btnClose = Placed(new QPushButton(ToolPicture(7), QStringLiteral("&Close"), this), "btnClose",
-                      QRect(206, 257, 75, 25));
+    btnClose =
+        Placed(new QPushButton(ToolPicture(TToolPicture::Exit), QStringLiteral("&Close"), this),
+               "btnClose", QRect(206, 257, 75, 25));
     btnClose->setAutoDefault(false);
 
     SetTabOrder({dtp1, dtp2, cbbAccWal, cbbType, edtFrom, edtAmount1, edtAmount2, edtTo, edtMemo,

@@ -7,6 +7,8 @@
 #include "grid/GridSort.h"
 #include "lists/CombinedQuery.h"
 #include "ui/Guarded.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpIds.h"
 #include "ui/WindowParts.h"
 
 #include <QComboBox>
@@ -83,7 +85,7 @@ void TTransactionList::buildFilterBar() {
     btnExport->setFlat(true);
     btnExport->setGeometry(512, 4, 65, 22);
     btnExport->setToolTip(QStringLiteral("Export data with xls, txt or htm format"));
-    btnExport->setProperty("HelpContext", 1000);
+    SetHelpContext(btnExport, HelpIds::IDH_MAIN_WINDOW);
 
     GuardedConnect(dtpRange1, &QDateEdit::dateChanged, this, &TTransactionList::FilterChange);
     GuardedConnect(dtpRange2, &QDateEdit::dateChanged, this, &TTransactionList::FilterChange);

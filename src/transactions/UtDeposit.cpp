@@ -3,6 +3,7 @@
 #include "cards/UtCards.h"
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -37,7 +38,7 @@ struct KindTraits {
 const KindTraits DepositTraits{
     "Deposit",
     "Edit Deposit",
-    1009,
+    HelpIds::IDH_DEPOSIT,
     537,
     241,
     "Receive info",
@@ -53,7 +54,7 @@ const KindTraits DepositTraits{
 const KindTraits DebitTraits{
     "Debit",
     "Edit Debit",
-    1010,
+    HelpIds::IDH_DEBIT,
     540,
     240,
     "Debit info",

@@ -3,6 +3,7 @@
 #include "cards/UtCards.h"
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -66,7 +67,7 @@ void TFrmTransfer::buildControls() {
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmTransfer::btnSaveClick);
     connect(btn3, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetHelpContext(this, 1011, btn1);
+    SetHelpContext(this, HelpIds::IDH_TRANSFER, btn1);
     ApplySkin(this);
 }
 
