@@ -2,6 +2,7 @@
 // database and gives the meaning the program relies on. This is the guard for every
 // window built on the data layer.
 #include "TestEnv.h"
+#include "cards/UtCards.h"
 #include "data/Errors.h"
 #include "data/SqlDialect.h"
 #include "data/UtDM.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QtTest>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -242,22 +244,18 @@ private slots:
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("O'Brien"), true)->ID, 4);
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("O'Brien"), false)->ID, 0);
 
-        TQuery& q = fresh({QStringLiteral(
-            "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from "
-            "Account where Type in(0,1)")});
+        TQuery& q = fresh({TPanelMgr::PanelStatement(false)});
         q.Open();
         QCOMPARE(rows(q, {"ID", "name", "type"}), QStringList({"1|Bank|0", "2|Card|1"}));
 
-        fresh({QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, Memo FROM "
-                              "Account where type=2;")})
-            .Open();
+        fresh({TPanelMgr::PanelStatement(true)}).Open();
         QCOMPARE(rows(q, {"id", "NAME", "balance"}),
                  QStringList({"3|Cash|10.5", "4|O'Brien|-2.25"}));
 
-        for (auto [id, expected] : {std::pair{3, 1}, std::pair{1, 0}}) {
-            fresh({QStringLiteral(
-                "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from "
-                "Account where ID=:aa and type = 2")});
+        // A card reads back only a row of its own kind.
+        for (auto [id, wallet, expected] : {std::tuple{3, true, 1}, std::tuple{1, true, 0},
+                                            std::tuple{1, false, 1}, std::tuple{3, false, 0}}) {
+            fresh({TImageBase::ReloadStatement(wallet)});
             q.SetParam(QStringLiteral("aa"), id);
             q.Open();
             QCOMPARE(q.RecordCount(), expected);
