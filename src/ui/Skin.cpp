@@ -51,5 +51,9 @@ QIcon ToolPicture(TToolPicture picture) {
 
 QIcon WindowPicture() {
     initUiResources();
-    return QIcon(QStringLiteral(":/ui/pictures/velmora.png"));
+    // The program's icon in the sizes the desktop's icon theme has it in.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/ui/icon/%1.png").arg(size), QSize(size, size));
+    return icon;
 }
