@@ -90,6 +90,7 @@ budget_sources(data
   ResultStore.cpp ResultStore.h
   Schema.cpp Schema.h
   SqlDialect.cpp SqlDialect.h
+  SqlLike.cpp SqlLike.h
   SqlTokens.cpp SqlTokens.h
   SqlUnions.cpp SqlUnions.h
   UtDM.cpp UtDM.h
