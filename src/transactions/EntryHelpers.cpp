@@ -159,8 +159,17 @@ bool Save(QWidget* owner, QLineEdit* amountEdit, const std::function<void()>& op
     {
         // Rolled back as the block is left unless committed, and so before the window
         // says a word: a box shown meanwhile would keep the write lock from every other
-        // copy of the program.
-        TTransactionGuard transaction(DM->conn);
+        // copy of the program. Its beginning takes the write lock; a lock another program
+        // holds past the busy wait fails the save like any of its later steps, in the
+        // window's own words, with nothing written.
+        std::optional<TTransactionGuard> begun;
+        try {
+            begun.emplace(DM->conn);
+        } catch (const EDatabaseError&) {
+            showError(owner, QStringLiteral("Error occured!"));
+            return false;
+        }
+        TTransactionGuard& transaction = *begun;
         try {
             openRow();
         } catch (const ESaveRefused& refusal) {
