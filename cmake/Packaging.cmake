@@ -6,8 +6,9 @@
 # as /usr/bin/velmora-budget, the desktop files under /usr/share.
 
 set(BUDGET_PACKAGE velmora-budget)
-# Reverse-DNS from the product's web address, velmora-budget.example.org (a hyphen is
-# not allowed in such an id, so it becomes an underscore).
+# The program's id, reverse-DNS under example.org (a hyphen is not allowed in such an id,
+# so the name's becomes an underscore). It names the desktop entry and the metainfo, and
+# so stays as it is whatever the product's web address.
 set(BUDGET_APP_ID org.example.velmora_budget)
 set(BUDGET_LIBDIR lib/${BUDGET_PACKAGE})
 
@@ -67,7 +68,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${BUDGET_PACKAGE})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
-set(CPACK_PACKAGE_CONTACT "The Velmora Budget authors <support@velmora-budget.example.org>")
+set(CPACK_PACKAGE_CONTACT "The Velmora Budget authors <help@velmora.test>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "personal budget of bank accounts, credit cards and wallets")
 # Lines short enough for a terminal: the package tools show them as they are.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
@@ -81,7 +82,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velmora-budget.example.org/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velmora.test/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What no library link names: the toolkit's display plugins, and the face the windows'
 # sizes were made for.

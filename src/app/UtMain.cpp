@@ -237,8 +237,11 @@ void TFrmMain::ShowTotals() {
     const Money wallets = TDM::GetWalletTotal();
     // Balances beyond the money range read as its ends (a file written elsewhere), and
     // their sum must not fail every selection.
-    statusTotals->setText(Format(QStringLiteral("Total: %m  Account: %m  Wallet: %m"),
-                                 {accounts.saturatingAdd(wallets), accounts, wallets}));
+    const QString totals = Format(QStringLiteral("Total: %m  Account: %m  Wallet: %m"),
+                                  {accounts.saturatingAdd(wallets), accounts, wallets});
+    statusTotals->setText(totals);
+    // Large totals run past the section's edge; pointing at it shows them whole.
+    statusTotals->setToolTip(totals);
 }
 
 void TFrmMain::ResizeSummaryColumns() {

@@ -14,16 +14,16 @@
 #include <QScreen>
 
 QString ProductHomePage() {
-    return QStringLiteral("https://velmora-budget.example.org/");
+    return QStringLiteral("https://velmora.test/");
 }
 QString ProductPage(const QString& page) {
     return ProductHomePage() + page;
 }
 QString SupportMailAddress() {
-    return QStringLiteral("support@velmora-budget.example.org");
+    return QStringLiteral("help@velmora.test");
 }
 QString SalesMailAddress() {
-    return QStringLiteral("sales@velmora-budget.example.org");
+    return QStringLiteral("sales@velmora.test");
 }
 
 namespace {
@@ -58,16 +58,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     MakerNotice =
         Placed(new QLabel(QStringLiteral("Copyright (C) the Velmora Budget authors"), Panel1),
                "MakerNotice", {8, 80, 265, 16});
-    // Wider than the single line a short address would need: the address is one
-    // word, which word wrapping cannot break, and it has to be readable whole.
+    // The addresses are short enough for the places the box has for them: the home page
+    // on one line of its 120 pixels, the two mail addresses side by side.
     lblHomepage =
-        Placed(link(new QLabel(ProductHomePage(), Panel1)), "lblHomepage", {8, 104, 265, 16});
+        Placed(link(new QLabel(ProductHomePage(), Panel1)), "lblHomepage", {8, 104, 120, 16});
     lblHomepage->setWordWrap(true);
     lbl1 = Placed(new QLabel(QStringLiteral("E-Mail:"), Panel1), "lbl1", {8, 128, 38, 16});
     lblEmail1 =
         Placed(link(new QLabel(SupportMailAddress(), Panel1)), "lblEmail1", {48, 128, 0, 16});
-    // Under the first rather than beside it: two full addresses do not fit one row.
-    lblEmail2 = Placed(link(new QLabel(SalesMailAddress(), Panel1)), "lblEmail2", {48, 144, 0, 16});
+    lblEmail2 =
+        Placed(link(new QLabel(SalesMailAddress(), Panel1)), "lblEmail2", {168, 128, 0, 16});
     for (QLabel* l : {lblEmail1, lblEmail2})
         l->adjustSize();
     for (QLabel* l : {lblHomepage, lblEmail1, lblEmail2})

@@ -155,6 +155,13 @@ private slots:
         QCOMPARE(frm.statusTotals->text(),
                  QStringLiteral("Total: $979.75  Account: $1,000.00  Wallet: ($20.25)"));
         QCOMPARE(frm.CurrentListId(), a);
+
+        // Totals longer than the section are cut at its edge; its tooltip has them whole.
+        env.sql(QStringLiteral("update Account set Balance = 1234592.89 where ID = %1").arg(w));
+        frm.Panels->SelectCard(FindCard(frm.Panels->WalletList, w));
+        QCOMPARE(frm.statusTotals->toolTip(),
+                 QStringLiteral("Total: $1,235,592.89  Account: $1,000.00  Wallet: $1,234,592.89"));
+        QCOMPARE(frm.statusTotals->toolTip(), frm.statusTotals->text());
     }
 
     void commandsActOnTheRightCard() {

@@ -173,6 +173,11 @@ private slots:
         QVERIFY(box.OKButton->isDefault());
         QCOMPARE(box.ProductName->text(), QStringLiteral("Velmora Budget"));
         QCOMPARE(box.Version->text(), QStringLiteral("V1.0.0.0"));
+        QCOMPARE(box.lblHomepage->pos(), QPoint(8, 104));
+        QCOMPARE(box.lblHomepage->width(), 120);
+        QVERIFY(box.lblHomepage->wordWrap());
+        QCOMPARE(box.lblEmail1->pos(), QPoint(48, 128));
+        QCOMPARE(box.lblEmail2->pos(), QPoint(168, 128));
         // Every text can be read whole, inside the panel and clear of the others.
         const QList<QLabel*> texts{box.ProductName, box.Version,   box.MakerNotice, box.lblHomepage,
                                    box.lbl1,        box.lblEmail1, box.lblEmail2};
@@ -191,9 +196,9 @@ private slots:
         QTest::mouseClick(box.lblEmail1, Qt::LeftButton);
         box.lblEmail2->setText(QStringLiteral("accounts@example.net"));
         QTest::mouseClick(box.lblEmail2, Qt::LeftButton);
-        QCOMPARE(env.shell->opened, QStringList({"https://velmora-budget.example.org/",
-                                                 "Mailto:support@velmora-budget.example.org",
-                                                 "Mailto:accounts@example.net"}));
+        QCOMPARE(env.shell->opened,
+                 QStringList({"https://velmora.test/", "Mailto:help@velmora.test",
+                              "Mailto:accounts@example.net"}));
 
         QTest::keyClick(&box, Qt::Key_Return);
         QVERIFY(!box.isVisible());
@@ -217,11 +222,10 @@ private slots:
               "mniMenu_Homepage", "mniMenu_Support", "mniMenu_SendFeedback"})
             trigger(name);
         frm.findChild<QToolButton*>(QStringLiteral("btnToolWeb"))->click();
-        const QString site = QStringLiteral("https://velmora-budget.example.org/");
-        QCOMPARE(
-            env.shell->opened,
-            QStringList({site + "features.htm", site + "features.htm", site + "features.htm", site,
-                         site + "support.htm", "mailto:support@velmora-budget.example.org", site}));
+        const QString site = QStringLiteral("https://velmora.test/");
+        QCOMPARE(env.shell->opened,
+                 QStringList({site + "features.htm", site + "features.htm", site + "features.htm",
+                              site, site + "support.htm", "mailto:help@velmora.test", site}));
 
         // The about box is modal: the main window takes no click while it is shown.
         frm.show();
