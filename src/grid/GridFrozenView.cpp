@@ -20,6 +20,7 @@ void TDBGridEh::SetFrozenCols(int count) {
         // A second view over the same rows and selection, showing only the frozen
         // column, laid over the left edge so sideways scrolling passes beneath it.
         m_frozen = new QTableView(this);
+        m_frozen->setObjectName(QStringLiteral("FrozenView"));
         m_frozen->setModel(m_model);
         m_frozen->setSelectionModel(selectionModel());
         m_frozen->setItemDelegate(m_delegate);
@@ -44,6 +45,14 @@ void TDBGridEh::SetFrozenCols(int count) {
                 &QAbstractSlider::setValue);
         connect(m_frozen->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 &TDBGridEh::titleClicked);
+        // A right click on the frozen column asks for the grid's context menu, as one on
+        // any other column does; the place is given in the grid's own viewport.
+        m_frozen->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_frozen, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            if (contextMenuPolicy() == Qt::CustomContextMenu)
+                emit customContextMenuRequested(
+                    viewport()->mapFromGlobal(m_frozen->viewport()->mapToGlobal(at)));
+        });
         m_frozen->show();
     }
     applyColumnLayout();

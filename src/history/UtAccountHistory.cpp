@@ -16,6 +16,7 @@
 #include "ui/HelpIds.h"
 #include "ui/Modal.h"
 #include "ui/Skin.h"
+#include "ui/WindowParts.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -54,7 +55,8 @@ TFrmAccountHistory::TFrmAccountHistory(QWidget* parent) : QDialog(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(HistoryFont(font(), 12));
-    // The outer 644 x 387 less the frame and title bar of a sizeable window.
+    // The outer 644 x 387 less a common frame and title bar; the frame the window
+    // system gives it is taken off once it is shown.
     resize(636, 353);
 
     auto* layout = new QVBoxLayout(this);
@@ -140,10 +142,7 @@ void TFrmAccountHistory::buildFilterStrip() {
     lbl2 = new QLabel(QStringLiteral("Acc/Wal:"), pnl1);
     lbl2->setObjectName(QStringLiteral("lbl2"));
     lbl2->move(11, 9);
-    cbbAccWal = new QComboBox(pnl1);
-    cbbAccWal->setObjectName(QStringLiteral("cbbAccWal"));
-    cbbAccWal->setGeometry(68, 6, 150, 22);
-    cbbAccWal->setMaxVisibleItems(15);
+    cbbAccWal = PickList(pnl1, "cbbAccWal", QRect(68, 6, 150, 22));
 
     cbbType = new QComboBox(pnl1);
     cbbType->setObjectName(QStringLiteral("cbbType"));
@@ -162,6 +161,7 @@ void TFrmAccountHistory::buildFilterStrip() {
     rbToday->adjustSize();
     rbToday->move(399, 8);
     rbToday->setChecked(true);
+    TabToCheckedRadio({rbMonth, rbToday});
 
     lbl1 = new QLabel(QStringLiteral("Search:"), pnl1);
     lbl1->setObjectName(QStringLiteral("lbl1"));
@@ -274,6 +274,7 @@ void TFrmAccountHistory::FormCreate() {
 void TFrmAccountHistory::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_activated) {
+        SetOuterSize(this, QSize(644, 387));
         // Later activations (coming back from the print preview) change nothing.
         m_activated = true;
         Guarded([this] { FormActivate(); });

@@ -20,8 +20,8 @@ namespace {
 // The picker holds a date and a time of day but shows the date; slim, it leaves the 87
 // pixels to the date.
 QDateTimeEdit* datePicker(QWidget* parent, const char* name, int left, int top) {
-    return DatePicker(new QDateTimeEdit(parent), name, QRect(left, top, 87, 21),
-                      FourDigitYearDateFormat(), 11);
+    return DatePicker<QDateTimeEdit>(parent, name, QRect(left, top, 87, 21),
+                                     FourDigitYearDateFormat(), 11);
 }
 
 QComboBox* pickList(QWidget* parent, const char* name, int left, int top) {
@@ -74,7 +74,8 @@ void TFrmHistoryQuery::buildControls() {
     btnClose =
         Placed(new QPushButton(ToolPicture(TToolPicture::Exit), QStringLiteral("&Close"), this),
                "btnClose", QRect(206, 257, 75, 25));
-    btnClose->setAutoDefault(false);
+    // Focused, it takes Enter itself: Enter on "&Close" closes rather than queries.
+    btnClose->setAutoDefault(true);
 
     SetTabOrder({dtp1, dtp2, cbbAccWal, cbbType, edtFrom, edtAmount1, edtAmount2, edtTo, edtMemo,
                  btnOK, btnClose});

@@ -32,7 +32,7 @@ int entryIndex(const QComboBox* box) {
 
 // Slim, so that the 81 pixels go to the date.
 QDateEdit* datePicker(QWidget* parent, const char* name, int left) {
-    return DatePicker(new QDateEdit(parent), name, QRect(left, 4, 81, 22), StoredDateFormat, 10);
+    return DatePicker(parent, name, QRect(left, 4, 81, 22), StoredDateFormat, 10);
 }
 
 QComboBox* comboBox(QWidget* parent, const char* name, int left, int width,
@@ -102,7 +102,8 @@ void TTransactionList::buildGrid() {
     cols[0].Title = QStringLiteral("No.");
     cols[0].Width = cols[0].MinWidth = cols[0].MaxWidth = 30;
     cols[0].Fixed = true;
-    cols[0].Alignment = cols[0].TitleAlignment = centred;
+    // The numbers are centred; the title stands left like every other.
+    cols[0].Alignment = centred;
     cols[0].TitleButton = false;
     cols[0].Color = palette().color(QPalette::Button);
     cols[1].FieldName = QStringLiteral("Date1");

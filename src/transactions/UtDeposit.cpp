@@ -98,11 +98,12 @@ void TFrmDeposit::buildControls() {
     rbWallet = new QRadioButton(QStringLiteral("Wallet"), this);
     rbWallet->setObjectName(QStringLiteral("rbWallet"));
     rbWallet->setGeometry(8, 164, 137, 20);
+    TabToCheckedRadio({rbAccount, rbWallet});
     cbbInf = PickList(this, "cbbInf", QRect(8, 188, 137, 22));
 
     grp2 = Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
     lblDate = Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
-    dtpDate = DatePicker(new QDateEdit(grp2), "dtpDate", QRect(56, 20, 130, 22));
+    dtpDate = DatePicker(grp2, "dtpDate", QRect(56, 20, 130, 22));
     lblParty = Label(grp2, "lblParty", QString::fromLatin1(t.partyLabel), QRect(10, 46, 44, 22));
     cbbParty = Entry::PartyBox(grp2, t.partyName, QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp2, QRect(262, 46, 105, 22));

@@ -44,7 +44,7 @@ void TFrmTransfer::buildControls() {
 
     grp3 = Group(this, "grp3", QStringLiteral("Transfer info"), QRect(153, 8, 377, 278));
     lblDate = Label(grp3, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
-    dtpDate = DatePicker(new QDateEdit(grp3), "dtpDate", QRect(56, 20, 130, 22));
+    dtpDate = DatePicker(grp3, "dtpDate", QRect(56, 20, 130, 22));
     lblFrom = Label(grp3, "lblFrom", QStringLiteral("From:"), QRect(10, 46, 44, 22));
     cbbFrom = Entry::PartyBox(grp3, "cbbFrom", QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp3, QRect(262, 46, 105, 22));

@@ -9,7 +9,10 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <vector>
 
 void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight) {
     window->setWindowTitle(caption);
@@ -19,6 +22,16 @@ void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, 
     QFont bold = window->font();
     bold.setBold(true);
     window->setFont(bold);
+}
+
+void SetOuterSize(QWidget* window, const QSize& outer) {
+    const QSize frame = window->frameGeometry().size() - window->size();
+    const QSize client = outer - frame;
+    if (client == window->size())
+        return;
+    const QPoint centre = window->geometry().center();
+    window->resize(client);
+    window->move(window->pos() + centre - window->geometry().center());
 }
 
 QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
@@ -56,11 +69,30 @@ void SetUpDatePicker(QDateTimeEdit* picker, const char* name, const QRect& geome
     Placed(picker, name, geometry);
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(format);
-    if (slimTextPixels > 0)
+    if (slimTextPixels > 0) {
         picker->setStyleSheet(QStringLiteral("QDateTimeEdit { padding-left: 0px; padding-right: "
-                                             "0px; font-size: %1px; } QDateTimeEdit::drop-down "
-                                             "{ width: 11px; }")
-                                  .arg(slimTextPixels));
+                                             "0px; } QDateTimeEdit::drop-down { width: 11px; }"));
+        // The window's face and weight at the smaller size; a size in the sheet would
+        // put the application's face in their place.
+        QFont small = picker->font();
+        small.setPixelSize(slimTextPixels);
+        picker->setFont(small);
+    }
+}
+
+void TabToCheckedRadio(std::initializer_list<QRadioButton*> buttons) {
+    const std::vector<QPointer<QRadioButton>> group(buttons.begin(), buttons.end());
+    const auto follow = [group] {
+        bool anyChecked = false;
+        for (QRadioButton* b : group)
+            anyChecked = anyChecked || (b && b->isChecked());
+        for (QRadioButton* b : group)
+            if (b)
+                b->setFocusPolicy(!anyChecked || b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton* b : buttons)
+        QObject::connect(b, &QRadioButton::toggled, b, follow);
+    follow();
 }
 
 QString SavedText(const QString& text, bool memo) {

@@ -9,12 +9,19 @@
 #include "export/PreviewFormEh.h"
 #include "grid/DBGridEh.h"
 #include "history/UtAccountHistory.h"
+#include "history/UtHistoryQuery.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
+#include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -253,6 +260,77 @@ private slots:
         PreviewFormEh().hide();
         SetPrinters(std::move(printers));
         QCOMPARE(env.messages->messages.size(), size_t(1));
+    }
+
+    // The window's outer size, and one face for everything in it and in the query
+    // dialog: 12 pixels bold, 11 in the filter strip and in the date pickers.
+    void sizesAndFonts() {
+        TestEnv env;
+        TFrmAccountHistory frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frm));
+        QCOMPARE(frm.frameGeometry().size(), QSize(644, 387));
+        frm.QueryDialog->show();
+        QStringList wrong;
+        const auto look = [&](const QWidget* w, const QString& name, bool small) {
+            const QFontInfo face(w->font());
+            if (!face.bold() || face.pixelSize() != (small ? 11 : 12) ||
+                face.family() != QFontInfo(frm.font()).family())
+                wrong << QStringLiteral("%1: %2 %3px%4")
+                             .arg(name, face.family())
+                             .arg(face.pixelSize())
+                             .arg(face.bold() ? QString() : QStringLiteral(" not bold"));
+        };
+        for (QWidget* top : std::initializer_list<QWidget*>{&frm, frm.QueryDialog})
+            for (QWidget* w : top->findChildren<QWidget*>()) {
+                if (w->window() != top)
+                    continue; // menus, and drop-down lists below
+                const bool small = frm.pnl1->isAncestorOf(w) || qobject_cast<QDateTimeEdit*>(w) ||
+                                   qobject_cast<QDateTimeEdit*>(w->parentWidget());
+                look(w, QLatin1String(w->metaObject()->className()) + u' ' + w->objectName(),
+                     small);
+                // A drop-down list's entries are part of it, though shown in a window.
+                if (auto* box = qobject_cast<QComboBox*>(w))
+                    look(box->view(), box->objectName() + QStringLiteral(" list"), small);
+            }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+        frm.QueryDialog->hide();
+    }
+
+    // Tab into the radio pair lands on the checked one, however it was checked; the
+    // grid's menu opens from every column, the frozen "No." included.
+    void keyboardAndContextMenu() {
+        TestEnv env;
+        TFrmAccountHistory frm;
+        frm.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frm));
+        const auto tabFrom = [&](QWidget* w, Qt::Key key = Qt::Key_Tab) {
+            w->setFocus();
+            QTest::keyClick(w, key);
+            return frm.focusWidget();
+        };
+        QCOMPARE(tabFrom(frm.cbbType), frm.rbToday);
+        frm.rbMonth->setChecked(true);
+        QCOMPARE(tabFrom(frm.cbbType), frm.rbMonth);
+        QCOMPARE(tabFrom(frm.dbgrdh1, Qt::Key_Backtab), frm.rbMonth);
+        QTest::keyClick(frm.rbMonth, Qt::Key_Right); // the arrows reach the other
+        QCOMPARE(frm.focusWidget(), frm.rbToday);
+        QVERIFY(frm.rbToday->isChecked());
+        QCOMPARE(tabFrom(frm.cbbType), frm.rbToday);
+
+        const auto menuFrom = [&](QAbstractScrollArea* view) {
+            bool shown = false;
+            QTimer::singleShot(0, [&] {
+                shown = QApplication::activePopupWidget() == frm.pm1;
+                frm.pm1->close();
+            });
+            const QPoint at(5, 5);
+            QContextMenuEvent e(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view->viewport(), &e);
+            return shown;
+        };
+        QVERIFY(menuFrom(frm.dbgrdh1));
+        QVERIFY(menuFrom(frm.dbgrdh1->findChild<QTableView*>(QStringLiteral("FrozenView"))));
     }
 
     void titleClicksSortAndToDoesNothing() {

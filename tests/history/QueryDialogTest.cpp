@@ -79,6 +79,51 @@ private slots:
         }
     }
 
+    // Tab runs the dialog's controls in their order, each date picker one stop whose day,
+    // month and year the arrow keys step through; Enter on a focused "&Close" closes the
+    // dialog, Enter anywhere else confirms it.
+    void keyboard() {
+        TestEnv env;
+        TFrmHistoryQuery dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.dtp1->setFocus();
+        QStringList order;
+        for (int i = 0; i < 11 && dlg.focusWidget(); ++i) {
+            order << dlg.focusWidget()->objectName();
+            QTest::keyClick(dlg.focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order,
+                 (QStringList{"dtp1", "dtp2", "cbbAccWal", "cbbType", "edtFrom", "edtAmount1",
+                              "edtAmount2", "edtTo", "edtMemo", "btnOK", "btnClose"}));
+        dlg.cbbAccWal->setFocus();
+        QTest::keyClick(dlg.cbbAccWal, Qt::Key_Backtab);
+        QCOMPARE(dlg.focusWidget(), dlg.dtp2);
+
+        dlg.dtp1->setFocus();
+        dlg.dtp1->setCurrentSectionIndex(0);
+        QList<int> parts;
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) {
+            QTest::keyClick(dlg.dtp1, key);
+            parts << dlg.dtp1->currentSectionIndex();
+        }
+        QCOMPARE(parts, (QList<int>{1, 2, 2, 1}));
+        QCOMPARE(dlg.focusWidget(), dlg.dtp1);
+        QTest::keyClick(dlg.dtp1, Qt::Key_Tab); // from the middle part, out of it
+        QCOMPARE(dlg.focusWidget(), dlg.dtp2);
+
+        dlg.btnClose->setFocus();
+        QTest::keyClick(dlg.btnClose, Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.edtFrom->setFocus();
+        QTest::keyClick(dlg.edtFrom, Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
     void criteriaNarrowTheList() {
         TestEnv env;
         const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
