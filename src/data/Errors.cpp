@@ -1,10 +1,18 @@
 #include "data/Errors.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 TErrorReport g_report = nullptr;
 } // namespace
+
+QString FileErrorText(const char* what, const QString& path, const QString& reason) {
+    return QStringLiteral("%1 \"%2\". %3")
+        .arg(QLatin1String(what), QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+             reason);
+}
 
 void SetTopLevelErrorReport(TErrorReport report) {
     g_report = report;

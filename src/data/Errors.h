@@ -26,6 +26,11 @@ private:
     int m_engineCode;
 };
 
+// What a file that could not be written says: what failed, the file's full path in the
+// system's form and the system's reason ("Cannot write file "/home/ann/out.pdf". File
+// too large").
+QString FileErrorText(const char* what, const QString& path, const QString& reason);
+
 // The top-level error report, for a failure that nothing above the data layer is there
 // to catch (the data module's start-up). The application object installs the program's
 // report at its creation; until then such a failure goes to the debug log.

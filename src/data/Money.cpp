@@ -322,6 +322,16 @@ QString MoneySum::toShortString(const QLocale& locale) const {
     return m_valid ? shortText(m_raw, locale) : QString();
 }
 
+QString MoneySum::toGeneralString(const QLocale& locale) const {
+    if (!m_valid)
+        return {};
+    constexpr int kSignificant = 15;
+    WideInt unit = 1;
+    for (qsizetype n = digitsOf(magnitude(m_raw)).size(); n > kSignificant; --n)
+        unit *= 10;
+    return plainText(divideRounded(m_raw, unit) * unit, locale);
+}
+
 QString MoneySum::wholeUnitsString() const {
     if (!m_valid)
         return {};

@@ -94,6 +94,9 @@ public:
     // As Money::toPlainString and Money::toShortString would write it; empty when invalid.
     QString toPlainString(const QLocale& locale = QLocale()) const;
     QString toShortString(const QLocale& locale = QLocale()) const;
+    // General number format: as toPlainString, but with no more than 15 significant
+    // digits (rounded, halves away from zero); a longer whole part ends in zeros.
+    QString toGeneralString(const QLocale& locale = QLocale()) const;
     // The whole units, cut toward zero: for a field of whole numbers.
     QString wholeUnitsString() const;
 

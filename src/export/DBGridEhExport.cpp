@@ -3,7 +3,6 @@
 #include "data/Errors.h"
 #include "grid/DBGridEh.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QIODevice>
@@ -21,11 +20,6 @@ class EStreamWriteError : public EBudgetError {
 public:
     using EBudgetError::EBudgetError;
 };
-
-QString fileMessage(const char* what, const QString& path, const QString& reason) {
-    return QStringLiteral("%1 \"%2\". %3")
-        .arg(QLatin1String(what), QDir::toNativeSeparators(path), reason);
-}
 
 } // namespace
 
@@ -82,14 +76,14 @@ void TDBGridEhExport::WriteToFile(const QString& fileName, bool allRows) {
     QSaveFile file(path);
     // Our own buffer gathers the pieces; a second one below it would only copy them.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw EBudgetError(fileMessage("Cannot create file", path, file.errorString()));
+        throw EBudgetError(FileErrorText("Cannot create file", path, file.errorString()));
     try {
         WriteToStream(&file, allRows);
     } catch (const EStreamWriteError& e) {
-        throw EBudgetError(fileMessage("Cannot write file", path, e.message()));
+        throw EBudgetError(FileErrorText("Cannot write file", path, e.message()));
     }
     if (!file.commit())
-        throw EBudgetError(fileMessage("Cannot write file", path, file.errorString()));
+        throw EBudgetError(FileErrorText("Cannot write file", path, file.errorString()));
 }
 
 void TDBGridEhExport::PutTitleRow(const std::vector<int>&) {}
@@ -150,9 +144,9 @@ QString TDBGridEhExport::FooterText(int footerRow, int column) const {
     const MoneySum& total = FooterTotal(footerRow, int(at - ExportColumns.begin()));
     if (Grid->FooterFieldKind(column) == TFieldKind::fkInteger)
         return total.wholeUnitsString();
-    // Every decimal the total holds: the grid's own footer may round to its display
-    // format, the file does not.
-    return total.toPlainString(QLocale());
+    // Every decimal the total holds, up to fifteen significant digits: the grid's own
+    // footer may round to its display format, the file does not.
+    return total.toGeneralString(QLocale());
 }
 
 void TDBGridEhExport::Put(const char* bytes, qsizetype size) {

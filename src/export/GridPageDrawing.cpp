@@ -19,9 +19,12 @@
 
 // ---------------------------------------------------------------- pages
 
+bool TGridPageLayout::dataGone() const {
+    return !m_comp.DBGridEh || !m_grid->DataSet() || !m_grid->DataSet()->Active();
+}
+
 bool TGridPageLayout::abortRequested() {
-    if (m_printer.Aborted() || !m_comp.DBGridEh || !m_grid->DataSet() ||
-        !m_grid->DataSet()->Active())
+    if (m_printer.Aborted() || dataGone())
         m_stopped = true;
     return m_stopped;
 }
@@ -97,8 +100,10 @@ void TGridPageLayout::cellDone() {
         return;
     QCoreApplication::processEvents();
     m_sinceEvents.start();
-    // The grid or its data may have gone while events ran.
-    abortRequested();
+    // "Stop" waits for the page to be finished, so that no row is left half printed; a
+    // grid or data gone while events ran leaves nothing more to print at all.
+    if (dataGone())
+        m_stopped = true;
 }
 
 void TGridPageLayout::drawCell(const QRectF& cell, const QString& text, const QFont& font,
@@ -179,7 +184,7 @@ void TGridPageLayout::drawLine(int line, const std::vector<int>& strip, qreal y,
             drawCell(cell, text, m_font, c.Align, c.Color, k == 0, false,
                      m_wrap || (m_comp.Options & pghRowAutoStretch));
         } else {
-            drawCell(cell, c.FooterText, m_footerFont, c.Align, m_footerColor, k == 0, false,
+            drawCell(cell, c.FooterText, m_footerFont, c.FooterAlign, m_footerColor, k == 0, false,
                      m_wrap || (m_comp.Options & pghRowAutoStretch));
         }
         cellDone();

@@ -198,8 +198,12 @@ void TGridPageLayout::prepare() {
     const TGridSelection sel = m_grid->Selection();
     for (int c : ColumnsToPrint(sel, m_grid->VisibleColumns())) {
         const TColumnEh& col = m_grid->Column(c);
-        m_cols.push_back({c, m_grid->FieldIndex(c), m_grid->ColumnTitle(c), col.Alignment,
-                          col.TitleAlignment, col.Color, col.HideDuplicates, QString()});
+        const auto vertical = [](Qt::Alignment a) { return a & Qt::AlignVertical_Mask; };
+        m_cols.push_back({c, m_grid->FieldIndex(c), m_grid->ColumnTitle(c),
+                          m_grid->ColumnAlignment(c) | vertical(col.Alignment),
+                          m_grid->TitleAlignment(c) | vertical(col.TitleAlignment),
+                          m_grid->FooterAlignment(c) | vertical(col.Alignment), col.Color,
+                          col.HideDuplicates, QString()});
     }
     TQuery* q = m_grid->DataSet();
     for (int r : RowsToPrint(sel, q->RecordCount()))
@@ -290,7 +294,7 @@ void TGridPageLayout::computeFooters() {
             throw EBudgetError(
                 QStringLiteral("The sum under \"%1\" is too large to be printed").arg(c.Title));
         c.FooterText =
-            col.FooterFormat == QLatin1String("0.##") ? sum.toShortString() : sum.toPlainString();
+            col.FooterFormat == QLatin1String("0.##") ? sum.toShortString() : sum.toGeneralString();
     }
 }
 

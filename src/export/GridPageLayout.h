@@ -58,7 +58,9 @@ private:
         int Index;      // in the grid
         int FieldIndex; // in the result, or -1
         QString Title;
-        Qt::Alignment Align, TitleAlign;
+        // As the grid shows them and the export writers write them: the column's own,
+        // else its field's (numbers right); the vertical part is the column's own.
+        Qt::Alignment Align, TitleAlign, FooterAlign;
         QColor Color;
         bool HideDuplicates;
         QString FooterText;
@@ -73,7 +75,8 @@ private:
     QFont printerFont(const QFont& screenFont) const;
 
     void startPage(bool newPage);
-    bool abortRequested();
+    bool abortRequested(); // at a page boundary: Stop, or the grid's data gone
+    bool dataGone() const;
     void drawHeaderFooter();
     void drawColontitle(const struct TPageColontitle& c, bool header);
     void flow();

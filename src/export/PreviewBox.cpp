@@ -249,18 +249,23 @@ void TPreviewBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void TPreviewBox::wheelEvent(QWheelEvent* e) {
-    const int notches = e->angleDelta().y() / 120;
-    if (notches == 0) {
-        e->ignore();
+    // A touchpad or a fine wheel sends parts of a notch; they add up to whole ones, and a
+    // turn the other way starts afresh.
+    const int delta = e->angleDelta().y();
+    if (delta != 0 && (delta < 0) != (m_wheelRest < 0))
+        m_wheelRest = 0;
+    m_wheelRest += delta;
+    const int notches = m_wheelRest / 120;
+    m_wheelRest -= notches * 120;
+    e->accept();
+    if (notches == 0)
         return;
-    }
     QScrollBar* v = verticalScrollBar();
     if (v->maximum() <= v->minimum())
         SetCurrentPage(m_currentPage + (notches < 0 ? 1 : -1));
     else
         v->setValue(v->value() - notches * v->singleStep() * QApplication::wheelScrollLines() *
                                      m_wheelPercent / 100);
-    e->accept();
 }
 
 void TPreviewBox::DocumentStarted() {

@@ -79,6 +79,7 @@ private:
     int m_currentPage = 1;
     int m_zoomMode = kWholePage;
     int m_wheelPercent = 100;
-    QRect m_page; // the page panel in content coordinates
+    int m_wheelRest = 0; // of a wheel notch, in eighths of a degree
+    QRect m_page;        // the page panel in content coordinates
     TDrawPanel* m_panel;
 };

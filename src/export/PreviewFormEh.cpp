@@ -4,7 +4,6 @@
 #include "export/PrintDBGridEh.h"
 #include "platform/Platform.h"
 #include "platform/Printers.h"
-#include "ui/ErrorReport.h"
 #include "ui/Guarded.h"
 
 #include <QActionGroup>
@@ -206,8 +205,9 @@ void TPreviewFormEh::UpdateState() {
     tbtNextPage->setEnabled(m_box->CurrentPage() < m_box->PageCount());
     tbStop->setEnabled(printing);
     tbClose->setEnabled(!printing);
-    m_status->setText(
-        Format(QStringLiteral("Page %d of %d"), {m_box->CurrentPage(), m_box->PageCount()}));
+    // The page being laid out counts: the first one is page 1 of 1 until it is done.
+    m_status->setText(Format(QStringLiteral("Page %d of %d"),
+                             {m_box->CurrentPage(), std::max(1, m_box->PageCount())}));
     setWindowTitle(QStringLiteral("Preview - ") + m_printer.Title());
     const QList<QAction*> items = m_scaleGroup->actions();
     if (m_box->ZoomMode() >= 0 && m_box->ZoomMode() < items.size())
@@ -251,8 +251,7 @@ void TPreviewFormEh::tbtPDFClick() {
     const SaveDialogResult chosen = FileDialogs().Save(this, request);
     if (!chosen.accepted || chosen.fileName.isEmpty())
         return;
-    if (!m_printer.SavePdf(chosen.fileName))
-        ReportError(Format(QStringLiteral("Cannot create file \"%s\""), {chosen.fileName}));
+    m_printer.SavePdf(chosen.fileName);
 }
 
 void TPreviewFormEh::tbtPrinterSetupDialogClick() {
@@ -264,8 +263,7 @@ void TPreviewFormEh::tbtPrinterSetupDialogClick() {
         handler();
         return;
     }
-    if (m_printer.Device().Installed() &&
-        Printers().PrinterSetupDialog(this, *m_printer.Device().Printer()))
+    if (m_printer.Device().SetupDialog(this))
         m_box->UpdateZoom();
 }
 

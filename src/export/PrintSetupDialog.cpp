@@ -142,9 +142,7 @@ void TfPrnDBGridEhSetupDialog::bPrintFontClick() {
 }
 
 void TfPrnDBGridEhSetupDialog::bPrinterSetupDialogClick() {
-    TPrinterDevice& device = PreviewFormEh().PrinterPreview().Device();
-    if (device.Installed())
-        Printers().PrinterSetupDialog(this, *device.Printer());
+    PreviewFormEh().PrinterPreview().Device().SetupDialog(this);
 }
 
 bool TfPrnDBGridEhSetupDialog::eventFilter(QObject* watched, QEvent* e) {

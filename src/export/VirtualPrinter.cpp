@@ -3,11 +3,14 @@
 #include "data/Errors.h"
 #include "platform/Printers.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 
 // ---------------------------------------------------------------- TPrinterDevice
 
@@ -37,6 +40,16 @@ void TPrinterDevice::SetIndex(int index) {
         return;
     m_printer = std::move(printer);
     m_index = index;
+}
+
+bool TPrinterDevice::SetupDialog(QWidget* owner) {
+    if (!m_printer)
+        return false;
+    int index = m_index;
+    if (!Printers().PrinterSetupDialog(owner, m_names, index, m_printer) || !m_printer)
+        return false;
+    m_index = index;
+    return true;
 }
 
 TPageGeometry TPrinterDevice::Geometry() const {
@@ -197,8 +210,23 @@ void TPrinterPreview::finishPicture() {
     if (!m_painter.isActive())
         return;
     m_painter.end();
-    m_pages.push_back(m_current);
+    // The quickest packing takes nearly as little room as the best and keeps pace with
+    // the layout. The packed bytes come in a buffer of the unpacked size, which is let go.
+    QByteArray packed =
+        qCompress(reinterpret_cast<const uchar*>(m_current.data()), qsizetype(m_current.size()), 1);
+    packed.squeeze();
+    m_pages.push_back(std::move(packed));
     m_current = QPicture();
+}
+
+QPicture TPrinterPreview::Page(int index) const {
+    if (index != m_readyIndex) {
+        const QByteArray data = qUncompress(m_pages.at(size_t(index)));
+        m_ready = QPicture();
+        m_ready.setData(data.constData(), uint(data.size()));
+        m_readyIndex = index;
+    }
+    return m_ready;
 }
 
 void TPrinterPreview::Abort() {
@@ -209,6 +237,8 @@ void TPrinterPreview::BeginDoc() {
     if (m_painter.isActive())
         m_painter.end();
     m_pages.clear();
+    m_readyIndex = -1;
+    m_ready = QPicture();
     m_docGeometry = Geometry();
     m_aborted = false;
     m_printing = true;
@@ -258,28 +288,54 @@ void TPrinterPreview::PrintPages(int fromPage, int toPage) {
     p.end();
 }
 
-bool TPrinterPreview::SavePdf(const QString& fileName) const {
+void TPrinterPreview::SavePdf(const QString& fileName) const {
     if (m_pages.empty())
-        return false;
-    const TPageGeometry& g = m_docGeometry;
-    QPdfWriter writer(fileName);
-    writer.setResolution(g.DpiX);
-    writer.setTitle(PrintTitle);
-    writer.setPageSize(
-        QPageSize(QSizeF(double(g.FullWidth()) / g.DpiX, double(g.FullHeight()) / g.DpiY),
-                  QPageSize::Inch, QString(), QPageSize::ExactMatch));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter p;
-    if (!p.begin(&writer))
-        return false;
-    const QRectF paper(0, 0, double(g.FullWidth()) * writer.logicalDpiX() / g.DpiX,
-                       double(g.FullHeight()) * writer.logicalDpiY() / g.DpiY);
-    for (size_t i = 0; i < m_pages.size(); ++i) {
-        if (i > 0)
-            writer.newPage();
-        PlayPage(p, m_pages[i], g, paper);
+        return;
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw EBudgetError(FileErrorText("Cannot create file", path, file.errorString()));
+
+    // The pages are made in memory first: the PDF writer does not look at what its
+    // device answers, and a device that takes part of a block (a disk filling up, a
+    // size limit) tells why only when it is given the rest.
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        const TPageGeometry& g = m_docGeometry;
+        QPdfWriter writer(&buffer);
+        writer.setResolution(g.DpiX);
+        writer.setTitle(PrintTitle);
+        writer.setPageSize(
+            QPageSize(QSizeF(double(g.FullWidth()) / g.DpiX, double(g.FullHeight()) / g.DpiY),
+                      QPageSize::Inch, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter p;
+        bool made = p.begin(&writer);
+        const QRectF paper(0, 0, double(g.FullWidth()) * writer.logicalDpiX() / g.DpiX,
+                           double(g.FullHeight()) * writer.logicalDpiY() / g.DpiY);
+        for (int i = 0; made && i < PageCount(); ++i) {
+            if (i > 0)
+                made = writer.newPage();
+            if (made)
+                PlayPage(p, Page(i), g, paper);
+        }
+        if (p.isActive())
+            made = p.end() && made;
+        if (!made)
+            throw EBudgetError(FileErrorText("Cannot write file", path,
+                                             QStringLiteral("The pages could not be made")));
     }
-    return p.end();
+    for (qsizetype done = 0; done < pdf.size();) {
+        const qint64 n = file.write(pdf.constData() + done, pdf.size() - done);
+        if (n <= 0)
+            throw EBudgetError(FileErrorText("Cannot write file", path, file.errorString()));
+        done += qsizetype(n);
+    }
+    // Only now does the file take the name; until then the earlier one stays.
+    if (!file.commit())
+        throw EBudgetError(FileErrorText("Cannot write file", path, file.errorString()));
 }
 
 // ---------------------------------------------------------------- TPageCounter

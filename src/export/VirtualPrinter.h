@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLatin1String>
 #include <QPainter>
 #include <QPicture>
@@ -13,6 +14,7 @@
 
 class QPrinter;
 class QPaintDevice;
+class QWidget;
 class TPrintDBGridEh;
 
 // The title of every printed grid: the document's name on the printer, in the preview's
@@ -57,6 +59,10 @@ public:
     QStringList PrinterNames() const { return m_names; }
     int Index() const { return m_index; }
     void SetIndex(int index);
+
+    // The printer setup dialog over the installed printers; on OK the printer chosen
+    // there, with its paper and orientation, is the one in use.
+    bool SetupDialog(QWidget* owner);
 
     int Copies() const;
     void SetCopies(int copies);
@@ -155,13 +161,17 @@ public:
     int PageCount() const { return int(m_pages.size()); }
     // The page the recorded pages were laid out on.
     const TPageGeometry& DocGeometry() const { return m_docGeometry; }
-    const QPicture& Page(int index) const { return m_pages.at(size_t(index)); }
+    // A recorded page (0-based), ready to draw. The last one asked for is kept ready, so
+    // repainting the page on the screen costs no unpacking.
+    QPicture Page(int index) const;
 
     // Draws pages fromPage..toPage (1-based) on the printer object, one sheet each.
     void PrintPages(int fromPage, int toPage);
-    // Writes every recorded page to a PDF file at the pages' own resolution; false when
-    // the file cannot be written.
-    bool SavePdf(const QString& fileName) const;
+    // Writes every recorded page to a PDF file at the pages' own resolution. The pages
+    // go to a file beside it that takes the name only when all of them are on the disk;
+    // on a failure the file of that name stays as it was and the error names the file
+    // and the system's reason.
+    void SavePdf(const QString& fileName) const;
 
     // Who shows the pages, who produced them, and what "Printer setup" runs.
     IPreviewObserver* Observer = nullptr;
@@ -172,8 +182,12 @@ private:
     void startPicture();
     void finishPicture();
 
-    std::vector<QPicture> m_pages;
+    // A long list makes thousands of pages, and a picture of one holds every text and
+    // font it draws over and over: kept packed, they take a tenth of the room.
+    std::vector<QByteArray> m_pages;
     QPicture m_current;
+    mutable int m_readyIndex = -1;
+    mutable QPicture m_ready;
     TPageGeometry m_docGeometry; // the page every picture of this document was laid out on
 };
 

@@ -65,7 +65,7 @@ QString TDBGridEh::sumText(int field, bool twoDecimals) const {
     if (field >= 0)
         for (int r = 0, n = m_query->RecordCount(); r < n; ++r)
             sum.add(m_query->ValueAt(r, field));
-    return twoDecimals ? sum.toShortString() : sum.toPlainString();
+    return twoDecimals ? sum.toShortString() : sum.toGeneralString();
 }
 
 QString TDBGridEh::FooterText(int column) const {

@@ -1,10 +1,15 @@
 #include "platform/Printers.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFormLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 
 namespace {
 
@@ -41,9 +46,42 @@ public:
         return true;
     }
 
-    bool PrinterSetupDialog(QWidget* owner, QPrinter& printer) override {
-        QPageSetupDialog dialog(&printer, owner);
-        return dialog.exec() == QDialog::Accepted;
+    bool PrinterSetupDialog(QWidget* owner, const QStringList& installed, int& index,
+                            std::unique_ptr<QPrinter>& printer) override {
+        if (index < 0 || index >= installed.size() || !printer)
+            return false;
+        // Qt's page setup sets paper and orientation of one printer; the choice of the
+        // printer goes in front of it. Everything is tried on a printer object of the
+        // dialog's own, so that Cancel leaves the one in use as it was.
+        QDialog dialog(owner);
+        dialog.setWindowTitle(QStringLiteral("Printer setup"));
+        auto* name = new QComboBox(&dialog);
+        name->addItems(installed);
+        name->setCurrentIndex(int(index));
+        auto* paper = new QPushButton(QStringLiteral("P&aper and orientation..."), &dialog);
+        paper->setAutoDefault(false);
+        auto* buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        auto* form = new QFormLayout(&dialog);
+        form->addRow(QStringLiteral("&Name:"), name);
+        form->addRow(QString(), paper);
+        form->addRow(buttons);
+        std::unique_ptr<QPrinter> chosen = Open(installed.at(index));
+        chosen->setPageLayout(printer->pageLayout());
+        chosen->setCopyCount(printer->copyCount());
+        QObject::connect(name, &QComboBox::currentIndexChanged, &dialog,
+                         [&](int i) { chosen = Open(installed.at(i)); });
+        QObject::connect(paper, &QPushButton::clicked, &dialog, [&] {
+            QPageSetupDialog page(chosen.get(), &dialog);
+            page.exec();
+        });
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        index = name->currentIndex();
+        printer = std::move(chosen);
+        return true;
     }
 
     std::optional<QString> FontDialog(QWidget* owner, const QString& faceName) override {

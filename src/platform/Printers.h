@@ -21,8 +21,11 @@ public:
     // preset to all pages. On OK the range chosen is in fromPage and toPage.
     virtual bool PrintDialog(QWidget* owner, QPrinter& printer, int minPage, int maxPage,
                              int& fromPage, int& toPage) = 0;
-    // The printer setup dialog: printer, paper and orientation.
-    virtual bool PrinterSetupDialog(QWidget* owner, QPrinter& printer) = 0;
+    // The printer setup dialog: which of the installed printers (`index` into
+    // `installed`, whose object `printer` is), its paper and orientation. On OK `index`
+    // and `printer` are the printer chosen, set up; on Cancel both stay as they were.
+    virtual bool PrinterSetupDialog(QWidget* owner, const QStringList& installed, int& index,
+                                    std::unique_ptr<QPrinter>& printer) = 0;
     // The font dialog preset to a face name; the face name chosen, none when cancelled.
     virtual std::optional<QString> FontDialog(QWidget* owner, const QString& faceName) = 0;
 };

@@ -260,8 +260,15 @@ bool PrinterRecorder::PrintDialog(QWidget*, QPrinter&, int minPage, int maxPage,
     return printAnswer;
 }
 
-bool PrinterRecorder::PrinterSetupDialog(QWidget*, QPrinter&) {
-    asked << QStringLiteral("setup");
+bool PrinterRecorder::PrinterSetupDialog(QWidget*, const QStringList& installed, int& index,
+                                         std::unique_ptr<QPrinter>& printer) {
+    asked << QStringLiteral("setup:%1:%2").arg(installed.join(u','), installed.value(index));
+    if (!setupChoice.isEmpty()) {
+        index = int(installed.indexOf(setupChoice));
+        printer = Open(setupChoice);
+    }
+    if (setupLandscape)
+        printer->setPageOrientation(QPageLayout::Landscape);
     return true;
 }
 

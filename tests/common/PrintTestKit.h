@@ -82,7 +82,8 @@ public:
     std::unique_ptr<QPrinter> Open(const QString& name) override;
     bool PrintDialog(QWidget*, QPrinter& printer, int minPage, int maxPage, int& fromPage,
                      int& toPage) override;
-    bool PrinterSetupDialog(QWidget*, QPrinter&) override;
+    bool PrinterSetupDialog(QWidget*, const QStringList& installed, int& index,
+                            std::unique_ptr<QPrinter>& printer) override;
     std::optional<QString> FontDialog(QWidget*, const QString& faceName) override;
 
     QStringList names;
@@ -90,7 +91,9 @@ public:
     // Answers and what was asked.
     bool printAnswer = true;
     int answerFrom = 0, answerTo = 0; // 0: all pages
-    QStringList asked;                // "print:min-max", "setup", "font:face"
+    QStringList asked;                // "print:min-max", "setup:installed,...:current", "font:face"
+    QString setupChoice;              // the printer the setup dialog picks; empty: the current one
+    bool setupLandscape = false;
     std::optional<QString> fontAnswer;
     QString lastOutputFile;
 };

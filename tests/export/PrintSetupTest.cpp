@@ -86,6 +86,33 @@ private slots:
         PreviewFormEh().hide();
     }
 
+    // "&Printer setup" in the dialog chooses among the installed printers; the pages are
+    // laid out again on the chosen one's paper, and Print sends them there.
+    void printerSetupChoosesThePrinter() {
+        GridFixture f(130);
+        f.printers->names = QStringList{QStringLiteral("Office"), QStringLiteral("Lab")};
+        f.print.Preview();
+        TPrinterPreview& pp = PreviewFormEh().PrinterPreview();
+        QCOMPARE(pp.GetPrinter(), QStringLiteral("Office"));
+        QVERIFY(pp.DocGeometry().Width < pp.DocGeometry().Height);
+        f.printers->setupChoice = QStringLiteral("Lab");
+        f.printers->setupLandscape = true;
+        runSetup([](TfPrnDBGridEhSetupDialog* d) {
+            QVERIFY(d->bPrinterSetupDialog->isEnabled());
+            d->bPrinterSetupDialog->click();
+            d->bOk->click();
+        });
+        QCOMPARE(f.printers->asked, QStringList{QStringLiteral("setup:Office,Lab:Office")});
+        QCOMPARE(pp.GetPrinter(), QStringLiteral("Lab"));
+        QVERIFY(pp.DocGeometry().Width > pp.DocGeometry().Height);
+        f.printers->answerFrom = f.printers->answerTo = 1;
+        QTest::mouseClick(PreviewFormEh().tbtPrint, Qt::LeftButton);
+        QCOMPARE(PagesInPdf(f.env.dir() + QStringLiteral("/Lab.pdf")), 1);
+        f.printers->names.clear();
+        f.print.Preview();
+        PreviewFormEh().hide();
+    }
+
     void badMarginIsRefused() {
         GridFixture f(20);
         int layouts = 0;
