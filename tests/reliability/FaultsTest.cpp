@@ -216,6 +216,8 @@ private slots:
             const Shown shown(env);
             QVERIFY(!NewDetail(false, bank, typed(QStringLiteral("10"))));
             QCOMPARE(shown.text(), ErrorOccured);
+            QCOMPARE(env.messages->messages.back().caption, QStringLiteral("Error"));
+            QCOMPARE(env.messages->messages.back().icon, MsgIcon::Error);
         }
         QVERIFY(!DM->conn.InTransaction());
         QCOMPARE(Snapshot(env), before);
