@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
-PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev sqlite3 libsqlite3-dev
+PACKAGES=(cmake g++ ninja-build qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev sqlite3 libsqlite3-dev
           libchm-dev fp-utils xvfb xauth fonts-liberation clang libclang-rt-14-dev
           clang-format)
 missing=()

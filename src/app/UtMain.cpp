@@ -17,6 +17,7 @@
 #include "lists/UtSummary.h"
 #include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
+#include "reports/UtReports.h"
 #include "ui/Application.h"
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
@@ -363,6 +364,10 @@ void TFrmMain::btnToolWalHistoryClick() {
     Panels->LoadWallets();
 }
 
+void TFrmMain::mniMenu_ReportsClick() {
+    openReports();
+}
+
 void TFrmMain::mniMenu_AccountURLClick() {
     if (const TImageCtrl* card = Panels->GetSelectedAccount())
         Shell().Open(card->Info->URL);
@@ -499,6 +504,12 @@ int TFrmMain::openTransfer(int sourceId, int destId) {
 void TFrmMain::openHistory(int startId) {
     TFrmAccountHistory frm(this);
     frm.StartId = startId;
+    ShowModal(frm);
+}
+
+void TFrmMain::openReports() {
+    // Reports only read, so nothing needs refreshing afterwards.
+    TFrmReports frm(this);
     ShowModal(frm);
 }
 

@@ -70,6 +70,7 @@ public slots:
     void btnToolPropertyClick();
     void btnToolAccHistoryClick();
     void btnToolWalHistoryClick();
+    void mniMenu_ReportsClick();
     void mniMenu_AccountURLClick();
     void mniMenu_WalletURLClick();
     void btnToolDepositeClick();
@@ -115,6 +116,7 @@ private:
     int openDeposit(int id, bool debit);
     int openTransfer(int sourceId, int destId);
     void openHistory(int startId);
+    void openReports();
     void openAbout();
 };
 

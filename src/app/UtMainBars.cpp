@@ -98,6 +98,9 @@ void TFrmMain::buildMenus() {
     view->addSeparator();
     addCommand(view, "mniMenu_Properties", QStringLiteral("&Properties"), this,
                &TFrmMain::btnToolPropertyClick, QKeySequence(Qt::Key_F4));
+    view->addSeparator();
+    addCommand(view, "mniMenu_Reports", QStringLiteral("&Reports..."), this,
+               &TFrmMain::mniMenu_ReportsClick, QKeySequence(Qt::CTRL | Qt::Key_R));
 
     QMenu* accounts = bar->addMenu(QStringLiteral("&Accounts"));
     accounts->setObjectName(QStringLiteral("mniMenu_Accounts"));

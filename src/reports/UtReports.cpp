@@ -1,0 +1,333 @@
+#include "reports/UtReports.h"
+
+#include "data/UtDM.h"
+#include "export/PrintDBGridEh.h"
+#include "grid/DBGridEh.h"
+#include "grid/GridSort.h"
+#include "history/HistoryLists.h"
+#include "reports/ReportCharts.h"
+#include "transactions/EntryHelpers.h"
+#include "ui/Guarded.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpIds.h"
+#include "ui/Skin.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The wait pointer for as long as a report is worked out, however that ends.
+struct WaitPointer {
+    WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitPointer() { QApplication::restoreOverrideCursor(); }
+    WaitPointer(const WaitPointer&) = delete;
+    WaitPointer& operator=(const WaitPointer&) = delete;
+};
+
+// A money value as the table holds it: a number, which the grid sums in its footer; a
+// sum beyond the money range is a text instead, so that no wrong number is added up.
+QVariant moneyCell(const TMoneySum& sum) {
+    if (!sum.InRange())
+        return ExactAmountText(sum);
+    return sum.Clamped().toDouble();
+}
+
+QLabel* caption(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+} // namespace
+
+TFrmReports::TFrmReports(QWidget* parent) : QDialog(parent), Today(QDate::currentDate()) {
+    setObjectName(QStringLiteral("FrmReports"));
+    setWindowTitle(QStringLiteral("Reports"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    resize(980, 560);
+    qryReport.Connection = &DM->conn;
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildToolbar();
+    buildChoices();
+    buildBody();
+    layout->addWidget(tlb1);
+    layout->addWidget(pnl1);
+    layout->addWidget(splitter, 1);
+
+    prntReport = new TPrintDBGridEh(this);
+    prntReport->setObjectName(QStringLiteral("prntReport"));
+    prntReport->DBGridEh = dbgrdhReport;
+
+    SetHelpContext(this, HelpIds::IDH_REPORTS);
+    ApplySkin(this);
+}
+
+TFrmReports::~TFrmReports() {
+    // The grid must let go of the rows before the query that holds them goes.
+    dbgrdhReport->SetDataSet(nullptr);
+}
+
+void TFrmReports::buildToolbar() {
+    tlb1 = new QToolBar(this);
+    tlb1->setObjectName(QStringLiteral("tlb1"));
+    tlb1->setMovable(false);
+    tlb1->setIconSize(QSize(32, 32));
+    tlb1->setFixedHeight(57);
+    const auto button = [this](const char* name, const QString& text, int picture,
+                               void (TFrmReports::*handler)(), const QString& tip) {
+        auto* b = new QToolButton(tlb1);
+        b->setObjectName(QLatin1String(name));
+        b->setText(text);
+        b->setIcon(ToolPicture(picture));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setMinimumSize(44, 52);
+        b->setMaximumHeight(52);
+        b->setToolTip(tip);
+        tlb1->addWidget(b);
+        GuardedConnect(b, &QToolButton::clicked, this, handler);
+        return b;
+    };
+    btnCopy = button("btnCopy", QStringLiteral("Copy"), 13, &TFrmReports::btnCopyClick,
+                     QStringLiteral("Copy the table as tab-separated text"));
+    btnSave = button("btnSave", QStringLiteral("Save"), 9, &TFrmReports::btnSaveClick,
+                     QStringLiteral("Save the chart as a PNG, SVG or PDF file"));
+    btnPrint = button("btnPrint", QStringLiteral("Print"), 6, &TFrmReports::btnPrintClick,
+                      QStringLiteral("Print the chart and the table"));
+    tlb1->addSeparator();
+    btnHelp = button("btnHelp", QStringLiteral("Help"), 5, &TFrmReports::btnHelpClick, {});
+    btnToolExit = button("btnToolExit", QStringLiteral("Exit"), 7, &TFrmReports::btnToolExitClick,
+                         QStringLiteral("Close the reports window"));
+}
+
+void TFrmReports::buildChoices() {
+    pnl1 = new QFrame(this);
+    pnl1->setObjectName(QStringLiteral("pnl1"));
+    pnl1->setFrameShape(QFrame::Box);
+    auto* row = new QHBoxLayout(pnl1);
+    row->setContentsMargins(8, 4, 8, 4);
+
+    cbbAccWal = new QComboBox(pnl1);
+    cbbAccWal->setObjectName(QStringLiteral("cbbAccWal"));
+    cbbAccWal->setMinimumWidth(150);
+    cbbAccWal->setMaxVisibleItems(15);
+    cbbPeriod = new QComboBox(pnl1);
+    cbbPeriod->setObjectName(QStringLiteral("cbbPeriod"));
+    cbbPeriod->addItems(PeriodEntries());
+    cbbPeriod->setCurrentIndex(int(TPeriodPreset::Last12Months));
+    dtpFrom = Entry::DatePicker(pnl1, {});
+    dtpFrom->setObjectName(QStringLiteral("dtpFrom"));
+    dtpTo = Entry::DatePicker(pnl1, {});
+    dtpTo->setObjectName(QStringLiteral("dtpTo"));
+    cbbReport = new QComboBox(pnl1);
+    cbbReport->setObjectName(QStringLiteral("cbbReport"));
+    cbbReport->addItems({QStringLiteral("Income and spending by month"),
+                         QStringLiteral("Spending by purpose"),
+                         QStringLiteral("Balance over time")});
+
+    row->addWidget(caption(pnl1, "lblAccWal", QStringLiteral("Acc/Wal:")));
+    row->addWidget(cbbAccWal);
+    row->addSpacing(10);
+    row->addWidget(caption(pnl1, "lblPeriod", QStringLiteral("Period:")));
+    row->addWidget(cbbPeriod);
+    row->addWidget(dtpFrom);
+    row->addWidget(caption(pnl1, "lblTo", QStringLiteral("to")));
+    row->addWidget(dtpTo);
+    row->addSpacing(10);
+    row->addWidget(caption(pnl1, "lblReport", QStringLiteral("Report:")));
+    row->addWidget(cbbReport);
+    row->addStretch(1);
+
+    GuardedConnect(cbbAccWal, &QComboBox::currentIndexChanged, this, &TFrmReports::cbbAccWalChange);
+    GuardedConnect(cbbPeriod, &QComboBox::currentIndexChanged, this, &TFrmReports::cbbPeriodChange);
+    GuardedConnect(dtpFrom, &QDateEdit::dateChanged, this, &TFrmReports::dtpRangeChange);
+    GuardedConnect(dtpTo, &QDateEdit::dateChanged, this, &TFrmReports::dtpRangeChange);
+    GuardedConnect(cbbReport, &QComboBox::currentIndexChanged, this, &TFrmReports::cbbReportChange);
+}
+
+void TFrmReports::buildBody() {
+    splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    chart = new QChart;
+    chart->setObjectName(QStringLiteral("chart"));
+    chvReport = new QChartView(chart, splitter);
+    chvReport->setObjectName(QStringLiteral("chvReport"));
+    chvReport->setRenderHint(QPainter::Antialiasing);
+    chvReport->setMinimumSize(320, 240);
+
+    dbgrdhReport = new TDBGridEh(splitter);
+    dbgrdhReport->setObjectName(QStringLiteral("dbgrdhReport"));
+    dbgrdhReport->SetDataSet(&qryReport);
+    dbgrdhReport->SetFooterRowCount(1);
+    dbgrdhReport->SetFooterColor(QColor(0xCD, 0xCE, 0xE7));
+    dbgrdhReport->SetOddRowColor(QColor(0xD6, 0xD6, 0xFA));
+    dbgrdhReport->SetFrozenCols(1);
+    connect(dbgrdhReport, &TDBGridEh::TitleBtnClick, this,
+            [this](int column) { Guarded([&] { SortGrid(dbgrdhReport, column); }); });
+    splitter->addWidget(chvReport);
+    splitter->addWidget(dbgrdhReport);
+    // The chart takes what the table leaves; the table keeps room for four columns.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({560, 440});
+}
+
+void TFrmReports::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        Guarded([this] { FormActivate(); });
+    }
+}
+
+void TFrmReports::FormActivate() {
+    {
+        const QSignalBlocker block(cbbAccWal);
+        FillAccountList(cbbAccWal);
+    }
+    applyPreset();
+    LoadReport();
+}
+
+TReportScope TFrmReports::Scope() const {
+    const int index = cbbAccWal->currentIndex();
+    return TReportScope::FromEntry(index, CboItemAt(cbbAccWal, index).get());
+}
+
+TReportPeriod TFrmReports::Period() const {
+    return {dtpFrom->date(), dtpTo->date()};
+}
+
+void TFrmReports::applyPreset() {
+    const auto preset = TPeriodPreset(std::max(0, cbbPeriod->currentIndex()));
+    if (preset == TPeriodPreset::Dates)
+        return;
+    const TReportPeriod p = PresetPeriod(DM->conn, preset, Today);
+    const QSignalBlocker a(dtpFrom), b(dtpTo);
+    dtpFrom->setDate(p.from);
+    dtpTo->setDate(p.to);
+}
+
+void TFrmReports::cbbAccWalChange() {
+    LoadReport();
+}
+
+void TFrmReports::cbbPeriodChange() {
+    applyPreset();
+    LoadReport();
+}
+
+void TFrmReports::dtpRangeChange() {
+    // A date set by hand makes the period the two dates.
+    {
+        const QSignalBlocker block(cbbPeriod);
+        cbbPeriod->setCurrentIndex(int(TPeriodPreset::Dates));
+    }
+    LoadReport();
+}
+
+void TFrmReports::cbbReportChange() {
+    LoadReport();
+}
+
+void TFrmReports::LoadReport() {
+    const WaitPointer wait;
+    const TReportScope scope = Scope();
+    const TReportPeriod period = Period();
+    const TChartColours colours = ChartColours(palette());
+    // Each report gets a chart of its own: one emptied and filled again kept drawing the
+    // axes it had before.
+    auto* fresh = new QChart;
+    fresh->setObjectName(QStringLiteral("chart"));
+    QChart* old = chvReport->chart();
+    chvReport->setChart(fresh);
+    chart = fresh;
+    delete old;
+    std::vector<std::vector<QVariant>> rows;
+    const QString day = QStringLiteral("yyyy-MM-dd");
+    // Whatever the statement does, the table never shows the numbers of another report.
+    qryReport.Close();
+    dbgrdhReport->DataChanged();
+    switch (cbbReport->currentIndex()) {
+    case SpendingByPurpose: {
+        const TPurposeReport r = ::SpendingByPurpose(DM->conn, scope, period);
+        ShowPurposeChart(chart, r, colours);
+        for (const TPurposeRow& p : r.rows)
+            rows.push_back({p.purpose, moneyCell(p.amount),
+                            ShareText(p.amount, r.total) + QLatin1Char('%'), p.records});
+        showTable({QStringLiteral("For"), QStringLiteral("Amount"), QStringLiteral("Share"),
+                   QStringLiteral("Debits")},
+                  rows, {1, 3});
+        break;
+    }
+    case BalanceOverTime: {
+        const TBalanceReport r = ::BalanceOverTime(DM->conn, scope, period);
+        ShowBalanceChart(chart, r, colours);
+        // The balance before the period, then every day that moved it and the last day.
+        if (!r.days.empty())
+            rows.push_back(
+                {r.days.front().day.addDays(-1).toString(day), QVariant(), moneyCell(r.opening)});
+        for (size_t i = 0; i < r.days.size(); ++i)
+            if (!r.days[i].change.IsZero() || i + 1 == r.days.size())
+                rows.push_back({r.days[i].day.toString(day), moneyCell(r.days[i].change),
+                                moneyCell(r.days[i].balance)});
+        showTable({QStringLiteral("Date"), QStringLiteral("Change"), QStringLiteral("Balance")},
+                  rows, {1});
+        break;
+    }
+    default: {
+        const std::vector<TMonthRow> r = ::IncomeByMonth(DM->conn, scope, period);
+        ShowIncomeChart(chart, r, colours);
+        for (const TMonthRow& m : r)
+            rows.push_back({m.month.toString(QStringLiteral("yyyy-MM")), moneyCell(m.in),
+                            moneyCell(m.out), moneyCell(m.Net())});
+        showTable({QStringLiteral("Month"), QStringLiteral("Money in"), QStringLiteral("Money out"),
+                   QStringLiteral("Net")},
+                  rows, {1, 2, 3});
+        break;
+    }
+    }
+}
+
+void TFrmReports::showTable(const QStringList& names,
+                            const std::vector<std::vector<QVariant>>& rows,
+                            std::initializer_list<int> sums) {
+    std::vector<TColumnEh> cols(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        TColumnEh& c = cols[size_t(i)];
+        c.FieldName = names[i];
+        c.Width = i == 0 ? 110 : 100;
+        if (std::find(sums.begin(), sums.end(), int(i)) != sums.end())
+            c.FooterType = TFooterValueType::fvtSum;
+    }
+    cols[0].FooterType = TFooterValueType::fvtStaticText;
+    cols[0].FooterText = QStringLiteral("SUM");
+    qryReport.OpenValues(names, rows);
+    dbgrdhReport->SetColumns(std::move(cols));
+}
+
+void TFrmReports::btnHelpClick() {
+    ShowHelpFor(this);
+}
+
+void TFrmReports::btnToolExitClick() {
+    reject();
+}
