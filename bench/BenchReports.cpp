@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
     // The floors: each report as one aggregate statement, the engine grouping and adding
     // (exactly, in two 32-bit halves that cannot overflow) over the same rows.
     const TReportScope all{TReportScope::All, 0};
-    const QString halves = QStringLiteral("sum(Raw >> 32), sum(Raw & 4294967295)");
+    const QString stored = QStringLiteral("cast(round(Amount * 10000) as integer)");
+    const QString halves = QStringLiteral("sum(%1 >> 32), sum(%1 & 4294967295)").arg(stored);
     const QString grouped = QStringLiteral("select substr(Day, 1, %1), Inward, %2 from (%3) "
                                            "group by 1, 2");
     const struct {

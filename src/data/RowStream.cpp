@@ -75,6 +75,10 @@ qint64 TRowStream::Int(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }
 
+double TRowStream::Real(int column) const {
+    return sqlite3_column_double(m_stmt, column);
+}
+
 QByteArrayView TRowStream::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     return QByteArrayView(text, text ? sqlite3_column_bytes(m_stmt, column) : 0);

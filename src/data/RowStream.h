@@ -25,6 +25,7 @@ public:
     bool Next();
     bool IsNull(int column) const;
     qint64 Int(int column) const;
+    double Real(int column) const;
     // The value's UTF-8 text, valid until the next step.
     QByteArrayView Text(int column) const;
 

@@ -66,20 +66,20 @@ QValueAxis* moneyAxis(double low, double high, const TChartColours& c, bool with
     return axis;
 }
 
-QColor mix(const QColor& a, const QColor& b, double t) {
+} // namespace
+
+QColor Blend(const QColor& a, const QColor& b, double t) {
     return QColor::fromRgbF(float(a.redF() * (1 - t) + b.redF() * t),
                             float(a.greenF() * (1 - t) + b.greenF() * t),
                             float(a.blueF() * (1 - t) + b.blueF() * t));
 }
-
-} // namespace
 
 TChartColours ChartColours(const QPalette& palette) {
     TChartColours c;
     c.background = palette.color(QPalette::Base);
     c.text = palette.color(QPalette::Text);
     const bool dark = c.background.lightnessF() < 0.5;
-    c.grid = mix(c.background, c.text, 0.25);
+    c.grid = Blend(c.background, c.text, 0.25);
     // The skin's blue for money in; a brick red beside it for money out.
     c.in = dark ? QColor(0x6f, 0x93, 0xe8) : QColor(0x2f, 0x56, 0xb8);
     c.out = dark ? QColor(0xf0, 0x82, 0x6a) : QColor(0xc0, 0x4a, 0x32);
@@ -238,7 +238,7 @@ void ShowPurposeChart(QChart* chart, const TPurposeReport& report, const TChartC
         if (s->percentage() >= 0.04) {
             s->setLabel(ShareText(report.rows[size_t(i)].amount, report.total) + u'%');
             s->setLabelPosition(QPieSlice::LabelInsideHorizontal);
-            s->setLabelColor(s->color().lightnessF() > 0.6 ? Qt::black : Qt::white);
+            s->setLabelColor(s->color().lightnessF() > 0.55 ? Qt::black : Qt::white);
             s->setLabelVisible(true);
         }
         if (i < markers.size())

@@ -19,6 +19,8 @@ struct TChartColours {
     std::vector<QColor> slices; // one per purpose, "Other" last
 };
 TChartColours ChartColours(const QPalette& palette);
+// a moved towards b by t (0 to 1).
+QColor Blend(const QColor& a, const QColor& b, double t);
 
 // An amount with every decimal it has (at least two), grouped as the user's locale
 // groups: "1,234.50", "10.005"; or the words for a sum beyond the money range.

@@ -19,12 +19,11 @@
 
 namespace {
 
-// A stored amount as a count of ten-thousandths, rounded as Money reads it; a value
-// beyond 64 bits comes out as the nearest end, as Money reads such a value.
-const char* const kRaw = "cast(round(%1.Amount * 10000) as integer)";
-
-QString raw(const char* alias) {
-    return QLatin1String(kRaw).arg(QLatin1String(alias));
+// An amount as Money reads a stored one: the nearest ten-thousandth, a value beyond the
+// range as its nearest end. Rounded here rather than by the engine, which costs it a
+// tenth of the whole statement over a million rows.
+qint64 amountOf(const TRowStream& s, int column) {
+    return Money::fromStored(s.Real(column)).raw();
 }
 
 // Transfers that cross the scope's edge: exactly one end is in it. S is the source's row
@@ -171,15 +170,14 @@ QString MovementStatement(const TReportScope& scope, bool toEnd) {
         return QStringLiteral("and %1.Date >= :d1 ").arg(QLatin1String(alias)) +
                (toEnd ? QStringLiteral("and %1.Date < :d2 ").arg(QLatin1String(alias)) : QString());
     };
-    return QStringLiteral("select D.Date as Day, D.type = 0 as Inward, %1 as Raw ").arg(raw("D")) +
+    return QStringLiteral("select D.Date as Day, D.type = 0 as Inward, D.Amount ") +
            scopedDetails(scope) + days("D") +
-           QStringLiteral("union all select T.Date, S.ID is null, %1 ").arg(raw("T")) +
+           QStringLiteral("union all select T.Date, S.ID is null, T.Amount ") +
            crossingTransfers(scope) + days("T");
 }
 
 QString PurposeStatement(const TReportScope& scope) {
-    return QStringLiteral("select D.For as Purpose, %1 as Raw ").arg(raw("D")) +
-           scopedDetails(scope) +
+    return QStringLiteral("select D.For as Purpose, D.Amount ") + scopedDetails(scope) +
            QStringLiteral("and D.type = 1 and D.Date >= :d1 and D.Date < :d2");
 }
 
@@ -199,7 +197,7 @@ std::vector<TMonthRow> IncomeByMonth(TConnection& conn, const TReportScope& scop
             continue; // no date in the period's form: the range left it out anyway
         const size_t at = size_t(year * 12 + month - 1 - first);
         if (at < rows.size())
-            (s.Int(1) ? in : out)[at] += s.Int(2);
+            (s.Int(1) ? in : out)[at] += amountOf(s, 2);
     }
     for (size_t i = 0; i < rows.size(); ++i) {
         rows[i].in = TMoneySum::FromWide(in[i]);
@@ -235,7 +233,7 @@ TPurposeReport SpendingByPurpose(TConnection& conn, const TReportScope& scope,
         auto it = exact.find(key);
         if (it == exact.end())
             it = exact.emplace(std::string(key), Exact{}).first;
-        it->second.sum += s.Int(1);
+        it->second.sum += amountOf(s, 1);
         ++it->second.records;
     }
 
@@ -320,7 +318,7 @@ TBalanceReport BalanceOverTime(TConnection& conn, const TReportScope& scope,
             const QDate d = readDay(text, year, month, day) ? QDate(year, month, day) : QDate();
             lastAt = d.isValid() ? d.toJulianDay() - firstDay : count;
         }
-        const qint64 c = s.Int(1) ? moved(s.Int(2)) : -moved(s.Int(2));
+        const qint64 c = s.Int(1) ? moved(amountOf(s, 2)) : -moved(amountOf(s, 2));
         if (lastAt >= 0 && lastAt < count)
             change[size_t(lastAt)] += c;
         else if (lastAt >= count)

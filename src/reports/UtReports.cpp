@@ -177,8 +177,11 @@ void TFrmReports::buildBody() {
     dbgrdhReport->setObjectName(QStringLiteral("dbgrdhReport"));
     dbgrdhReport->SetDataSet(&qryReport);
     dbgrdhReport->SetFooterRowCount(1);
-    dbgrdhReport->SetFooterColor(QColor(0xCD, 0xCE, 0xE7));
-    dbgrdhReport->SetOddRowColor(QColor(0xD6, 0xD6, 0xFA));
+    // The lists' tints of the skin's blue, over the base colour of the desktop, so that a
+    // dark one keeps its light text readable.
+    const QColor base = palette().color(QPalette::Base), blue(0x2f, 0x56, 0xb8);
+    dbgrdhReport->SetFooterColor(Blend(base, blue, 0.22));
+    dbgrdhReport->SetOddRowColor(Blend(base, blue, 0.1));
     dbgrdhReport->SetFrozenCols(1);
     connect(dbgrdhReport, &TDBGridEh::TitleBtnClick, this,
             [this](int column) { Guarded([&] { SortGrid(dbgrdhReport, column); }); });
