@@ -278,33 +278,41 @@ void TFrmReports::LoadReport() {
                             ShareText(p.amount, r.total) + QLatin1Char('%'), p.records});
         showTable({QStringLiteral("For"), QStringLiteral("Amount"), QStringLiteral("Share"),
                    QStringLiteral("Debits")},
-                  rows, {1, 3});
+                  rows, {{1, r.total}, {3, std::nullopt}});
         break;
     }
     case BalanceOverTime: {
         const TBalanceReport r = ::BalanceOverTime(DM->conn, scope, period);
         ShowBalanceChart(chart, r, colours);
         // The balance before the period, then every day that moved it and the last day.
+        TMoneySum moved;
         if (!r.days.empty())
             rows.push_back(
                 {r.days.front().day.addDays(-1).toString(day), QVariant(), moneyCell(r.opening)});
-        for (size_t i = 0; i < r.days.size(); ++i)
+        for (size_t i = 0; i < r.days.size(); ++i) {
+            moved.Add(r.days[i].change);
             if (!r.days[i].change.IsZero() || i + 1 == r.days.size())
                 rows.push_back({r.days[i].day.toString(day), moneyCell(r.days[i].change),
                                 moneyCell(r.days[i].balance)});
+        }
         showTable({QStringLiteral("Date"), QStringLiteral("Change"), QStringLiteral("Balance")},
-                  rows, {1});
+                  rows, {{1, moved}});
         break;
     }
     default: {
         const std::vector<TMonthRow> r = ::IncomeByMonth(DM->conn, scope, period);
         ShowIncomeChart(chart, r, colours);
-        for (const TMonthRow& m : r)
+        TMoneySum in, out, net;
+        for (const TMonthRow& m : r) {
             rows.push_back({m.month.toString(QStringLiteral("yyyy-MM")), moneyCell(m.in),
                             moneyCell(m.out), moneyCell(m.Net())});
+            in.Add(m.in);
+            out.Add(m.out);
+            net.Add(m.Net());
+        }
         showTable({QStringLiteral("Month"), QStringLiteral("Money in"), QStringLiteral("Money out"),
                    QStringLiteral("Net")},
-                  rows, {1, 2, 3});
+                  rows, {{1, in}, {2, out}, {3, net}});
         break;
     }
     }
@@ -312,17 +320,28 @@ void TFrmReports::LoadReport() {
 
 void TFrmReports::showTable(const QStringList& names,
                             const std::vector<std::vector<QVariant>>& rows,
-                            std::initializer_list<int> sums) {
+                            const std::vector<TFooterSum>& sums) {
     std::vector<TColumnEh> cols(size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i) {
-        TColumnEh& c = cols[size_t(i)];
-        c.FieldName = names[i];
-        c.Width = i == 0 ? 110 : 100;
-        if (std::find(sums.begin(), sums.end(), int(i)) != sums.end())
-            c.FooterType = TFooterValueType::fvtSum;
+        cols[size_t(i)].FieldName = names[i];
+        cols[size_t(i)].Width = i == 0 ? 110 : 100;
     }
     cols[0].FooterType = TFooterValueType::fvtStaticText;
     cols[0].FooterText = QStringLiteral("SUM");
+    for (const auto& [column, total] : sums) {
+        TColumnEh& c = cols[size_t(column)];
+        const bool beyond = std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
+            return row[size_t(column)].typeId() == QMetaType::QString;
+        });
+        // The grid adds up the numbers it shows; where one of them, or their total, is
+        // beyond the money range, the footer says what the exact total is instead.
+        if (total && (beyond || !total->InRange())) {
+            c.FooterType = TFooterValueType::fvtStaticText;
+            c.FooterText = ExactAmountText(*total);
+        } else {
+            c.FooterType = TFooterValueType::fvtSum;
+        }
+    }
     qryReport.OpenValues(names, rows);
     dbgrdhReport->SetColumns(std::move(cols));
 }

@@ -4,7 +4,8 @@
 #include "reports/ReportNumbers.h"
 
 #include <QDialog>
-#include <initializer_list>
+#include <optional>
+#include <utility>
 
 class QChart;
 class QChartView;
@@ -82,9 +83,12 @@ private:
     void buildToolbar();
     void buildChoices();
     void buildBody();
-    // The table's columns are the names; the columns listed have their sum in the footer.
+    // A column whose sum the footer shows, with the exact total of its amounts (none for
+    // a column of counts).
+    using TFooterSum = std::pair<int, std::optional<TMoneySum>>;
+    // The table's columns are the names, its rows the values.
     void showTable(const QStringList& names, const std::vector<std::vector<QVariant>>& rows,
-                   std::initializer_list<int> sums);
+                   const std::vector<TFooterSum>& sums);
     void applyPreset();
 
     bool m_activated = false;

@@ -1,9 +1,12 @@
 #include "TestData.h"
 
 #include "data/UtDM.h"
+#include "grid/DBGridEh.h"
 #include "reports/ReportCharts.h"
 #include "reports/ReportNumbers.h"
+#include "reports/UtReports.h"
 
+#include <QDateEdit>
 #include <QHash>
 #include <QPalette>
 #include <QtTest>
@@ -251,6 +254,18 @@ private slots:
         QVERIFY(MonthToolTip(rows[0], 0).contains(QLatin1String("more than the money range")));
         QVERIFY(MonthToolTip(rows[1], 1).endsWith(QLatin1String("Money out: 1.50")));
         QCOMPARE(rows[0].in.Clamped().raw(), std::numeric_limits<qint64>::max());
+
+        // The table says so in the month's cell and in the footer, which adds up no
+        // wrapped or dropped number.
+        TFrmReports frm;
+        frm.Today = QDate(2024, 3, 20);
+        frm.show();
+        frm.dtpFrom->setDate(QDate(2024, 2, 1));
+        QCOMPARE(GridColumn(frm.dbgrdhReport, 1),
+                 (QStringList{"more than the money range holds", "0"}));
+        QCOMPARE(frm.dbgrdhReport->FooterText(1),
+                 QStringLiteral("more than the money range holds"));
+        QCOMPARE(frm.dbgrdhReport->FooterText(2), QStringLiteral("1.5"));
     }
 
     void presetsAndColours() {
