@@ -36,8 +36,9 @@ public:
         const QRectF room(mx - g.OffsetX, my - g.OffsetY, g.FullWidth() - 2 * mx,
                           g.FullHeight() - 2 * my);
         // The chart keeps the shape it has on the screen.
-        const QSizeF shape = QSizeF(m_view->size()).scaled(room.size(), Qt::KeepAspectRatio);
-        m_view->render(Canvas(), QRectF(room.topLeft(), shape), m_view->viewport()->rect());
+        const QRect source = m_view->viewport()->rect();
+        const QSizeF shape = QSizeF(source.size()).scaled(room.size(), Qt::KeepAspectRatio);
+        m_view->render(Canvas(), QRectF(room.topLeft(), shape), source);
         NewPage();
     }
 

@@ -316,6 +316,9 @@ void TFrmReports::LoadReport() {
         break;
     }
     }
+    // A chart lays itself out when the window next handles its events; a save or print
+    // right after a change would find it half done.
+    QCoreApplication::sendPostedEvents(chart, QEvent::LayoutRequest);
 }
 
 void TFrmReports::showTable(const QStringList& names,

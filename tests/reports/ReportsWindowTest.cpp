@@ -129,19 +129,20 @@ private slots:
         seed(env);
         Window w;
         TFrmReports& frm = w.frm;
+        // Saved at once, before the window has handled any event: what a save or a print
+        // right after a change draws.
         frm.dtpFrom->setDate(QDate(2024, 1, 1));
+        const QString file = env.dir() + QStringLiteral("/bars.png");
+        frm.SaveChart(file);
+        const QImage shot(file); // the view's pixels, twice over
+        // Where the bars belong once the window has laid everything out.
         QVERIFY(QTest::qWaitForWindowExposed(&frm));
         auto* bars = qobject_cast<QBarSeries*>(frm.chart->series().value(0));
         QVERIFY(bars);
         const QColor in = bars->barSets()[0]->color(), out = bars->barSets()[1]->color();
-        const QImage shot = frm.chvReport->grab().toImage();
-        const qreal ratio = shot.devicePixelRatio();
         const auto colourAt = [&](qreal month, qreal value) {
             const QPointF p = frm.chart->mapToPosition(QPointF(month, value), bars);
-            const QPoint view =
-                frm.chvReport->viewport()->mapTo(frm.chvReport, frm.chvReport->mapFromScene(p));
-            const QPoint px = (QPointF(view) * ratio).toPoint();
-            return shot.pixelColor(px);
+            return shot.pixelColor((QPointF(frm.chvReport->mapFromScene(p)) * 2).toPoint());
         };
         const auto near = [](const QColor& a, const QColor& b) {
             return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
@@ -193,7 +194,16 @@ private slots:
             QVERIFY2(saved.readAll().startsWith(f.start), f.file);
         }
         QCOMPARE(env.files->requests.back().defaultExtension, QStringLiteral("png"));
-        QCOMPARE(QImage(dir + "/chart.png").size(), frm.chvReport->viewport()->size() * 2);
+        const QImage png(dir + "/chart.png");
+        QCOMPARE(png.size(), frm.chvReport->viewport()->size() * 2);
+        // Saved before the window handled any event, it still has its title, axes and
+        // legend: a chart not yet laid out drew its bars alone.
+        const QColor ink = frm.palette().color(QPalette::Text);
+        int inked = 0;
+        for (int y = 0; y < png.height(); ++y)
+            for (int x = 0; x < png.width(); ++x)
+                inked += png.pixelColor(x, y) == ink ? 1 : 0;
+        QVERIFY2(inked > 500, qPrintable(QString::number(inked)));
         QCOMPARE(PrintTestKit::PagesInPdf(dir + "/chart.pdf"), 1);
         // A folder that is not there: reported, nothing written.
         env.files->answer = {true, dir + "/missing/chart.png", 1};
