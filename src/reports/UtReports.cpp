@@ -331,10 +331,12 @@ void TFrmReports::showTable(const QStringList& names,
     }
     cols[0].FooterType = TFooterValueType::fvtStaticText;
     cols[0].FooterText = QStringLiteral("SUM");
-    for (const auto& [column, total] : sums) {
-        TColumnEh& c = cols[size_t(column)];
+    for (const TFooterSum& sum : sums) {
+        const size_t column = size_t(sum.first);
+        const std::optional<TMoneySum>& total = sum.second;
+        TColumnEh& c = cols[column];
         const bool beyond = std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
-            return row[size_t(column)].typeId() == QMetaType::QString;
+            return row[column].typeId() == QMetaType::QString;
         });
         // The grid adds up the numbers it shows; where one of them, or their total, is
         // beyond the money range, the footer says what the exact total is instead.
