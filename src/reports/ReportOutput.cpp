@@ -81,11 +81,14 @@ void TFrmReports::btnSaveClick() {
                                 QStringLiteral("png"), cbbReport->currentText(), 1});
     if (!r.accepted || r.fileName.isEmpty())
         return;
-    const int format = std::clamp(r.filterIndex, 1, 3);
+    // A name typed with one of the three extensions is saved in that format; any other
+    // gets the extension of the format chosen in the dialog.
     QString name = r.fileName;
-    const QString ext = QLatin1String(kExtensions[format - 1]);
-    if (QFileInfo(name).suffix().compare(ext, Qt::CaseInsensitive) != 0)
-        name += QLatin1Char('.') + ext;
+    const QString suffix = QFileInfo(name).suffix();
+    if (std::none_of(std::begin(kExtensions), std::end(kExtensions), [&](const char* ext) {
+            return suffix.compare(QLatin1String(ext), Qt::CaseInsensitive) == 0;
+        }))
+        name += QLatin1Char('.') + QLatin1String(kExtensions[std::clamp(r.filterIndex, 1, 3) - 1]);
     SaveChart(name);
 }
 

@@ -176,7 +176,8 @@ private slots:
                  QStringLiteral("Month\tMoney in\tMoney out\tNet\r\n2024-03\t0\t80\t-80\r\n"
                                 "SUM\t0\t80\t-80\r\n"));
 
-        // Each format through the save dialog; the extension follows the chosen format.
+        // Each format through the save dialog: a name without one of the three extensions
+        // gets the chosen format's, one typed with it is saved in that format.
         const QString dir = env.dir();
         const struct {
             int filter;
@@ -185,7 +186,8 @@ private slots:
             QByteArray start;
         } formats[] = {{1, "chart", "chart.png", "\x89PNG"},
                        {2, "chart.SVG", "chart.SVG", "<?xml"},
-                       {3, "chart", "chart.pdf", "%PDF"}};
+                       {3, "chart", "chart.pdf", "%PDF"},
+                       {1, "typed.pdf", "typed.pdf", "%PDF"}};
         for (const auto& f : formats) {
             env.files->answer = {true, dir + u'/' + QLatin1String(f.name), f.filter};
             frm.btnSave->click();
