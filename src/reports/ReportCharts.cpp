@@ -92,35 +92,35 @@ TChartColours ChartColours(const QPalette& palette) {
     return c;
 }
 
-QString ExactAmountText(const TMoneySum& sum) {
-    if (!sum.InRange())
-        return sum.Raw() > 0 ? QStringLiteral("more than the money range holds")
+QString ExactAmountText(const MoneySum& sum) {
+    if (!sum.inRange())
+        return sum.raw() > 0 ? QStringLiteral("more than the money range holds")
                              : QStringLiteral("less than the money range holds");
-    const Money m = sum.Clamped();
+    const Money m = sum.clamped();
     const QLocale locale;
     QString fraction = m.toFixed(4).section(u'.', 1);
     while (fraction.size() > 2 && fraction.endsWith(u'0'))
         fraction.chop(1);
-    const WideInt whole = sum.Raw() / Money::Scale; // toward zero, like the fraction
+    const WideInt whole = sum.raw() / Money::Scale; // toward zero, like the fraction
     QString text = locale.toString(qlonglong(whole < 0 ? -whole : whole));
-    if (sum.Raw() < 0)
+    if (sum.raw() < 0)
         text.prepend(locale.negativeSign());
     return text + locale.decimalPoint() + fraction;
 }
 
-QString ShareText(const TMoneySum& part, const TMoneySum& total) {
-    return PercentText(part.Clamped(), total.Clamped());
+QString ShareText(const MoneySum& part, const MoneySum& total) {
+    return PercentText(part.clamped(), total.clamped());
 }
 
 QString MonthToolTip(const TMonthRow& row, int which) {
     static const char* const names[] = {"Money in", "Money out", "Net"};
-    const TMoneySum value = which == 0 ? row.in : which == 1 ? row.out : row.Net();
+    const MoneySum value = which == 0 ? row.in : which == 1 ? row.out : row.Net();
     return QStringLiteral("%1, %2: %3")
         .arg(QLocale().toString(row.month, QStringLiteral("MMMM yyyy")),
              QLatin1String(names[std::clamp(which, 0, 2)]), ExactAmountText(value));
 }
 
-QString PurposeToolTip(const TPurposeRow& row, const TMoneySum& total) {
+QString PurposeToolTip(const TPurposeRow& row, const MoneySum& total) {
     return QStringLiteral("%1: %2 (%3%, %4 debits)")
         .arg(row.purpose, ExactAmountText(row.amount), ShareText(row.amount, total))
         .arg(row.records);
@@ -140,8 +140,8 @@ void ShowIncomeChart(QChart* chart, const std::vector<TMonthRow>& rows, const TC
     double low = 0, high = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         // A sum beyond the range is drawn at its end; its tooltip tells the truth.
-        const double a = rows[i].in.Clamped().toDouble(), b = rows[i].out.Clamped().toDouble();
-        const double n = rows[i].Net().Clamped().toDouble();
+        const double a = rows[i].in.clamped().toDouble(), b = rows[i].out.clamped().toDouble();
+        const double n = rows[i].Net().clamped().toDouble();
         *in << a;
         *out << b;
         net->append(double(i), n);
@@ -214,7 +214,7 @@ void ShowPurposeChart(QChart* chart, const TPurposeReport& report, const TChartC
     for (size_t i = 0; i < report.rows.size(); ++i) {
         const TPurposeRow& row = report.rows[i];
         // A slice cannot be negative; refunds larger than the spending show in the table.
-        const double value = std::max(0.0, row.amount.Clamped().toDouble());
+        const double value = std::max(0.0, row.amount.clamped().toDouble());
         auto* slice = new QPieSlice(
             QStringLiteral("%1: %2").arg(row.purpose, ExactAmountText(row.amount)), value);
         const bool other = row.purpose == OtherPurposesText() && i + 1 == report.rows.size();
@@ -257,13 +257,13 @@ void ShowBalanceChart(QChart* chart, const TBalanceReport& report, const TChartC
     const auto at = [](const QDate& d) {
         return double(QDateTime(d, QTime(12, 0)).toMSecsSinceEpoch());
     };
-    double low = report.opening.Clamped().toDouble(), high = low;
+    double low = report.opening.clamped().toDouble(), high = low;
     std::vector<TBalancePoint> points;
     if (!report.days.empty())
         points.push_back({report.days.front().day.addDays(-1), report.opening, {}});
     points.insert(points.end(), report.days.begin(), report.days.end());
     for (const TBalancePoint& p : points) {
-        const double v = p.balance.Clamped().toDouble();
+        const double v = p.balance.clamped().toDouble();
         line->append(at(p.day), v);
         low = std::min(low, v);
         high = std::max(high, v);

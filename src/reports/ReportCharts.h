@@ -24,7 +24,7 @@ QColor Blend(const QColor& a, const QColor& b, double t);
 
 // An amount with every decimal it has (at least two), grouped as the user's locale
 // groups: "1,234.50", "10.005"; or the words for a sum beyond the money range.
-QString ExactAmountText(const TMoneySum& sum);
+QString ExactAmountText(const MoneySum& sum);
 
 // Each fills the chart anew (series, axes, title, colours). Every bar, slice and point
 // gets a tooltip with its exact amount.
@@ -34,8 +34,8 @@ void ShowBalanceChart(QChart* chart, const TBalanceReport& report, const TChartC
 
 // The tooltip texts, as the charts show them.
 QString MonthToolTip(const TMonthRow& row, int which); // 0 money in, 1 money out, 2 net
-QString PurposeToolTip(const TPurposeRow& row, const TMoneySum& total);
+QString PurposeToolTip(const TPurposeRow& row, const MoneySum& total);
 QString BalanceToolTip(const TBalancePoint& point);
 
 // The share of a purpose in all spending, as a percentage with two decimals ("12.35").
-QString ShareText(const TMoneySum& part, const TMoneySum& total);
+QString ShareText(const MoneySum& part, const MoneySum& total);

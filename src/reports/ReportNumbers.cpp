@@ -8,7 +8,6 @@
 #include <QSet>
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -141,19 +140,6 @@ private:
 
 } // namespace
 
-bool TMoneySum::InRange() const {
-    return m_raw >= std::numeric_limits<qint64>::min() &&
-           m_raw <= std::numeric_limits<qint64>::max();
-}
-
-Money TMoneySum::Clamped() const {
-    if (m_raw > std::numeric_limits<qint64>::max())
-        return Money::fromRaw(std::numeric_limits<qint64>::max());
-    if (m_raw < std::numeric_limits<qint64>::min())
-        return Money::fromRaw(std::numeric_limits<qint64>::min());
-    return Money::fromRaw(qint64(m_raw));
-}
-
 TReportScope TReportScope::FromEntry(int index, const TCboItem* item) {
     if (item)
         return {One, item->ID};
@@ -265,8 +251,8 @@ std::vector<TMonthRow> IncomeByMonth(TConnection& conn, const TReportScope& scop
             (m.Inward() ? in : out)[at] += m.Amount();
     }
     for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i].in = TMoneySum::FromWide(in[i]);
-        rows[i].out = TMoneySum::FromWide(out[i]);
+        rows[i].in = MoneySum::fromRaw(in[i]);
+        rows[i].out = MoneySum::fromRaw(out[i]);
     }
     return rows;
 }
@@ -321,7 +307,7 @@ TPurposeReport SpendingByPurpose(TConnection& conn, const TReportScope& scope,
         Group& g = groups[*it];
         g.spellings[text] += e.records;
         g.row.records += e.records;
-        g.row.amount.Add(TMoneySum::FromWide(e.sum));
+        g.row.amount.add(MoneySum::fromRaw(e.sum));
     }
     for (Group& g : groups) {
         // The spelling most of its debits use names the group; a tie goes to the first in
@@ -334,11 +320,11 @@ TPurposeReport SpendingByPurpose(TConnection& conn, const TReportScope& scope,
             }
         if (g.row.purpose.isEmpty())
             g.row.purpose = NoPurposeText();
-        report.total.Add(g.row.amount);
+        report.total.add(g.row.amount);
     }
     std::sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
-        if (a.row.amount.Raw() != b.row.amount.Raw())
-            return a.row.amount.Raw() > b.row.amount.Raw();
+        if (a.row.amount.raw() != b.row.amount.raw())
+            return a.row.amount.raw() > b.row.amount.raw();
         return a.row.purpose < b.row.purpose;
     });
     TPurposeRow other{OtherPurposesText(), {}, 0};
@@ -346,7 +332,7 @@ TPurposeReport SpendingByPurpose(TConnection& conn, const TReportScope& scope,
         if (int(i) < largest) {
             report.rows.push_back(groups[i].row);
         } else {
-            other.amount.Add(groups[i].row.amount);
+            other.amount.add(groups[i].row.amount);
             other.records += groups[i].row.records;
         }
     }
@@ -363,7 +349,7 @@ TBalanceReport BalanceOverTime(TConnection& conn, const TReportScope& scope,
                  .arg(scope.Condition(QStringLiteral("B")));
     q.Open();
     for (q.First(); !q.Eof(); q.Next())
-        report.stored.Add(q.FieldByName(QStringLiteral("Balance")).AsMoney());
+        report.stored.add(q.FieldByName(QStringLiteral("Balance")).AsMoney());
     if (!validPeriod(period))
         return report;
 
@@ -393,13 +379,13 @@ TBalanceReport BalanceOverTime(TConnection& conn, const TReportScope& scope,
             later += c;
     }
     // Backward: the end of the last day is today's balance less everything after it.
-    TMoneySum balance = report.stored;
-    balance.Subtract(TMoneySum::FromWide(later));
+    MoneySum balance = report.stored;
+    balance.subtract(MoneySum::fromRaw(later));
     report.days.resize(size_t(count));
     for (int i = count - 1; i >= 0; --i) {
-        const TMoneySum c = TMoneySum::FromWide(change[size_t(i)]);
+        const MoneySum c = MoneySum::fromRaw(change[size_t(i)]);
         report.days[size_t(i)] = {period.from.addDays(i), balance, c};
-        balance.Subtract(c);
+        balance.subtract(c);
     }
     report.opening = balance;
     return report;

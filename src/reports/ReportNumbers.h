@@ -13,32 +13,6 @@ struct TCboItem;
 // three reports worked out from the tables. Amounts are added up exactly, in 128 bits, so
 // a total beyond what Money holds is told as such rather than wrapped.
 
-// A sum of money values that never overflows: 128 bits hold the sum of more rows than a
-// file can have, however large each one.
-class TMoneySum {
-public:
-    TMoneySum() = default;
-    static TMoneySum FromWide(WideInt raw) {
-        TMoneySum s;
-        s.m_raw = raw;
-        return s;
-    }
-    void Add(Money m) { m_raw += m.raw(); }
-    void Add(const TMoneySum& o) { m_raw += o.m_raw; }
-    void Subtract(const TMoneySum& o) { m_raw -= o.m_raw; }
-    WideInt Raw() const { return m_raw; }
-    bool IsZero() const { return m_raw == 0; }
-    // Whether the sum is a money value at all.
-    bool InRange() const;
-    // The sum, or the nearest end of the money range when it lies beyond it.
-    Money Clamped() const;
-    double ToDouble() const { return double(m_raw) / Money::Scale; }
-    bool operator==(const TMoneySum&) const = default;
-
-private:
-    WideInt m_raw = 0;
-};
-
 // Which Account rows a report takes in.
 struct TReportScope {
     enum Kind { All, Accounts, Wallets, One };
@@ -70,10 +44,10 @@ TReportPeriod PresetPeriod(TConnection& conn, TPeriodPreset preset, const QDate&
 // a transfer between two of them moves nothing and is left out.
 struct TMonthRow {
     QDate month; // its first day
-    TMoneySum in, out;
-    TMoneySum Net() const {
-        TMoneySum n = in;
-        n.Subtract(out);
+    MoneySum in, out;
+    MoneySum Net() const {
+        MoneySum n = in;
+        n.subtract(out);
         return n;
     }
 };
@@ -84,13 +58,13 @@ std::vector<TMonthRow> IncomeByMonth(TConnection& conn, const TReportScope& scop
 // Spending by purpose: debits by their For, with case and surrounding blanks folded.
 struct TPurposeRow {
     QString purpose; // as most of its debits spell it; "(none)" for an empty one; "Other"
-    TMoneySum amount;
+    MoneySum amount;
     int records = 0;
 };
 // The ten largest purposes, largest first, and "Other" for the rest when there is any.
 struct TPurposeReport {
     std::vector<TPurposeRow> rows;
-    TMoneySum total;
+    MoneySum total;
 };
 TPurposeReport SpendingByPurpose(TConnection& conn, const TReportScope& scope,
                                  const TReportPeriod& period, int largest = 10);
@@ -104,13 +78,13 @@ QString OtherPurposesText();
 // stand now.
 struct TBalancePoint {
     QDate day;
-    TMoneySum balance;
-    TMoneySum change; // what the day's records moved it by
+    MoneySum balance;
+    MoneySum change; // what the day's records moved it by
 };
 struct TBalanceReport {
-    TMoneySum opening; // at the end of the day before the period
+    MoneySum opening; // at the end of the day before the period
     std::vector<TBalancePoint> days;
-    TMoneySum stored; // the stored balances of the chosen rows now
+    MoneySum stored; // the stored balances of the chosen rows now
 };
 TBalanceReport BalanceOverTime(TConnection& conn, const TReportScope& scope,
                                const TReportPeriod& period);

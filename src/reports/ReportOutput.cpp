@@ -3,6 +3,7 @@
 #include "reports/UtReports.h"
 
 #include "data/Errors.h"
+#include "data/UtDM.h"
 #include "export/PrintDBGridEh.h"
 #include "export/VirtualPrinter.h"
 #include "grid/DBGridEh.h"
@@ -160,8 +161,7 @@ void TFrmReports::SaveChart(const QString& fileName) const {
 void TFrmReports::btnPrintClick() {
     TReportPages pages(chvReport, double(prntReport->Page.LeftMargin.Raw) / 10000);
     if (!pages.Device().Installed()) {
-        ShowMessage(this, QStringLiteral("Error"), QStringLiteral("There is no printer installed"),
-                    MsgIcon::Error, mbOK);
+        TDM::ShowErrorMessage(QStringLiteral("There is no printer installed"), this);
         return;
     }
     prntReport->Title = QStringList{

@@ -5,14 +5,14 @@
 #include "grid/DBGridEh.h"
 #include "grid/GridSort.h"
 #include "history/HistoryLists.h"
+#include "platform/WaitCursor.h"
 #include "reports/ReportCharts.h"
-#include "transactions/EntryHelpers.h"
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
 #include "ui/HelpIds.h"
 #include "ui/Skin.h"
+#include "ui/WindowParts.h"
 
-#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -28,26 +28,12 @@
 
 namespace {
 
-// The wait pointer for as long as a report is worked out, however that ends.
-struct WaitPointer {
-    WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitPointer() { QApplication::restoreOverrideCursor(); }
-    WaitPointer(const WaitPointer&) = delete;
-    WaitPointer& operator=(const WaitPointer&) = delete;
-};
-
 // A money value as the table holds it: a number, which the grid sums in its footer; a
 // sum beyond the money range is a text instead, so that no wrong number is added up.
-QVariant moneyCell(const TMoneySum& sum) {
-    if (!sum.InRange())
+QVariant moneyCell(const MoneySum& sum) {
+    if (!sum.inRange())
         return ExactAmountText(sum);
-    return sum.Clamped().toDouble();
-}
-
-QLabel* caption(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
+    return sum.clamped().toDouble();
 }
 
 } // namespace
@@ -90,32 +76,27 @@ void TFrmReports::buildToolbar() {
     tlb1->setMovable(false);
     tlb1->setIconSize(QSize(32, 32));
     tlb1->setFixedHeight(57);
-    const auto button = [this](const char* name, const QString& text, int picture,
+    const auto button = [this](const char* name, const QString& caption, TToolPicture picture,
                                void (TFrmReports::*handler)(), const QString& tip) {
-        auto* b = new QToolButton(tlb1);
-        b->setObjectName(QLatin1String(name));
-        b->setText(text);
-        b->setIcon(ToolPicture(picture));
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumSize(44, 52);
-        b->setMaximumHeight(52);
+        QToolButton* b = ToolbarButton(tlb1, name, caption, ToolPicture(picture));
         b->setToolTip(tip);
-        tlb1->addWidget(b);
         GuardedConnect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    btnCopy = button("btnCopy", QStringLiteral("Copy"), 13, &TFrmReports::btnCopyClick,
-                     QStringLiteral("Copy the table as tab-separated text"));
-    btnSave = button("btnSave", QStringLiteral("Save"), 9, &TFrmReports::btnSaveClick,
-                     QStringLiteral("Save the chart as a PNG, SVG or PDF file"));
-    btnPrint = button("btnPrint", QStringLiteral("Print"), 6, &TFrmReports::btnPrintClick,
-                      QStringLiteral("Print the chart and the table"));
+    btnCopy =
+        button("btnCopy", QStringLiteral("Copy"), TToolPicture::Copy, &TFrmReports::btnCopyClick,
+               QStringLiteral("Copy the table as tab-separated text"));
+    btnSave =
+        button("btnSave", QStringLiteral("Save"), TToolPicture::Export, &TFrmReports::btnSaveClick,
+               QStringLiteral("Save the chart as a PNG, SVG or PDF file"));
+    btnPrint = button("btnPrint", QStringLiteral("Print"), TToolPicture::Print,
+                      &TFrmReports::btnPrintClick, QStringLiteral("Print the chart and the table"));
     tlb1->addSeparator();
-    btnHelp = button("btnHelp", QStringLiteral("Help"), 5, &TFrmReports::btnHelpClick, {});
-    btnToolExit = button("btnToolExit", QStringLiteral("Exit"), 7, &TFrmReports::btnToolExitClick,
-                         QStringLiteral("Close the reports window"));
+    btnHelp = button("btnHelp", QStringLiteral("Help"), TToolPicture::Help,
+                     &TFrmReports::btnHelpClick, {});
+    btnToolExit =
+        button("btnToolExit", QStringLiteral("Exit"), TToolPicture::Exit,
+               &TFrmReports::btnToolExitClick, QStringLiteral("Close the reports window"));
 }
 
 void TFrmReports::buildChoices() {
@@ -125,34 +106,28 @@ void TFrmReports::buildChoices() {
     auto* row = new QHBoxLayout(pnl1);
     row->setContentsMargins(8, 4, 8, 4);
 
-    cbbAccWal = new QComboBox(pnl1);
-    cbbAccWal->setObjectName(QStringLiteral("cbbAccWal"));
+    cbbAccWal = PickList(pnl1, "cbbAccWal", {});
     cbbAccWal->setMinimumWidth(150);
-    cbbAccWal->setMaxVisibleItems(15);
-    cbbPeriod = new QComboBox(pnl1);
-    cbbPeriod->setObjectName(QStringLiteral("cbbPeriod"));
+    cbbPeriod = PickList(pnl1, "cbbPeriod", {});
     cbbPeriod->addItems(PeriodEntries());
     cbbPeriod->setCurrentIndex(int(TPeriodPreset::Last12Months));
-    dtpFrom = Entry::DatePicker(pnl1, {});
-    dtpFrom->setObjectName(QStringLiteral("dtpFrom"));
-    dtpTo = Entry::DatePicker(pnl1, {});
-    dtpTo->setObjectName(QStringLiteral("dtpTo"));
-    cbbReport = new QComboBox(pnl1);
-    cbbReport->setObjectName(QStringLiteral("cbbReport"));
+    dtpFrom = DatePicker(new QDateEdit(pnl1), "dtpFrom", {});
+    dtpTo = DatePicker(new QDateEdit(pnl1), "dtpTo", {});
+    cbbReport = PickList(pnl1, "cbbReport", {});
     cbbReport->addItems({QStringLiteral("Income and spending by month"),
                          QStringLiteral("Spending by purpose"),
                          QStringLiteral("Balance over time")});
 
-    row->addWidget(caption(pnl1, "lblAccWal", QStringLiteral("Acc/Wal:")));
+    row->addWidget(Label(pnl1, "lblAccWal", QStringLiteral("Acc/Wal:"), QPoint()));
     row->addWidget(cbbAccWal);
     row->addSpacing(10);
-    row->addWidget(caption(pnl1, "lblPeriod", QStringLiteral("Period:")));
+    row->addWidget(Label(pnl1, "lblPeriod", QStringLiteral("Period:"), QPoint()));
     row->addWidget(cbbPeriod);
     row->addWidget(dtpFrom);
-    row->addWidget(caption(pnl1, "lblTo", QStringLiteral("to")));
+    row->addWidget(Label(pnl1, "lblTo", QStringLiteral("to"), QPoint()));
     row->addWidget(dtpTo);
     row->addSpacing(10);
-    row->addWidget(caption(pnl1, "lblReport", QStringLiteral("Report:")));
+    row->addWidget(Label(pnl1, "lblReport", QStringLiteral("Report:"), QPoint()));
     row->addWidget(cbbReport);
     row->addStretch(1);
 
@@ -252,7 +227,7 @@ void TFrmReports::cbbReportChange() {
 }
 
 void TFrmReports::LoadReport() {
-    const WaitPointer wait;
+    const TWaitCursor wait;
     const TReportScope scope = Scope();
     const TReportPeriod period = Period();
     const TChartColours colours = ChartColours(palette());
@@ -285,13 +260,13 @@ void TFrmReports::LoadReport() {
         const TBalanceReport r = ::BalanceOverTime(DM->conn, scope, period);
         ShowBalanceChart(chart, r, colours);
         // The balance before the period, then every day that moved it and the last day.
-        TMoneySum moved;
+        MoneySum moved;
         if (!r.days.empty())
             rows.push_back(
                 {r.days.front().day.addDays(-1).toString(day), QVariant(), moneyCell(r.opening)});
         for (size_t i = 0; i < r.days.size(); ++i) {
-            moved.Add(r.days[i].change);
-            if (!r.days[i].change.IsZero() || i + 1 == r.days.size())
+            moved.add(r.days[i].change);
+            if (!r.days[i].change.raw() == 0 || i + 1 == r.days.size())
                 rows.push_back({r.days[i].day.toString(day), moneyCell(r.days[i].change),
                                 moneyCell(r.days[i].balance)});
         }
@@ -302,13 +277,13 @@ void TFrmReports::LoadReport() {
     default: {
         const std::vector<TMonthRow> r = ::IncomeByMonth(DM->conn, scope, period);
         ShowIncomeChart(chart, r, colours);
-        TMoneySum in, out, net;
+        MoneySum in, out, net;
         for (const TMonthRow& m : r) {
             rows.push_back({m.month.toString(QStringLiteral("yyyy-MM")), moneyCell(m.in),
                             moneyCell(m.out), moneyCell(m.Net())});
-            in.Add(m.in);
-            out.Add(m.out);
-            net.Add(m.Net());
+            in.add(m.in);
+            out.add(m.out);
+            net.add(m.Net());
         }
         showTable({QStringLiteral("Month"), QStringLiteral("Money in"), QStringLiteral("Money out"),
                    QStringLiteral("Net")},
@@ -333,14 +308,14 @@ void TFrmReports::showTable(const QStringList& names,
     cols[0].FooterText = QStringLiteral("SUM");
     for (const TFooterSum& sum : sums) {
         const size_t column = size_t(sum.first);
-        const std::optional<TMoneySum>& total = sum.second;
+        const std::optional<MoneySum>& total = sum.second;
         TColumnEh& c = cols[column];
         const bool beyond = std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
             return row[column].typeId() == QMetaType::QString;
         });
         // The grid adds up the numbers it shows; where one of them, or their total, is
         // beyond the money range, the footer says what the exact total is instead.
-        if (total && (beyond || !total->InRange())) {
+        if (total && (beyond || !total->inRange())) {
             c.FooterType = TFooterValueType::fvtStaticText;
             c.FooterText = ExactAmountText(*total);
         } else {

@@ -85,7 +85,7 @@ private:
     void buildBody();
     // A column whose sum the footer shows, with the exact total of its amounts (none for
     // a column of counts).
-    using TFooterSum = std::pair<int, std::optional<TMoneySum>>;
+    using TFooterSum = std::pair<int, std::optional<MoneySum>>;
     // The table's columns are the names, its rows the values.
     void showTable(const QStringList& names, const std::vector<std::vector<QVariant>>& rows,
                    const std::vector<TFooterSum>& sums);

@@ -106,7 +106,7 @@ QDate dayOf(const Rec& r) {
     return QDate::fromString(r.date.left(10), QStringLiteral("yyyy-MM-dd"));
 }
 
-QString text(const TMoneySum& s) {
+QString text(const MoneySum& s) {
     return ExactAmountText(s);
 }
 
@@ -137,19 +137,19 @@ private slots:
         const TReportPeriod period{from, to};
 
         // Income and spending: every month of the period, in and out as the model adds them.
-        std::map<QDate, std::pair<TMoneySum, TMoneySum>> months;
+        std::map<QDate, std::pair<MoneySum, MoneySum>> months;
         for (QDate m = from; m <= to; m = m.addMonths(1))
             months[m];
-        std::map<QString, TMoneySum> purposes;
+        std::map<QString, MoneySum> purposes;
         for (const Rec& r : book.recs) {
             const QDate d = dayOf(r);
             const int dir = book.direction(s, r);
             if (d < from || d > to || dir == 0)
                 continue;
             auto& [in, out] = months[QDate(d.year(), d.month(), 1)];
-            (dir > 0 ? in : out).Add(money(r.amount));
+            (dir > 0 ? in : out).add(money(r.amount));
             if (r.kind == 1)
-                purposes[r.purpose.trimmed().toLower()].Add(money(r.amount));
+                purposes[r.purpose.trimmed().toLower()].add(money(r.amount));
         }
         const std::vector<TMonthRow> rows = IncomeByMonth(DM->conn, s, period);
         QCOMPARE(rows.size(), months.size());
@@ -164,13 +164,13 @@ private slots:
         // Spending by purpose, folded, largest first.
         const TPurposeReport spent = SpendingByPurpose(DM->conn, s, period);
         QCOMPARE(spent.rows.size(), purposes.size());
-        TMoneySum total;
+        MoneySum total;
         for (const TPurposeRow& p : spent.rows) {
             const QString key = p.purpose == NoPurposeText() ? QString() : p.purpose.toLower();
             QVERIFY2(purposes.count(key), qPrintable(p.purpose));
             QCOMPARE(text(p.amount), text(purposes[key]));
-            QVERIFY(&p == &spent.rows.front() || (&p - 1)->amount.Raw() >= p.amount.Raw());
-            total.Add(p.amount);
+            QVERIFY(&p == &spent.rows.front() || (&p - 1)->amount.raw() >= p.amount.raw());
+            total.add(p.amount);
         }
         QCOMPARE(text(spent.total), text(total));
 
@@ -179,23 +179,23 @@ private slots:
         const TBalanceReport line = BalanceOverTime(DM->conn, s, period);
         QCOMPARE(line.days.size(), size_t(from.daysTo(to) + 1));
         const auto balanceAt = [&](const QDate& day) {
-            TMoneySum b;
+            MoneySum b;
             for (auto it = book.opening.begin(); it != book.opening.end(); ++it)
                 if (book.in(s, it.key()))
-                    b.Add(it.value());
+                    b.add(it.value());
             for (const Rec& r : book.recs)
                 if (const int dir = book.direction(s, r); dir != 0 && dayOf(r) <= day)
-                    b.Add(dir > 0 ? money(r.amount).roundedToCents()
+                    b.add(dir > 0 ? money(r.amount).roundedToCents()
                                   : -money(r.amount).roundedToCents());
             return b;
         };
         QCOMPARE(text(line.opening), text(balanceAt(from.addDays(-1))));
         for (const TBalancePoint& p : line.days)
             QCOMPARE(text(p.balance), text(balanceAt(p.day)));
-        TMoneySum stored;
+        MoneySum stored;
         for (auto it = book.kinds.begin(); it != book.kinds.end(); ++it)
             if (book.in(s, it.key()))
-                stored.Add(money(Balance(book.env, it.key())));
+                stored.add(money(Balance(book.env, it.key())));
         QCOMPARE(text(line.stored), text(stored));
         // Nothing after May: a period through the last record ends at the stored balance.
         const TBalanceReport toEnd = BalanceOverTime(DM->conn, s, {from, QDate(2024, 6, 1)});
@@ -249,11 +249,11 @@ private slots:
         AddDetail(env, id, 1, "2024-03-10 10:00:00", "1.5");
         const std::vector<TMonthRow> rows = IncomeByMonth(DM->conn, {TReportScope::One, id},
                                                           {QDate(2024, 2, 1), QDate(2024, 3, 31)});
-        QVERIFY(!rows[0].in.InRange());
-        QCOMPARE(rows[0].in.Raw(), WideInt(27) * 1'000'000'000'000'000'000);
+        QVERIFY(!rows[0].in.inRange());
+        QCOMPARE(rows[0].in.raw(), WideInt(27) * 1'000'000'000'000'000'000);
         QVERIFY(MonthToolTip(rows[0], 0).contains(QLatin1String("more than the money range")));
         QVERIFY(MonthToolTip(rows[1], 1).endsWith(QLatin1String("Money out: 1.50")));
-        QCOMPARE(rows[0].in.Clamped().raw(), std::numeric_limits<qint64>::max());
+        QCOMPARE(rows[0].in.clamped().raw(), std::numeric_limits<qint64>::max());
 
         // The table says so in the month's cell and in the footer, which adds up no
         // wrapped or dropped number.
