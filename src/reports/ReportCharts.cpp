@@ -165,23 +165,24 @@ void ShowIncomeChart(QChart* chart, const std::vector<TMonthRow>& rows, const TC
     chart->addSeries(net);
 
     auto* months = new QCategoryAxis;
-    months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    // Each name stands under the middle of its month. A name must fit the room of the
+    // months up to the next one, and names must differ: up to a year every month is named
+    // by itself, the year in the axis title; beyond that every third, sixth or twelfth.
+    months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     months->setRange(-0.5, std::max(0.5, double(rows.size()) - 0.5));
-    // Up to two years every month is named; beyond that every year.
-    const bool each = rows.size() <= 24;
+    const size_t step = rows.size() <= 12 ? 1 : rows.size() <= 24 ? 3 : rows.size() <= 48 ? 6 : 12;
+    const QString form = step == 1    ? QStringLiteral("MMM")
+                         : step == 12 ? QStringLiteral("yyyy")
+                                      : QStringLiteral("MMM yy");
     for (size_t i = 0; i < rows.size(); ++i) {
         const QDate m = rows[i].month;
-        if (each) {
-            months->append(QLocale().toString(m, QStringLiteral("MMM yy")), double(i) + 0.5);
-        } else if (m.month() == 12 || i + 1 == rows.size()) {
-            // A year the period takes only a little of keeps its place but no name, which
-            // would run into the next one; names must differ, so the two ends differ.
-            const int span = int(std::min<size_t>(i + 1, size_t(m.month())));
-            const QString name = span >= 3              ? QString::number(m.year())
-                                 : i + 1 == rows.size() ? QStringLiteral("  ")
-                                                        : QStringLiteral(" ");
-            months->append(name, double(i) + 0.5);
-        }
+        if ((size_t(m.month()) - 1) % step == 0)
+            months->append(QLocale().toString(m, form), double(i));
+    }
+    if (step == 1 && !rows.empty()) {
+        const int first = rows.front().month.year(), last = rows.back().month.year();
+        months->setTitleText(first == last ? QString::number(first)
+                                           : QStringLiteral("%1 - %2").arg(first).arg(last));
     }
     styleAxis(months, c);
     months->setGridLineVisible(false);

@@ -5,9 +5,11 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolBar>
@@ -68,9 +70,39 @@ QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
     return c;
 }
 
+namespace {
+
+// A date picker is one stop on the way through a window with Tab, as the system's own is;
+// its day, month and year are reached with the arrow keys. Qt's date edit stops at each
+// of them, so a user tabbing past it found three stops where one was looked for. The key
+// goes to the picker's parent instead, which hands the focus on as for any control.
+class TOneTabStop : public QObject {
+public:
+    explicit TOneTabStop(QObject* parent) : QObject(parent) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        QWidget* parent = static_cast<QWidget*>(watched)->parentWidget();
+        if (!parent)
+            return false;
+        QKeyEvent passed(QEvent::KeyPress, key->key(), key->modifiers());
+        QCoreApplication::sendEvent(parent, &passed);
+        return true;
+    }
+};
+
+} // namespace
+
 void SetUpDatePicker(QDateTimeEdit* picker, const char* name, const QRect& geometry,
                      const QString& format, int slimTextPixels) {
     Placed(picker, name, geometry);
+    picker->installEventFilter(new TOneTabStop(picker));
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(format);
     if (slimTextPixels > 0)

@@ -8,6 +8,7 @@
 #include "reports/UtReports.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -122,6 +123,25 @@ private slots:
         QCOMPARE(frm.dbgrdhReport->FooterText(1), QStringLiteral("-40"));
         QCOMPARE(Balance(env, bank), QStringLiteral("-40"));
         QVERIFY(env.messages->messages.empty());
+    }
+
+    void tabStopsOnceAtEachChoice() {
+        // A date picker is one stop, not one for each of its day, month and year.
+        TestEnv env;
+        Window w;
+        TFrmReports& frm = w.frm;
+        QVERIFY(QTest::qWaitForWindowActive(&frm));
+        const QList<QWidget*> stops = {frm.cbbAccWal, frm.cbbPeriod, frm.dtpFrom, frm.dtpTo,
+                                       frm.cbbReport};
+        stops.front()->setFocus();
+        for (qsizetype i = 1; i < stops.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), stops[i]);
+        }
+        for (qsizetype i = stops.size() - 2; i >= 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+            QCOMPARE(QApplication::focusWidget(), stops[i]);
+        }
     }
 
     void barsAreDrawnWhereTheNumbersPutThem() {
