@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
 PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev sqlite3 libsqlite3-dev
-          libchm-dev fp-utils xvfb xauth fonts-liberation clang libclang-rt-14-dev
+          libchm-dev libofx-dev fp-utils xvfb xauth fonts-liberation clang libclang-rt-14-dev
           clang-format)
 missing=()
 for p in "${PACKAGES[@]}"; do
