@@ -3,6 +3,7 @@
 #include "data/Errors.h"
 #include "data/UtQuery.h"
 
+#include <QDate>
 #include <sqlite3.h>
 
 namespace {
@@ -94,6 +95,23 @@ QString TPrepared::Text(int column) const {
 
 Money TPrepared::Amount(int column) const {
     return Money::fromStored(sqlite3_column_double(m_stmt, column));
+}
+
+qint64 TPrepared::JulianDay(int column) const {
+    const auto* t = sqlite3_column_text(m_stmt, column);
+    if (!t || sqlite3_column_bytes(m_stmt, column) < 10 || t[4] != '-' || t[7] != '-')
+        return 0;
+    int parts[3] = {0, 0, 0};
+    const int from[3] = {0, 5, 8}, length[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p)
+        for (int i = 0; i < length[p]; ++i) {
+            const unsigned char c = t[from[p] + i];
+            if (c < '0' || c > '9')
+                return 0;
+            parts[p] = parts[p] * 10 + (c - '0');
+        }
+    const QDate day(parts[0], parts[1], parts[2]);
+    return day.isValid() ? day.toJulianDay() : 0;
 }
 
 bool TPrepared::IsNull(int column) const {

@@ -35,6 +35,9 @@ public:
     qint64 Int(int column) const;
     QString Text(int column) const;
     Money Amount(int column) const; // a stored money value, to the nearest ten-thousandth
+    // The day of a stored date ("yyyy-MM-dd HH:mm:ss") as a Julian day number; 0 when the
+    // text is no such date. Read without making a text of it.
+    qint64 JulianDay(int column) const;
     bool IsNull(int column) const;
     qint64 LastInsertId() const;
 

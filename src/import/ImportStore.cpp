@@ -62,11 +62,20 @@ QString dayText(const QDate& d) {
 // A record that may answer for one line.
 struct Candidate {
     qint64 day = 0;
-    QString party; // folded; transfers match without it
+    QString party; // as stored; transfers match without it
     int kind = 0;  // 0 deposit, 1 debit, 2 transfer out, 3 transfer in
     int other = 0; // the other side of a transfer
     QString otherName;
     bool used = false;
+
+    // The party folded, worked out only for a record that comes into question.
+    const QString& folded() {
+        if (!m_folded) {
+            party = fold(party);
+            m_folded = true;
+        }
+        return party;
+    }
 
     // What the line is taken to be, for the row's state.
     QString shown(Money amount) const {
@@ -79,8 +88,16 @@ struct Candidate {
         return QStringLiteral("a transfer %1 %2 of %3 on %4")
             .arg(kind == 2 ? QStringLiteral("to") : QStringLiteral("from"), otherName, sum, when);
     }
+
+private:
+    bool m_folded = false;
 };
-using Key = std::pair<int, qint64>; // direction (0 in, 1 out) and amount in ten-thousandths
+
+// The direction (0 in, 1 out) and the amount in ten-thousandths, in one number.
+qint64 keyOf(int direction, Money amount) {
+    return amount.raw() * 2 + direction;
+}
+using Pool = QHash<qint64, std::vector<Candidate>>;
 
 int directionOf(Money amount) {
     return amount < Money() ? 1 : 0;
@@ -91,16 +108,14 @@ Money magnitude(Money amount) {
 }
 
 // The unused candidate nearest in date within the window that `accepts`.
-template <class Accept>
-Candidate* nearest(std::map<Key, std::vector<Candidate>>& pool, const Key& key, qint64 day,
-                   Accept accepts) {
+template <class Accept> Candidate* nearest(Pool& pool, qint64 key, qint64 day, Accept accepts) {
     const auto it = pool.find(key);
     if (it == pool.end())
         return nullptr;
     Candidate* best = nullptr;
-    for (Candidate& c : it->second)
-        if (!c.used && std::abs(c.day - day) <= DuplicateDays && accepts(c) &&
-            (!best || std::abs(c.day - day) < std::abs(best->day - day)))
+    for (Candidate& c : *it)
+        if (!c.used && std::abs(c.day - day) <= DuplicateDays &&
+            (!best || std::abs(c.day - day) < std::abs(best->day - day)) && accepts(c))
             best = &c;
     return best;
 }
@@ -120,20 +135,17 @@ void MarkDuplicates(int targetId, std::vector<TImportRow>& rows, const TProgress
         return;
     const QString from = dayText(first.addDays(-DuplicateDays));
     const QString to = dayText(last.addDays(DuplicateDays + 1));
-    std::map<Key, std::vector<Candidate>> details, transfers;
-    const auto dayOf = [](const QString& date) {
-        return QDate::fromString(date.left(10), QStringLiteral("yyyy-MM-dd")).toJulianDay();
-    };
+    Pool details, transfers;
     {
         TPrepared q(DM->conn, "select type, Date, [From], Amount from Detail where DestID=? and "
                               "Date >= ? and Date < ?");
         q.Bind(1, targetId).Bind(2, from).Bind(3, to);
         while (q.Next()) {
             Candidate c;
-            c.day = dayOf(q.Text(1));
-            c.party = fold(q.Text(2));
+            c.day = q.JulianDay(1);
+            c.party = q.Text(2);
             c.kind = int(q.Int(0)) == 0 ? 0 : 1;
-            details[{c.kind, q.Amount(3).raw()}].push_back(std::move(c));
+            details[keyOf(c.kind, q.Amount(3))].push_back(std::move(c));
         }
     }
     for (const bool outgoing : {true, false}) {
@@ -146,11 +158,11 @@ void MarkDuplicates(int targetId, std::vector<TImportRow>& rows, const TProgress
         q.Bind(1, targetId).Bind(2, from).Bind(3, to);
         while (q.Next()) {
             Candidate c;
-            c.day = dayOf(q.Text(1));
+            c.day = q.JulianDay(1);
             c.kind = outgoing ? 2 : 3;
             c.other = int(q.Int(0));
             c.otherName = q.Text(3);
-            transfers[{outgoing ? 1 : 0, q.Amount(2).raw()}].push_back(std::move(c));
+            transfers[keyOf(outgoing ? 1 : 0, q.Amount(2))].push_back(std::move(c));
         }
     }
     QSet<QString> imported;
@@ -186,19 +198,22 @@ void MarkDuplicates(int targetId, std::vector<TImportRow>& rows, const TProgress
                 why = QStringLiteral("its id comes earlier in this file");
             seen.insert(l.SourceId);
         }
-        const Key key{directionOf(l.Amount), magnitude(l.Amount).raw()};
+        const qint64 key = keyOf(directionOf(l.Amount), magnitude(l.Amount));
         const qint64 day = l.Date.toJulianDay();
         if (why.isEmpty() && r.TransferWith == 0) {
-            const QString party = fold(l.Party);
-            if (Candidate* c = nearest(details, key, day,
-                                       [&](const Candidate& c) { return c.party == party; })) {
+            QString party;
+            if (Candidate* c = nearest(details, key, day, [&](Candidate& c) {
+                    if (party.isNull())
+                        party = fold(l.Party);
+                    return c.folded() == party;
+                })) {
                 c->used = true;
                 why = c->shown(magnitude(l.Amount));
             }
         }
         if (why.isEmpty()) {
             const int with = r.TransferWith;
-            if (Candidate* c = nearest(transfers, key, day, [with](const Candidate& c) {
+            if (Candidate* c = nearest(transfers, key, day, [with](Candidate& c) {
                     return with == 0 || c.other == with;
                 })) {
                 c->used = true;

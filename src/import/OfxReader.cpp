@@ -15,10 +15,6 @@ extern int ofx_PARSER_msg, ofx_DEBUG_msg, ofx_DEBUG1_msg, ofx_DEBUG2_msg, ofx_DE
 
 namespace {
 
-// The library reads a thousand transactions in a few hundredths of a second; its time
-// grows with the square of their number, so longer lists go to it in pieces.
-constexpr size_t ChunkSize = 1000;
-
 // A text field of the library's: fixed-size, and not always NUL-terminated.
 template <size_t N> QString libraryText(const char (&field)[N]) {
     return QString::fromUtf8(field, qsizetype(strnlen(field, N)));
@@ -99,7 +95,7 @@ TStatement ReadOfx(const QByteArray& bytes, const QString& fileName, const TProg
     TProgressTicker tick(progress, whole, 1);
     for (size_t from = 0; from < n;) {
         size_t to = from;
-        while (to < n && to - from < ChunkSize &&
+        while (to < n && to - from < OfxChunkTransactions &&
                scan.Transactions[to].Account == scan.Transactions[from].Account)
             ++to;
         std::vector<Decoded> piece(to - from);

@@ -90,7 +90,9 @@ TOfxScan ScanOfx(const QByteArray& b, const QString& fileName, const TProgress& 
     TOfxScan scan;
     const qsizetype start = bodyStart(b);
     const QByteArray head = b.mid(start, 4096);
-    const qsizetype body = b.toUpper().indexOf("<OFX>", start);
+    qsizetype body = b.indexOf("<OFX>", start);
+    if (body < 0)
+        body = b.toUpper().indexOf("<OFX>", start);
     if (body < 0)
         throw refuse(QStringLiteral("it has no <OFX> part"));
     if (head.startsWith("OFXHEADER:")) {
@@ -209,8 +211,9 @@ TOfxScan ScanOfx(const QByteArray& b, const QString& fileName, const TProgress& 
                                 : QStringLiteral("line %1 holds a tag that is too long")
                                       .arg(lineAt(b, lt, countedTo, line)));
         const bool closing = lt + 1 < gt && b[lt + 1] == '/';
-        const QByteArray name =
-            b.mid(lt + (closing ? 2 : 1), gt - lt - (closing ? 2 : 1)).toUpper();
+        QByteArray name = b.mid(lt + (closing ? 2 : 1), gt - lt - (closing ? 2 : 1));
+        if (!name.isUpper())
+            name = name.toUpper();
         if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isNameChar))
             throw refuse(QStringLiteral("line %1 holds a malformed tag")
                              .arg(lineAt(b, lt, countedTo, line)));

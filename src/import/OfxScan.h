@@ -53,6 +53,10 @@ QDate ParseOfxDate(const QByteArray& text);
 // A text of the file in its character set.
 QString OfxText(const TOfxScan& scan, const QByteArray& value);
 
+// The library reads two thousand transactions in a few hundredths of a second; its time
+// grows with the square of their number, so longer lists go to it in pieces of this many.
+constexpr size_t OfxChunkTransactions = 2000;
+
 // A complete OFX 1 document holding the transactions [from, to) of the scan, all of
 // one account, for the library to read. Each transaction's FITID is its number from
 // `from`, so that what the library reports is matched back without doubt; the texts
