@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the program's own pictures with ImageMagick: the four card bitmaps
-# (resources/res/*.bmp, read beside the executable) and the toolbar and window
-# pictures (src/ui/pictures/*.png, compiled into the program). Run it once after
+# (resources/res/*.bmp, read beside the executable), the toolbar pictures
+# (src/ui/pictures/*.png, compiled into the program) and the program's icon in every
+# size (resources/icons/, installed and compiled into the program). Run it once after
 # changing a drawing and commit what it writes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -76,8 +77,9 @@ icon tool12.png -fill '#ffffff' -stroke '#55606e' -draw "polygon 4,2 18,2 24,8 2
 icon tool13.png -fill '#cfd6df' -stroke '#55606e' -draw "polygon 3,2 15,2 20,7 20,22 3,22" \
     -fill '#ffffff' -draw "polygon 12,9 24,9 29,14 29,30 12,30" \
     -stroke '#2f6fd0' -strokewidth 2 -draw "line 15,17 26,17" -draw "line 15,22 26,22" -draw "line 15,27 22,27"
-# The window icon: a gold coin on a dark card.
-convert -size 64x64 xc:none -fill '#1d2d5c' -stroke '#0c1638' -draw "roundrectangle 2,10 61,53 8,8" \
-    -fill '#e8c468' -stroke '#8a6d1c' -strokewidth 2 -draw "circle 32,32 32,14" \
-    -stroke none -fill '#8a6d1c' -font "$FONT" -pointsize 26 -gravity center -annotate +0+1 'V' \
-    "PNG32:$PIC/velmora.png"
+# The program's icon, drawn in icons/velmora-budget.svg: the sizes the desktop's icon
+# theme takes, also compiled into the program for its windows.
+for size in 16 22 24 32 48 64 128 256; do
+    convert -background none resources/icons/velmora-budget.svg -resize "${size}x${size}" -strip \
+        "PNG32:resources/icons/velmora-budget-$size.png"
+done

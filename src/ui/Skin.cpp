@@ -50,5 +50,9 @@ QIcon ToolPicture(int index) {
 
 QIcon WindowPicture() {
     initUiResources();
-    return QIcon(QStringLiteral(":/ui/pictures/velmora.png"));
+    // The program's icon in the sizes the desktop's icon theme has it in.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/ui/icon/%1.png").arg(size), QSize(size, size));
+    return icon;
 }

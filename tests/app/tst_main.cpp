@@ -36,6 +36,16 @@ private slots:
         TestEnv env;
         TFrmMain frm;
         QCOMPARE(frm.windowTitle(), QStringLiteral("Velmora Budget V1.0"));
+        // The icon the desktop shows for the program, in every size it is installed in.
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QImage installed(QStringLiteral(BUDGET_SOURCE_DIR "/resources/icons/"
+                                                                    "velmora-budget-%1.png")
+                                       .arg(size));
+            QVERIFY(!installed.isNull());
+            const QImage shown = frm.windowIcon().pixmap(QSize(size, size), 1.0).toImage();
+            QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     installed.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        }
         QStringList top;
         for (QAction* a : frm.menuBar()->actions())
             top << a->text();
