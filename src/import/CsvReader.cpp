@@ -339,8 +339,12 @@ std::vector<TStatementLine> CsvLines(const TCsvTable& t, const TCsvMapping& m) {
                                        [](const QString& f) { return f.trimmed().isEmpty(); });
         if (blank)
             continue;
-        if (columns < 0 && t.RecordErrors[r].isEmpty())
+        if (columns < 0 && t.RecordErrors[r].isEmpty()) {
+            // Some banks end every line, or only the header, with a separator.
             columns = rec.size();
+            while (columns > 1 && rec.at(columns - 1).trimmed().isEmpty())
+                --columns;
+        }
         if (!headerSkipped && t.RecordErrors[r].isEmpty()) {
             headerSkipped = true;
             continue;
@@ -355,7 +359,10 @@ std::vector<TStatementLine> CsvLines(const TCsvTable& t, const TCsvMapping& m) {
         line.Party = field(rec, m.PartyColumn);
         line.Purpose = field(rec, m.PurposeColumn);
         line.Memo = field(rec, m.MemoColumn);
-        if (rec.size() != columns) {
+        const bool blankBeyond =
+            std::all_of(rec.begin() + std::min(rec.size(), columns), rec.end(),
+                        [](const QString& f) { return f.trimmed().isEmpty(); });
+        if (rec.size() < columns || !blankBeyond) {
             line.Error = QStringLiteral("line has %1 columns, not %2").arg(rec.size()).arg(columns);
             lines.push_back(std::move(line));
             continue;

@@ -65,6 +65,10 @@ private slots:
                           "05.01.2024;Café Müller;-12,50 €;Food;table 4\n"
                           "16.01.2024;Employer;1.234,56 €;Salary;\n")
             << Plain;
+        QTest::newRow("separators ending the lines")
+            << QByteArray("Date;Payee;Amount;Category;Memo;\n05.01.2024;Café Müller;-12,50;Food;"
+                          "table 4;\n16.01.2024;Employer;1.234,56;Salary;\n")
+            << Plain;
         QTest::newRow("tab, no header, month first")
             << QByteArray("1/5/2024\tCafé Müller\t-12.50\tFood\ttable 4\n"
                           "1/16/2024\tEmployer\t1234.56\tSalary\t\n")
