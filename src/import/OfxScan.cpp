@@ -3,6 +3,7 @@
 #include "export/Windows1252.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
 
@@ -311,19 +312,36 @@ QString OfxText(const TOfxScan& scan, const QByteArray& value) {
 
 namespace {
 
-// A text for the library: control characters blanked, cut to `limit` bytes without
-// leaving half a character or half an entity.
-QByteArray safeText(const QByteArray& v, qsizetype limit, bool utf8) {
-    QByteArray out = v.left(limit);
-    if (utf8 && out.size() < v.size())
-        while (!out.isEmpty() && (uchar(v[out.size()]) & 0xC0) == 0x80)
+// A text for the library, in UTF-8 whatever the file's set: numeric character
+// references written out (the library drops them), control characters blanked, cut to
+// `limit` bytes without leaving half a character or half an entity.
+QByteArray safeText(const TOfxScan& scan, const QByteArray& v, qsizetype limit) {
+    QString text = OfxText(scan, v);
+    static const QRegularExpression reference(QStringLiteral("&#(x[0-9A-Fa-f]{1,6}|[0-9]{1,7});"));
+    for (QRegularExpressionMatch m = reference.match(text); m.hasMatch();
+         m = reference.match(text, m.capturedStart())) {
+        const QString digits = m.captured(1);
+        bool ok = false;
+        const uint code =
+            digits.startsWith(u'x') ? digits.mid(1).toUInt(&ok, 16) : digits.toUInt(&ok);
+        const bool usable =
+            ok && code >= 0x20 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        text.replace(m.capturedStart(), m.capturedLength(),
+                     usable ? QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1)
+                            : QString());
+    }
+    for (QChar& c : text)
+        if (c.unicode() < 0x20)
+            c = u' ';
+    const QByteArray full = text.toUtf8();
+    QByteArray out = full.left(limit);
+    if (out.size() < full.size()) {
+        while (!out.isEmpty() && (uchar(full[out.size()]) & 0xC0) == 0x80)
             out.chop(1);
-    const qsizetype amp = out.lastIndexOf('&');
-    if (amp >= 0 && out.indexOf(';', amp) < 0 && out.size() < v.size())
-        out.truncate(amp);
-    for (char& c : out)
-        if (uchar(c) < 0x20)
-            c = ' ';
+        const qsizetype amp = out.lastIndexOf('&');
+        if (amp >= 0 && out.indexOf(';', amp) < 0)
+            out.truncate(amp);
+    }
     return out;
 }
 
@@ -341,7 +359,7 @@ QByteArray OfxChunk(const TOfxScan& scan, size_t from, size_t to) {
     QByteArray d;
     d.reserve(qsizetype(to - from) * 160 + 1024);
     d += "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\nSECURITY:NONE\r\n";
-    d += scan.Utf8 ? "ENCODING:UTF-8\r\nCHARSET:NONE\r\n" : "ENCODING:USASCII\r\nCHARSET:1252\r\n";
+    d += "ENCODING:UTF-8\r\nCHARSET:NONE\r\n";
     d += "COMPRESSION:NONE\r\nOLDFILEUID:NONE\r\nNEWFILEUID:NONE\r\n\r\n<OFX>\r\n";
     // The library keeps 9 bytes of a bank id, 22 of a branch or account id.
     if (a.CreditCard)
@@ -363,9 +381,9 @@ QByteArray OfxChunk(const TOfxScan& scan, size_t from, size_t to) {
              QByteArray::number(qulonglong(k - from));
         const QByteArray& name = t.Name.isNull() ? t.PayeeName : t.Name;
         if (!name.trimmed().isEmpty())
-            d += "<NAME>" + safeText(name, 96, scan.Utf8);
+            d += "<NAME>" + safeText(scan, name, 96);
         if (!t.Memo.trimmed().isEmpty())
-            d += "<MEMO>" + safeText(t.Memo, 255, scan.Utf8);
+            d += "<MEMO>" + safeText(scan, t.Memo, 255);
         d += "</STMTTRN>\r\n";
     }
     d += "</BANKTRANLIST><LEDGERBAL><BALAMT>0<DTASOF>19700101</LEDGERBAL>";

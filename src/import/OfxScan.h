@@ -60,5 +60,5 @@ constexpr size_t OfxChunkTransactions = 2000;
 // A complete OFX 1 document holding the transactions [from, to) of the scan, all of
 // one account, for the library to read. Each transaction's FITID is its number from
 // `from`, so that what the library reports is matched back without doubt; the texts
-// are cut to the lengths the library keeps.
+// are in UTF-8, cut to the lengths the library keeps.
 QByteArray OfxChunk(const TOfxScan& scan, size_t from, size_t to);

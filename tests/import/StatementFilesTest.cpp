@@ -105,9 +105,9 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("ids");
-        QTest::newRow("OFX 1, SGML, Windows-1252, QFX tags")
+        QTest::newRow("OFX 1, SGML, Windows-1252, a character reference, QFX tags")
             << ofxSgml("<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240105<TRNAMT>-12.50<FITID>A-1"
-                       "<NAME>Caf\xE9 M\xFCller<MEMO>table 4<INTU.BID>3000\n</STMTTRN>\n"
+                       "<NAME>Caf&#233; M\xFCller<MEMO>table 4<INTU.BID>3000\n</STMTTRN>\n"
                        "<STMTTRN><TRNTYPE>CHECK<DTPOSTED>20240106<TRNAMT>1234.56<FITID>A-2"
                        "<CHECKNUM>1001<NAME>Employer &amp; Co</STMTTRN>\n")
             << QStringLiteral("2024-01-05|Café Müller|-12.5||table 4\n"
