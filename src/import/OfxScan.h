@@ -16,8 +16,8 @@
 // "1,000.50" for 1, reads a file cut short as if it were whole, and slows down with the
 // square of the number of transactions. So the file is checked here (its tags, their
 // nesting, its end), each transaction's date, amount and id are taken from the file's
-// own text, and the library is handed documents of our own making, a thousand
-// transactions at a time, from which it decodes the texts.
+// own text, and the library is handed documents of our own making, a few thousand
+// transactions at a time, from which it reads the names and memos.
 
 struct TOfxAccount {
     QByteArray BankId, BranchId, AcctId, AcctType;
