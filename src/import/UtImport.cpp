@@ -145,7 +145,7 @@ void TFrmImport::buildControls() {
     // Fixed heights and widths: a statement may have a hundred thousand lines.
     grdLines->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grdLines->verticalHeader()->setDefaultSectionSize(20);
-    const int widths[TImportModel::ColumnCount] = {50, 40, 72, 150, 80, 110, 110, 200, 100};
+    const int widths[TImportModel::ColumnCount] = {50, 40, 72, 140, 80, 100, 100, 250, 100};
     for (int c = 0; c < TImportModel::ColumnCount; ++c)
         grdLines->setColumnWidth(c, widths[c]);
     grdLines->horizontalHeader()->setStretchLastSection(true);

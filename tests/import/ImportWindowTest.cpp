@@ -134,12 +134,13 @@ private slots:
 
     void checkedRowsAndTransfersAreWhatIsSaved() {
         TestEnv env;
-        const int bank = AddAccount(env, "Checking", 0);
         const int cash = AddAccount(env, "Cash", 2);
+        const int bank = AddAccount(env, "Checking", 0);
         AddDetail(env, bank, 1, "2024-01-04 10:00:00", "3.50", "coffee");
         SettleBalances(env);
+        // With no card selected the window starts on the first account.
         TFrmImport frm;
-        frm.PresetAccount(bank);
+        QCOMPARE(frm.TargetId(), bank);
         env.messages->answers = {};
         ModalsOpenedBy([&] { frm.LoadFile(write(env.dir() + "/s.csv", Csv)); },
                        [](QDialog* d) { qobject_cast<TFrmCsvColumns*>(d)->btnOK->click(); });
