@@ -238,6 +238,38 @@ private slots:
         QCOMPARE(frm.Model()->Rows().at(1).Line->Date, QDate(2024, 5, 4));
     }
 
+    void theColumnsCanBeChosenAgainAndAreRememberedOnSaving() {
+        TestEnv env;
+        const int bank = AddAccount(env, "Checking", 0);
+        TFrmImport frm;
+        const auto confirm = [](const std::function<void(TFrmCsvColumns*)>& change) {
+            return [change](QDialog* d) {
+                auto* columns = qobject_cast<TFrmCsvColumns*>(d);
+                change(columns);
+                columns->btnOK->click();
+            };
+        };
+        ModalsOpenedBy([&] { frm.LoadFile(write(env.dir() + "/s.csv", Csv)); },
+                       confirm([](TFrmCsvColumns*) {}));
+        QCOMPARE(frm.Model()->Rows().at(1).Line->Party, QStringLiteral("Employer"));
+        // The payee's column taken for the purpose instead.
+        ModalsOpenedBy([&] { frm.btnColumns->click(); }, confirm([](TFrmCsvColumns* c) {
+                           c->cbbParty->setCurrentIndex(0);
+                           c->cbbPurpose->setCurrentIndex(2);
+                       }));
+        QCOMPARE(frm.Model()->Rows().at(1).Line->Party, QString());
+        QCOMPARE(frm.Model()->Rows().at(1).Line->Purpose, QStringLiteral("Employer"));
+        frm.btnOK->click();
+        QCOMPARE(frm.result(), int(QDialog::Accepted));
+        QCOMPARE(env.sql("select [For] from Detail where Amount = 1000").toString(),
+                 QStringLiteral("Employer"));
+        // The next file of that bank is read without asking.
+        TFrmImport next;
+        next.PresetAccount(bank);
+        QCOMPARE(ModalsOpenedBy([&] { next.LoadFile(env.dir() + "/s.csv"); }), QStringList());
+        QCOMPARE(next.Model()->Rows().at(1).Line->Purpose, QStringLiteral("Employer"));
+    }
+
     void theHelpButtonAndF1OpenTheImportTopic() {
         TestEnv env;
         ScopedHelpRecorder help;
