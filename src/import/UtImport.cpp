@@ -246,14 +246,22 @@ bool TFrmImport::LoadFile(const QString& path) {
             break;
         case StatementFormat::Qif: {
             TDateGuess dates = GuessDateOrder(QifFieldValues(file.Text, u'D'), LocaleDateOrder());
-            if (dates.ambiguous)
-                dates.order = ShowMessage(this, QStringLiteral("Query"),
-                                          QStringLiteral("The dates of this file read both ways. "
-                                                         "Is %1 day first, then month?")
-                                              .arg(dates.example),
-                                          MsgIcon::Question, mbYes | mbNo) == mbYes
-                                  ? DateOrder::DMY
-                                  : DateOrder::MDY;
+            if (dates.ambiguous) {
+                const auto spelt = [&](DateOrder order) {
+                    return QLocale().toString(ParseStatementDate(dates.example, order),
+                                              QStringLiteral("d MMMM yyyy"));
+                };
+                dates.order =
+                    ShowMessage(
+                        this, QStringLiteral("Query"),
+                        QStringLiteral("The dates of this file can be read day first or "
+                                       "month first. Does %1 mean %2?\n\nNo reads it "
+                                       "as %3.")
+                            .arg(dates.example, spelt(DateOrder::DMY), spelt(DateOrder::MDY)),
+                        MsgIcon::Question, mbYes | mbNo) == mbYes
+                        ? DateOrder::DMY
+                        : DateOrder::MDY;
+            }
             st = std::make_unique<TStatement>(
                 ReadQif(file.Text, dates.order, GuessDecimalSign(QifFieldValues(file.Text, u'T')),
                         box.Progress()));

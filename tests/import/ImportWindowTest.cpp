@@ -216,6 +216,10 @@ private slots:
                                                          "D05/04/2024\nT-1\nPB\n^\n")));
         QCOMPARE(env.messages->messages.size(), size_t(1));
         QCOMPARE(env.messages->messages[0].caption, QStringLiteral("Query"));
+        QCOMPARE(env.messages->messages[0].text,
+                 QStringLiteral("The dates of this file can be read day first or month first. "
+                                "Does 03/04/2024 mean 3 April 2024?\n\nNo reads it as 4 March "
+                                "2024."));
         QCOMPARE(frm.Model()->Rows().at(0).Line->Date, QDate(2024, 4, 3));
 
         // A CSV file asks in its columns step, which will not close until told.
