@@ -128,8 +128,8 @@ TFrmCsvColumns::TFrmCsvColumns(QWidget* parent, const TCsvTable& table, const TC
     GuardedConnect(chkHeader, &QCheckBox::toggled, this, &TFrmCsvColumns::chkHeaderClick);
     for (QComboBox* c : {cbbDate, cbbAmount, cbbIn, cbbOut})
         GuardedConnect(c, &QComboBox::activated, this, &TFrmCsvColumns::columnChange);
-    for (QComboBox* c : {cbbAmount})
-        connect(c, &QComboBox::activated, rbSigned, [this] { rbSigned->setChecked(true); });
+    // Choosing a column chooses the way the amounts are given.
+    connect(cbbAmount, &QComboBox::activated, rbSigned, [this] { rbSigned->setChecked(true); });
     for (QComboBox* c : {cbbIn, cbbOut})
         connect(c, &QComboBox::activated, rbInOut, [this] { rbInOut->setChecked(true); });
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmCsvColumns::btnOKClick);
