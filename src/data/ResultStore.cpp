@@ -1,8 +1,10 @@
 #include "data/ResultStore.h"
 
+#include <QCollator>
 #include <QHash>
 #include <bit>
 #include <cstring>
+#include <numeric>
 #include <sqlite3.h>
 
 namespace {
@@ -46,21 +48,6 @@ bool isAscii(const char* p, int n) {
 
 int sign(qint64 v) {
     return v < 0 ? -1 : (v > 0 ? 1 : 0);
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-}
-
-// Without regard to case, in the order QString::compare gives for such texts.
-int compareAscii(QByteArrayView a, QByteArrayView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char x = asciiLower(a[i]), y = asciiLower(b[i]);
-        if (x != y)
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
-    }
-    return sign(a.size() - b.size());
 }
 
 } // namespace
@@ -312,7 +299,57 @@ bool TResultStore::IsNull(int row, int column) const {
     return kind(row, column) == Null;
 }
 
-int TResultStore::Compare(int rowA, int rowB, int column) const {
+// For each row of the column, the place of its text among the column's texts in the
+// user's collation, equal texts sharing one place; -1 for a row without text. Each text
+// is brought into its collation form once, however many rows share it.
+std::vector<int> TResultStore::textRanks(int column) const {
+    std::vector<int> rank(size_t(m_rows), -1);
+    QHash<quint64, int> shortTexts; // a repeated short text shares its cell
+    std::vector<QString> texts;
+    for (int r = 0; r < m_rows; ++r) {
+        const quint8 k = kind(r, column);
+        if (k != Text && k != LongText)
+            continue;
+        const quint64 c = cell(r, column);
+        if (k == Text) {
+            const auto it = shortTexts.constFind(c);
+            if (it != shortTexts.cend()) {
+                rank[size_t(r)] = *it;
+                continue;
+            }
+            shortTexts.insert(c, int(texts.size()));
+        }
+        rank[size_t(r)] = int(texts.size());
+        texts.push_back(text(k, c));
+    }
+    if (texts.empty())
+        return rank;
+    QCollator collator; // the user's locale
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(texts.size());
+    for (QString& t : texts) {
+        keys.push_back(collator.sortKey(t));
+        t = QString();
+    }
+    std::vector<int> byKey(texts.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(),
+              [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::vector<int> place(texts.size());
+    int at = 0;
+    for (size_t i = 0; i < byKey.size(); ++i) {
+        if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0)
+            ++at;
+        place[size_t(byKey[i])] = at;
+    }
+    for (int& r : rank)
+        if (r >= 0)
+            r = place[size_t(r)];
+    return rank;
+}
+
+int TResultStore::compare(int rowA, int rowB, int column, const std::vector<int>& textRank) const {
     const quint8 ka = kind(rowA, column), kb = kind(rowB, column);
     const quint64 a = cell(rowA, column), b = cell(rowB, column);
     // Rank of a kind in the order: null, number, text, binary.
@@ -338,12 +375,17 @@ int TResultStore::Compare(int rowA, int rowB, int column) const {
         return x < y ? -1 : (y < x ? 1 : 0);
     }
     default:
-        if (ka == Text && kb == Text) {
-            if (a == b)
-                return 0;
-            if (refAscii(a) && refAscii(b))
-                return compareAscii(m_texts->view(a), m_texts->view(b));
-        }
-        return sign(QString::compare(text(ka, a), text(kb, b), Qt::CaseInsensitive));
+        return sign(textRank[size_t(rowA)] - textRank[size_t(rowB)]);
     }
+}
+
+std::vector<int> TResultStore::SortedRows(int column, bool descending) const {
+    const std::vector<int> textRank = textRanks(column);
+    std::vector<int> order(static_cast<size_t>(m_rows));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+        const int c = compare(x, y, column, textRank);
+        return descending ? c > 0 : c < 0;
+    });
+    return order;
 }

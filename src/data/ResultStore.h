@@ -36,9 +36,10 @@ public:
     QVariant Value(int row, int column) const;
     bool IsNull(int row, int column) const;
 
-    // The lists' sort order on one column: nulls first, then numbers by value, then
-    // texts without regard to case, then binary values.
-    int Compare(int rowA, int rowB, int column) const;
+    // The rows in the lists' sort order on one column, equal values keeping their order:
+    // nulls first, then numbers by value, then texts as the user's language orders them,
+    // without regard to case, then binary values.
+    std::vector<int> SortedRows(int column, bool descending) const;
 
 private:
     struct Column;
@@ -50,6 +51,8 @@ private:
     // The kind and cell of a value; a text or binary value is stored on the way.
     std::pair<quint8, quint64> encode(const QVariant& value);
     QString text(quint8 kind, quint64 cell) const;
+    std::vector<int> textRanks(int column) const;
+    int compare(int rowA, int rowB, int column, const std::vector<int>& textRank) const;
 
     std::vector<Column> m_columns;
     std::unique_ptr<Texts> m_texts;

@@ -2,6 +2,7 @@
 
 #include "data/Errors.h"
 #include "data/SqlDialect.h"
+#include "data/SqlLike.h"
 
 #include <QDir>
 #include <QFile>
@@ -95,6 +96,7 @@ void TConnection::Open(const QString& path) {
     sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db, DefaultBusyTimeoutMs);
+    RegisterLike(db);
     m_db = db;
     m_factsVersion = -1;
 }
@@ -495,10 +497,7 @@ void TQuery::SetSort(const QString& sort) {
     }
     const bool desc =
         parts.size() > 1 && parts.at(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-    std::stable_sort(m_order.begin(), m_order.end(), [&](int x, int y) {
-        const int c = m_rows.Compare(x, y, col);
-        return desc ? c > 0 : c < 0;
-    });
+    m_order = m_rows.SortedRows(col, desc);
 }
 
 void TQuery::Append() {

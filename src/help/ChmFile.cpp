@@ -1,6 +1,7 @@
 #include "help/ChmFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -77,8 +78,14 @@ std::vector<TSitemapEntry> ParseSitemap(const QByteArray& html) {
                                         QRegularExpression::CaseInsensitiveOption);
     std::vector<TSitemapEntry> root;
     // Where entries go at each depth. A list opened right after an entry holds that
-    // entry's children; one opened with no entry before it stays at the same depth.
-    std::vector<std::vector<TSitemapEntry>*> levels{&root};
+    // entry's children; one opened with no entry before it stays at the same depth, and
+    // so does one below the deepest level kept: a file of lists nested hundreds of
+    // thousands deep would otherwise make entries that no stack can walk or free.
+    struct Level {
+        std::vector<TSitemapEntry>* entries;
+        int depth;
+    };
+    std::vector<Level> levels{{&root, 0}};
     bool inEntry = false;
     TSitemapEntry entry;
     const QString text = decodeText(html);
@@ -92,8 +99,11 @@ std::vector<TSitemapEntry> ParseSitemap(const QByteArray& html) {
                 if (levels.size() > 1)
                     levels.pop_back();
             } else {
-                std::vector<TSitemapEntry>* current = levels.back();
-                levels.push_back(current->empty() ? current : &current->back().Children);
+                const Level current = levels.back();
+                if (current.entries->empty() || current.depth >= kMaxSitemapDepth)
+                    levels.push_back(current);
+                else
+                    levels.push_back({&current.entries->back().Children, current.depth + 1});
             }
         } else if (name == QLatin1String("object")) {
             if (!closing) {
@@ -103,7 +113,7 @@ std::vector<TSitemapEntry> ParseSitemap(const QByteArray& html) {
             } else if (inEntry) {
                 inEntry = false;
                 if (!entry.Name.isEmpty() || !entry.Local.isEmpty())
-                    levels.back()->push_back(std::move(entry));
+                    levels.back().entries->push_back(std::move(entry));
                 entry = {};
             }
         } else if (inEntry && !closing) {
@@ -121,10 +131,32 @@ std::vector<TSitemapEntry> ParseSitemap(const QByteArray& html) {
     return root;
 }
 
-TChmFile::TChmFile(const QString& fileName) : m_FileName(fileName) {
+TChmFile::TChmFile(const QString& fileName)
+    : m_FileName(fileName), m_FileSize(QFileInfo(fileName).size()) {
     m_File = chm_open(QFile::encodeName(fileName).constData());
-    if (m_File)
+    if (m_File) {
+        readSectionLength();
         readSystem();
+    }
+}
+
+void TChmFile::readSectionLength() {
+    // The reset table of the compressed section: a version, the number of blocks, a
+    // size, the table's offset, then the expanded and the compressed length and the
+    // expanded size of one block (64-bit each).
+    const QByteArray table = Read(QStringLiteral(
+        "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/"
+        "InstanceData/ResetTable"));
+    if (table.size() < 40)
+        return;
+    const quint64 blocks = qFromLittleEndian<quint32>(table.constData() + 4);
+    const quint64 expanded = qFromLittleEndian<quint64>(table.constData() + 16);
+    const quint64 blockLength = qFromLittleEndian<quint64>(table.constData() + 32);
+    // No more than its blocks can give back.
+    if (blockLength == 0 || expanded / blockLength > blocks)
+        m_Damaged = true;
+    else
+        m_SectionLength = expanded;
 }
 
 TChmFile::~TChmFile() {
@@ -151,17 +183,29 @@ QByteArray TChmFile::Read(const QString& path) const {
     if (!m_File ||
         chm_resolve_object(m_File, path.toUtf8().constData(), &unit) != CHM_RESOLVE_SUCCESS)
         return {};
-    QByteArray data(qsizetype(unit.length), Qt::Uninitialized);
+    // A length is taken from the file's directory as written: one that the file cannot
+    // hold is damage, not a size to make room for.
+    const quint64 room = unit.space == CHM_UNCOMPRESSED ? quint64(m_FileSize) : m_SectionLength;
+    if (unit.length > room || unit.start > room - unit.length) {
+        m_Damaged = true;
+        return {};
+    }
+    QByteArray data;
+    unsigned char block[1 << 16];
     LONGUINT64 done = 0;
     while (done < unit.length) {
         const LONGINT64 n =
-            chm_retrieve_object(m_File, &unit, reinterpret_cast<unsigned char*>(data.data()) + done,
-                                done, LONGINT64(unit.length - done));
+            chm_retrieve_object(m_File, &unit, block, done,
+                                LONGINT64(qMin<LONGUINT64>(sizeof block, unit.length - done)));
         if (n <= 0)
             break;
+        data.append(reinterpret_cast<const char*>(block), qsizetype(n));
         done += LONGUINT64(n);
     }
-    data.truncate(qsizetype(done));
+    if (done < unit.length) {
+        m_Damaged = true;
+        return {};
+    }
     return data;
 }
 

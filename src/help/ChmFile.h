@@ -15,7 +15,9 @@ struct TSitemapEntry {
     std::vector<TSitemapEntry> Children;
 };
 
-// Reads the entries of a contents (.hhc) or index (.hhk) file.
+// Reads the entries of a contents (.hhc) or index (.hhk) file. Entries nested deeper
+// than kMaxSitemapDepth levels below the top are kept at that depth.
+constexpr int kMaxSitemapDepth = 32;
 std::vector<TSitemapEntry> ParseSitemap(const QByteArray& html);
 
 // What a help file's #SYSTEM object names: its contents and index files, its first
@@ -39,9 +41,12 @@ public:
 
     bool IsOpen() const { return m_File != nullptr; }
     QString FileName() const { return m_FileName; }
+    // Whether an object read so far claimed more bytes than the file can hold or than
+    // came back; its reading gave nothing.
+    bool IsDamaged() const { return m_Damaged; }
 
     bool Contains(const QString& path) const;
-    // The object's bytes; empty when it is missing.
+    // The object's bytes; empty when it is missing or damaged.
     QByteArray Read(const QString& path) const;
 
     QString Title() const { return m_Title; }
@@ -60,10 +65,15 @@ public:
 
 private:
     void readSystem();
+    void readSectionLength();
     // A path as the help compiler wrote it, mapped to an object of this file.
     QString existingObject(const QString& written) const;
 
     chmFile* m_File = nullptr;
     QString m_FileName;
+    qint64 m_FileSize = 0;
+    // What the compressed objects hold together once expanded, as the file states it.
+    quint64 m_SectionLength = 0;
+    mutable bool m_Damaged = false;
     QString m_Title, m_DefaultTopic, m_ContentsFile, m_IndexFile;
 };

@@ -74,9 +74,9 @@ private:
         for (const QPointer<THelpWindow>& w : m_Windows) {
             if (w->File().FileName() != path)
                 continue;
-            if (w->File().IsOpen())
+            if (w->File().IsOpen() && !w->File().IsDamaged())
                 return w;
-            // The file was missing last time; it may be there now.
+            // The file was missing or damaged last time; it may be whole now.
             delete w.data();
             break;
         }
@@ -89,6 +89,9 @@ private:
     }
 
     static void present(THelpWindow* w) {
+        // Whatever was asked, a help file found damaged on the way is what the page says.
+        if (w->File().IsDamaged())
+            w->ShowProblem(TChmBrowser::DamagedText(w->File().FileName()));
         w->show();
         w->raise();
         w->activateWindow();

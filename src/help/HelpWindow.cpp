@@ -6,11 +6,13 @@
 #include "ui/Skin.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
@@ -42,24 +44,58 @@ QUrl TChmBrowser::PageUrl(const QString& page) {
     return url;
 }
 
-QVariant TChmBrowser::loadResource(int type, const QUrl& name) {
-    // Nothing outside the help file is read: no local files, no network.
-    if (name.scheme() != kScheme || !m_File)
+QUrl TChmBrowser::InFile(const QUrl& address) const {
+    if (!m_File)
         return {};
-    const QByteArray data = m_File->Read(TChmFile::ObjectPath(name.path()));
+    // "[ms-its:|mk:@MSITStore:]file.chm::/page.htm", the file named with or without
+    // its folder; only this file's pages are its own.
+    static const QRegularExpression its(QStringLiteral("^(?:ms-its:|mk:@msitstore:)?(.*?)::(/.*)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QString written = QUrl::fromPercentEncoding(address.toEncoded());
+    if (const QRegularExpressionMatch m = its.match(written); m.hasMatch()) {
+        const QString file = QString(m.captured(1)).replace(u'\\', u'/').section(u'/', -1);
+        if (file.isEmpty() ||
+            file.compare(QFileInfo(m_File->FileName()).fileName(), Qt::CaseInsensitive) != 0)
+            return {};
+        return PageUrl(m.captured(2));
+    }
+    const QUrl resolved = address.isRelative() ? source().resolved(address) : address;
+    if (resolved.scheme() != kScheme)
+        return {};
+    return PageUrl(resolved.path() +
+                   (resolved.hasFragment() ? u'#' + resolved.fragment() : QString()));
+}
+
+QVariant TChmBrowser::loadResource(int type, const QUrl& name) {
+    // Nothing outside the help file is read: no local files, no network. An empty
+    // answer, not none, or the text document would go and read a "file:" address itself.
+    const QUrl inside = InFile(name);
+    if (inside.isEmpty())
+        return QVariant(QByteArray());
+    const QByteArray data = m_File->Read(TChmFile::ObjectPath(inside.path()));
     if (!data.isEmpty() || type != QTextDocument::HtmlResource)
         return data;
+    if (m_File->IsDamaged())
+        return QStringLiteral("<html><body><h2>Help file damaged</h2><p>%1</p></body></html>")
+            .arg(DamagedText(m_File->FileName()).toHtmlEscaped());
     return QStringLiteral("<html><body><h2>Page not found</h2><p>The help file has no page "
                           "%1.</p></body></html>")
-        .arg(name.path().toHtmlEscaped());
+        .arg(inside.path().toHtmlEscaped());
+}
+
+QString TChmBrowser::DamagedText(const QString& file) {
+    return QStringLiteral("The help file %1 is damaged.").arg(QDir::toNativeSeparators(file));
 }
 
 void TChmBrowser::linkClicked(const QUrl& link) {
-    const QUrl target = source().resolved(link);
-    if (target.scheme() == kScheme)
-        setSource(target);
-    else if (!link.scheme().isEmpty())
+    const QUrl inside = InFile(link);
+    const QString scheme = link.scheme().toLower();
+    if (!inside.isEmpty())
+        setSource(inside);
+    else if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+             scheme == QLatin1String("mailto"))
         Shell().Open(link.toString());
+    // Anything else (scripts, local files, data, other help files) leads nowhere.
 }
 
 THelpWindow::THelpWindow(std::shared_ptr<TChmFile> file, QWidget* parent)
@@ -145,20 +181,24 @@ THelpWindow::THelpWindow(std::shared_ptr<TChmFile> file, QWidget* parent)
             [this](const QUrl& url) { Guarded([&] { followPage(url); }); });
 }
 
-void THelpWindow::addContents(QTreeWidgetItem* parent, const std::vector<TSitemapEntry>& entries) {
+void THelpWindow::addContents(QTreeWidgetItem* parent, const std::vector<TSitemapEntry>& entries,
+                              const QIcon& book, const QIcon& page) {
     for (const TSitemapEntry& e : entries) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvContents);
         item->setText(0, e.Name);
         item->setData(0, Qt::UserRole, e.Local);
-        const bool book = !e.Children.empty();
-        item->setIcon(0, style()->standardIcon(book ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-        addContents(item, e.Children);
-        item->setExpanded(book);
+        const bool isBook = !e.Children.empty();
+        item->setIcon(0, isBook ? book : page);
+        addContents(item, e.Children, book, page);
+        item->setExpanded(isBook);
     }
 }
 
 void THelpWindow::buildContents() {
-    addContents(nullptr, m_File->Contents());
+    // One picture of each kind for all entries: a picture of its own for each cost the
+    // long contents of a large help file most of their memory.
+    addContents(nullptr, m_File->Contents(), style()->standardIcon(QStyle::SP_DirIcon),
+                style()->standardIcon(QStyle::SP_FileIcon));
 }
 
 void THelpWindow::buildIndex() {

@@ -4,6 +4,7 @@
 #include <QTextBrowser>
 #include <memory>
 
+class QIcon;
 class QLineEdit;
 class QListWidget;
 class QTabWidget;
@@ -21,6 +22,13 @@ public:
     QVariant loadResource(int type, const QUrl& name) override;
 
     static QUrl PageUrl(const QString& page);
+    // The page of the open help file that an address leads to, in any of the forms a
+    // compiled help file writes ("page.htm", "chm:///page.htm", "budget.chm::/page.htm",
+    // "ms-its:budget.chm::/page.htm", "mk:@MSITStore:budget.chm::/page.htm"); an empty
+    // address when it leads anywhere else.
+    QUrl InFile(const QUrl& address) const;
+    // What a page says about a file whose contents are damaged.
+    static QString DamagedText(const QString& file);
 
 private:
     void linkClicked(const QUrl& link);
@@ -61,7 +69,8 @@ public slots:
 
 private:
     void buildContents();
-    void addContents(QTreeWidgetItem* parent, const std::vector<TSitemapEntry>& entries);
+    void addContents(QTreeWidgetItem* parent, const std::vector<TSitemapEntry>& entries,
+                     const QIcon& book, const QIcon& page);
     void buildIndex();
     void followPage(const QUrl& url);
 

@@ -168,8 +168,16 @@ void TFrmAccountHistory::buildFilterStrip() {
                    &TFrmAccountHistory::cbbAccWalChange);
     GuardedConnect(cbbType, &QComboBox::currentTextChanged, this,
                    &TFrmAccountHistory::cbbTypeChange);
-    GuardedConnect(rbMonth, &QRadioButton::clicked, this, &TFrmAccountHistory::rbMonthClick);
-    GuardedConnect(rbToday, &QRadioButton::clicked, this, &TFrmAccountHistory::rbTodayClick);
+    // A click on the button already checked, or Space on it, changes nothing and must
+    // not replace a statement built by the query dialog.
+    connect(rbMonth, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Guarded([this] { rbMonthClick(); });
+    });
+    connect(rbToday, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Guarded([this] { rbTodayClick(); });
+    });
     GuardedConnect(edtSearch, &QLineEdit::textChanged, this, &TFrmAccountHistory::edtSearchChange);
 }
 
@@ -204,6 +212,8 @@ void TFrmAccountHistory::buildGrid() {
     dbgrdh1->SetOddRowColor(QColor(0xD6, 0xD6, 0xFA));
     dbgrdh1->SetFrozenCols(1);
     dbgrdh1->SetMultiSelect(true);
+    // Flat, as the list's web page and its printed rows are too.
+    dbgrdh1->SetFlat(true);
     dbgrdh1->setFrameShape(QFrame::Panel);
     dbgrdh1->horizontalHeader()->setFont(HistoryFont(font(), 9, false));
     dbgrdh1->SetDataSet(&qryList);

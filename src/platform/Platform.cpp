@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
+#include <vector>
 
 namespace {
 
@@ -70,16 +71,22 @@ public:
     }
 };
 
-// "Excel(*.xls)|*.xls|text(*.txt)|*.txt" -> Qt's "Excel (*.xls);;text (*.txt)"
-QStringList qtFilters(const QString& filter) {
+// "Excel(*.xls)|*.xls|text(*.txt)|*.txt" -> Qt's "Excel (*.xls)" and "text (*.txt)",
+// each with the extension its pattern gives ("xls", "txt").
+struct NameFilter {
+    QString label, suffix;
+};
+std::vector<NameFilter> qtFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|');
-    QStringList out;
+    std::vector<NameFilter> out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString label = parts.at(i);
         const QString pattern = parts.at(i + 1);
         if (!label.contains(pattern))
             label += QStringLiteral(" (") + pattern + u')';
-        out << label;
+        const qsizetype dot = pattern.lastIndexOf(u'.');
+        const QString suffix = dot < 0 ? QString() : pattern.mid(dot + 1);
+        out.push_back({label, suffix.contains(u'*') ? QString() : suffix});
     }
     return out;
 }
@@ -90,18 +97,33 @@ public:
         QFileDialog dialog(ownerWindow(owner));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontUseNativeDialog, false);
-        const QStringList filters = qtFilters(request.filter);
-        dialog.setNameFilters(filters);
-        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+        // An existing file is overwritten without a question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        const std::vector<NameFilter> filters = qtFilters(request.filter);
+        QStringList labels;
+        for (const NameFilter& f : filters)
+            labels << f.label;
+        dialog.setNameFilters(labels);
         dialog.setDefaultSuffix(request.defaultExtension);
+        if (request.filterIndex >= 1 && request.filterIndex <= qsizetype(filters.size())) {
+            dialog.selectNameFilter(labels.at(request.filterIndex - 1));
+            dialog.setDefaultSuffix(filters[size_t(request.filterIndex - 1)].suffix);
+        }
+        // The extension added to a bare name is the chosen format's, so "report" with
+        // the text filter becomes report.txt, never report.xls.txt.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &filters, &labels](const QString& chosen) {
+                             const qsizetype i = labels.indexOf(chosen);
+                             if (i >= 0)
+                                 dialog.setDefaultSuffix(filters[size_t(i)].suffix);
+                         });
         dialog.selectFile(request.fileName);
         SaveDialogResult r;
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return r;
         r.accepted = true;
         r.fileName = dialog.selectedFiles().first();
-        r.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        r.filterIndex = int(labels.indexOf(dialog.selectedNameFilter())) + 1;
         if (r.filterIndex < 1)
             r.filterIndex = 1;
         return r;
@@ -194,6 +216,9 @@ IFileDialogs& FileDialogs() {
 }
 std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl) {
     return std::exchange(slot<IFileDialogs, QtFileDialogs>(), std::move(impl));
+}
+std::unique_ptr<IFileDialogs> SystemFileDialogs() {
+    return std::make_unique<QtFileDialogs>();
 }
 IShell& Shell() {
     return *slot<IShell, DesktopShell>();

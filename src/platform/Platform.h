@@ -95,6 +95,8 @@ IMessageBoxes& MessageBoxes();
 std::unique_ptr<IMessageBoxes> SetMessageBoxes(std::unique_ptr<IMessageBoxes> impl);
 IFileDialogs& FileDialogs();
 std::unique_ptr<IFileDialogs> SetFileDialogs(std::unique_ptr<IFileDialogs> impl);
+// The system's own save dialog, the default of FileDialogs().
+std::unique_ptr<IFileDialogs> SystemFileDialogs();
 IShell& Shell();
 std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl);
 

@@ -11,8 +11,8 @@
 #include <map>
 
 namespace {
-std::vector<std::pair<const char*, TestFactory>>& registry() {
-    static std::vector<std::pair<const char*, TestFactory>> r;
+std::vector<RegisteredTest>& registry() {
+    static std::vector<RegisteredTest> r;
     return r;
 }
 
@@ -42,12 +42,12 @@ void StartChild(QProcess& process, const QString& name, const QStringList& args)
                   QStringList{QStringLiteral("--child"), name} + args);
 }
 
-int RegisterTest(const char* name, TestFactory factory) {
-    registry().emplace_back(name, std::move(factory));
+int RegisterTest(const char* name, const QMetaObject* meta, TestFactory factory) {
+    registry().push_back({name, meta, std::move(factory)});
     return int(registry().size());
 }
 
-std::vector<std::pair<const char*, TestFactory>>& RegisteredTests() {
+std::vector<RegisteredTest>& RegisteredTests() {
     return registry();
 }
 

@@ -14,10 +14,15 @@
 
 // Registers a Qt Test class so that the area's executable runs it.
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
-int RegisterTest(const char* name, TestFactory factory);
+struct RegisteredTest {
+    const char* name;
+    const QMetaObject* meta; // what the class declares, without making one
+    TestFactory factory;
+};
+int RegisterTest(const char* name, const QMetaObject* meta, TestFactory factory);
 #define BUDGET_TEST(Class)                                                                         \
-    static const int budgetTestReg_##Class =                                                       \
-        RegisterTest(#Class, [] { return std::unique_ptr<QObject>(new Class); });
+    static const int budgetTestReg_##Class = RegisterTest(                                         \
+        #Class, &Class::staticMetaObject, [] { return std::unique_ptr<QObject>(new Class); });
 
 // A program of its own inside a test executable: a test starts the executable again
 // with "--child NAME ARGS..." to run it in a process it can kill or run twice. Its

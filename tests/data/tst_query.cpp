@@ -5,6 +5,7 @@
 #include "data/Errors.h"
 #include "data/UtDM.h"
 
+#include <QCollator>
 #include <QFile>
 #include <QtTest>
 #include <sqlite3.h>
@@ -53,8 +54,8 @@ void fillMixed(TestEnv& env, int rows) {
             .arg(rows));
 }
 
-// The order the lists sort in: nulls, numbers by value, texts without regard to case,
-// binary values.
+// The order the lists sort in: nulls, numbers by value, texts as the user's language
+// orders them without regard to case, binary values.
 int referenceCompare(const QVariant& a, const QVariant& b) {
     auto rank = [](const QVariant& v) {
         if (v.isNull())
@@ -69,7 +70,9 @@ int referenceCompare(const QVariant& a, const QVariant& b) {
     case 1:
         return a.toDouble() < b.toDouble() ? -1 : (a.toDouble() > b.toDouble() ? 1 : 0);
     case 2: {
-        const int c = QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        const int c = collator.compare(a.toString(), b.toString());
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     case 3:
@@ -152,6 +155,73 @@ private slots:
         QCOMPARE(q.ValueAt(0, 0).toInt(), 1);
         QCOMPARE(q.ValueAt(4999, 0).toInt(), 5000);
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.SetSort(QStringLiteral("Nowhere")));
+
+        // Accented letters stand with their plain ones, not after "z".
+        TQuery names(&DM->conn);
+        names.SQL << QStringLiteral("select 'Zed' as n union all select 'émile' union all "
+                                    "select 'Adam' union all select 'Émile' union all "
+                                    "select 'Eve'");
+        names.Open();
+        names.SetSort(QStringLiteral("n"));
+        QStringList order;
+        for (int r = 0; r < names.RecordCount(); ++r)
+            order << names.ValueAt(r, 0).toString();
+        QCOMPARE(order, (QStringList{"Adam", "émile", "Émile", "Eve", "Zed"}));
+    }
+
+    // Searches match without regard to case for every letter, with the operator's
+    // own rules kept: '%' any run, '_' one character, the escape, NULL for NULL.
+    void likeFoldsEveryLetter_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("result"); // 1, 0, or -1 for NULL
+        QTest::newRow("umlaut") << "Müller"
+                                << "MÜLLER" << 1;
+        QTest::newRow("accent, contained") << "ÉMILE DUPONT"
+                                           << "%émile%" << 1;
+        QTest::newRow("greek") << "Ωmega"
+                               << "ωMEGA" << 1;
+        QTest::newRow("whole text") << "abc"
+                                    << "ab" << 0;
+        QTest::newRow("one character") << "axb"
+                                       << "a_b" << 1;
+        QTest::newRow("one character beyond 16 bits") << "x😀y"
+                                                      << "x_y" << 1;
+        QTest::newRow("escaped _") << "a_b"
+                                   << "a\\_b" << 1;
+        QTest::newRow("escaped _ is no wildcard") << "axb"
+                                                  << "a\\_b" << 0;
+        QTest::newRow("escaped %") << "100%"
+                                   << "100\\%" << 1;
+        QTest::newRow("escaped % is no wildcard") << "1000"
+                                                  << "100\\%" << 0;
+        QTest::newRow("escaped escape") << "back\\slash"
+                                        << "%\\\\%" << 1;
+        QTest::newRow("escape at the end") << "ab"
+                                           << "ab\\" << 0;
+        QTest::newRow("anything, even nothing") << ""
+                                                << "%" << 1;
+        QTest::newRow("nothing is no character") << ""
+                                                 << "_" << 0;
+        QTest::newRow("two runs") << "aXbXc"
+                                  << "%x%x%" << 1;
+        QTest::newRow("two runs, one there") << "aXb"
+                                             << "%x%x%" << 0;
+        QTest::newRow("null text") << QString() << "%" << -1;
+    }
+
+    void likeFoldsEveryLetter() {
+        QFETCH(QString, text);
+        QFETCH(QString, pattern);
+        QFETCH(int, result);
+        TestEnv env;
+        TQuery q(&DM->conn);
+        q.SQL << QStringLiteral("select :t like :p escape '\\' as m");
+        q.SetParam(QStringLiteral("t"), text.isNull() ? QVariant() : QVariant(text));
+        q.SetParam(QStringLiteral("p"), pattern);
+        q.Open();
+        const QVariant m = q.ValueAt(0, 0);
+        QCOMPARE(m.isNull() ? -1 : m.toInt(), result);
     }
 
     // Posting changes the row in memory as in the file, whatever kind the field held.

@@ -4,10 +4,15 @@
 #include "lists/UtTransactionList.h"
 #include "ui/Application.h"
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QtTest>
 #include <cerrno>
 #include <csignal>
@@ -74,6 +79,67 @@ private slots:
                  QStringLiteral("a.Txt"));
         QCOMPARE(ExportFileName(QStringLiteral("xt"), TExportKind::Text), QStringLiteral("xt.txt"));
         QVERIFY(env.shell->opened.isEmpty());
+    }
+
+    // The system's save dialog: a file that exists is overwritten without a question,
+    // and a bare name gets the extension of the format chosen, once.
+    void theSaveDialogAsksNothingAndAddsTheChosenExtension() {
+        TestEnv env;
+        TTransactionList list;
+        fillList(env, list, 2);
+        const QString out = env.dir() + QStringLiteral("/out");
+        QVERIFY(QDir().mkpath(out));
+        std::unique_ptr<IFileDialogs> recorder = SetFileDialogs(SystemFileDialogs());
+        const struct {
+            const char* typed;
+            int filter; // as offered, from 1
+            const char* written;
+            QByteArray start;
+        } cases[] = {
+            {"report", 2, "report.txt", "No.\tDate\t"},
+            {"report.txt", 1, "report.txt.xls", QByteArray::fromHex("0908080000001000")},
+            {"page", 3, "page.htm", "<!DOCTYPE HTML"},
+            {"dayreport", 1, "dayreport.xls", QByteArray::fromHex("0908080000001000")},
+        };
+        QStringList asked;
+        for (const auto& c : cases) {
+            const QString target = out + u'/' + QLatin1String(c.written);
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+            old.close();
+            env.messages->answers = {mbNo};
+            const QStringList opened = ModalsOpenedBy(
+                [&] { ExportGridCommand(&list, list.dbgrdh1); },
+                [&](QDialog* d) {
+                    auto* dialog = qobject_cast<QFileDialog*>(d);
+                    if (!dialog)
+                        return;
+                    dialog->setDirectory(out);
+                    // Chosen as the user chooses it, in the dialog's list of types.
+                    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                    for (int i = 1; i < c.filter; ++i)
+                        QTest::keyClick(types, Qt::Key_Down);
+                    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                        ->setText(QLatin1String(c.typed));
+                    // A question the dialog asks while saving is noted and answered No.
+                    QTimer watch;
+                    watch.setInterval(0);
+                    QObject::connect(&watch, &QTimer::timeout, [&] {
+                        if (auto* box =
+                                qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                            asked << box->text();
+                            box->reject();
+                        }
+                    });
+                    watch.start();
+                    static_cast<QDialog*>(dialog)->accept(); // its Save button
+                });
+            QCOMPARE(opened.size(), 1);
+            QVERIFY2(asked.isEmpty(), qPrintable(asked.join(u' ')));
+            QVERIFY2(readFile(target).startsWith(c.start), c.written);
+        }
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), 4);
+        SetFileDialogs(std::move(recorder));
     }
 
     void failuresNameTheFileAndLeaveNoHalfFile() {

@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
@@ -182,6 +183,76 @@ private slots:
         QCOMPARE(frm.edtSearch->text(), QString());
         QCOMPARE(amounts(), QStringLiteral("1,2,3,4,5"));
         QVERIFY(!frm.qryList.Text().contains(QStringLiteral("like")));
+    }
+
+    // Letters beyond ASCII: the search ignores their case, a title click puts them with
+    // their plain letters.
+    void lettersOfEveryKindAreFoundAndSorted() {
+        TestEnv env;
+        const QDate today = QDate::currentDate();
+        const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+        AddDetail(env, bank, 1, at(today, "08:00:00"), "1", QStringLiteral("Zed"));
+        AddDetail(env, bank, 1, at(today, "09:00:00"), "2", QStringLiteral("Müller"));
+        AddDetail(env, bank, 1, at(today, "10:00:00"), "3", QStringLiteral("Émile"));
+        AddDetail(env, bank, 1, at(today, "11:00:00"), "4", QStringLiteral("eve"),
+                  QStringLiteral("Ærø ferry"));
+        TFrmAccountHistory frm;
+        frm.show();
+        const auto amounts = [&] { return GridColumn(frm.dbgrdh1, colAmount).join(','); };
+        // Case is folded, accents are kept: "É" is no plain "e".
+        const struct {
+            const char* typed;
+            const char* found;
+        } searches[] = {{"MÜLLER", "2"}, {"émile", "3"}, {"ÆRØ", "4"}, {"É", "3"}};
+        for (const auto& c : searches) {
+            frm.edtSearch->setText(QString::fromUtf8(c.typed));
+            QCOMPARE(amounts(), QLatin1String(c.found));
+        }
+        frm.edtSearch->clear();
+        emit frm.dbgrdh1->TitleBtnClick(colFrom);
+        QCOMPARE(GridColumn(frm.dbgrdh1, colFrom), (QStringList{"Émile", "eve", "Müller", "Zed"}));
+        QVERIFY(env.messages->messages.empty());
+    }
+
+    // The window's own grid is flat: its web page says so, and its printed rows take a
+    // flat grid's inset, so a page holds more of them than a raised grid's would.
+    void theListIsFlatOnThePageAndOnPaper() {
+        TestEnv env;
+        const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
+        env.sql(
+            QStringLiteral("insert into Detail (type, DestID, Date, [From], Amount, [For], Memo) "
+                           "select 0, %1, '%2', 'payer ' || i, i, 'food', '' from (with "
+                           "recursive n(i) as (select 1 union all select i + 1 from n where "
+                           "i < 150) select i from n)")
+                .arg(bank)
+                .arg(at(QDate::currentDate())));
+        TFrmAccountHistory frm;
+        frm.show();
+        QCOMPARE(frm.qryList.RecordCount(), 150);
+
+        const QString page = env.dir() + QStringLiteral("/list.htm");
+        env.files->answer = {true, page, 3};
+        env.messages->answers = {mbNo};
+        frm.btnExport->click();
+        QCOMPARE(env.messages->messages.size(), size_t(1)); // whether to open it, no error
+        QFile written(page);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=1 BGCOLOR="));
+
+        auto printers = SetPrinters(std::make_unique<PrinterRecorder>());
+        const auto rowsOnFirstPage = [&] {
+            frm.btnPrint->click();
+            const TPrinterPreview& pp = PreviewFormEh().PrinterPreview();
+            return PrintTestKit::Replay(pp.Page(0), pp.DocGeometry()).Count("Deposit");
+        };
+        const int flat = rowsOnFirstPage();
+        frm.dbgrdh1->SetFlat(false);
+        const int raised = rowsOnFirstPage();
+        QVERIFY2(flat > raised && raised > 0,
+                 qPrintable(QStringLiteral("%1 / %2").arg(flat).arg(raised)));
+        PreviewFormEh().hide();
+        SetPrinters(std::move(printers));
+        QCOMPARE(env.messages->messages.size(), size_t(1));
     }
 
     void titleClicksSortAndToDoesNothing() {

@@ -3,6 +3,7 @@
 
 #include "grid/DBGridEh.h"
 
+#include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -178,6 +179,16 @@ private slots:
                            }
                        });
         QCOMPARE(listed(frm), all);
+
+        // The statement stays until a filter changes: a click on the radio button that
+        // is already checked, or Space on it, changes nothing.
+        frm.rbToday->click();
+        QCOMPARE(listed(frm), all);
+        frm.rbToday->setFocus();
+        QTest::keyClick(frm.rbToday, Qt::Key_Space);
+        QCOMPARE(listed(frm), all);
+        frm.rbMonth->click();
+        QCOMPARE(listed(frm), QStringList{"today"});
         QVERIFY(env.messages->messages.empty());
     }
 };
