@@ -132,7 +132,10 @@ public:
         QFileDialog dialog(ownerWindow(owner));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters(qtFilters(request.filter));
+        QStringList labels;
+        for (const NameFilter& f : qtFilters(request.filter))
+            labels << f.label;
+        dialog.setNameFilters(labels);
         if (!request.fileName.isEmpty())
             dialog.selectFile(request.fileName);
         OpenDialogResult r;
