@@ -2,6 +2,7 @@
 
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -71,7 +72,7 @@ TFrmBankAccount::TFrmBankAccount(QWidget* parent) : QDialog(parent) {
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmBankAccount::chkNegativeClick);
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmBankAccount::btnSaveClick);
     GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    SetHelpContext(this, 1007, btnHelp);
+    SetHelpContext(this, HelpIds::IDH_ACCOUNT_EDITOR, btnHelp);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });

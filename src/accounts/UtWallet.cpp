@@ -1,7 +1,9 @@
 #include "accounts/UtWallet.h"
 
+#include "data/Rounding.h"
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -61,7 +63,7 @@ TFrmWallet::TFrmWallet(QWidget* parent) : QDialog(parent) {
     GuardedConnect(chkNegative, &QCheckBox::toggled, this, &TFrmWallet::chkNegativeClick);
     GuardedConnect(btnOK, &QPushButton::clicked, this, &TFrmWallet::btnOKClick);
     GuardedConnect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    SetHelpContext(this, 1008, btnHelp);
+    SetHelpContext(this, HelpIds::IDH_WALLET_EDITOR, btnHelp);
 
     ApplySkin(this);
     Guarded([this] { FormCreate(); });
@@ -73,20 +75,6 @@ void TFrmWallet::FormCreate() {
     lblOfAccounts->setText(Format(QStringLiteral("%m"), {Money()}));
 }
 
-namespace {
-// A wide count of ten-thousandths rounded to whole units, halves to the even neighbour.
-WideInt unitsBankers(WideInt raw) {
-    WideInt q = raw / Money::Scale;
-    const WideInt r = raw % Money::Scale;
-    const WideInt half = Money::Scale / 2;
-    if (r > half || (r == half && q % 2 != 0))
-        ++q;
-    else if (r < -half || (r == -half && q % 2 != 0))
-        --q;
-    return q;
-}
-} // namespace
-
 WideInt TFrmWallet::ShareOfTotal(Money balance, Money total) {
     if (total == Money())
         return 0;
@@ -97,7 +85,7 @@ WideInt TFrmWallet::ShareOfTotal(Money balance, Money total) {
         // quotient of the unrounded values still gives a meaningful share.
         return WideInt(balance.raw()) * 100 / total.raw();
     }
-    return unitsBankers(WideInt(balance.raw()) * 100) / divisor;
+    return DivRoundHalfEven(WideInt(balance.raw()) * 100, WideInt(Money::Scale)) / divisor;
 }
 
 QString TFrmWallet::ShareText(Money balance, Money total) {

@@ -21,6 +21,7 @@
 #include "ui/Application.h"
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
+#include "ui/HelpIds.h"
 #include "ui/Modal.h"
 #include "ui/Skin.h"
 
@@ -68,7 +69,7 @@ void paintPanel(TScrollBox* box) {
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora Budget V1.0"));
-    SetHelpContext(this, 1000);
+    SetHelpContext(this, HelpIds::IDH_MAIN_WINDOW);
     setWindowIcon(WindowPicture());
     setFont(WindowFont());
     resize(875, 605);
@@ -293,10 +294,9 @@ void TFrmMain::deleteCard(TImageCtrl* card) {
                     mbOK | mbCancel) != mbOK)
         return;
     if (!TDM::DeleteAccountRow(id)) {
-        ShowMessage(this, QStringLiteral("Error"),
-                    wallet ? QStringLiteral("Deleting Wallet error")
-                           : QStringLiteral("Deleting Account error"),
-                    MsgIcon::Error, mbOK);
+        TDM::ShowErrorMessage(wallet ? QStringLiteral("Deleting Wallet error")
+                                     : QStringLiteral("Deleting Account error"),
+                              this);
         return;
     }
     if (wallet)
@@ -449,7 +449,7 @@ void TFrmMain::mniMenu_NotepadClick() {
 }
 
 void TFrmMain::mniMenu_HelpTopicsClick() {
-    ApplicationHelpCommand(HELP_CONTENTS, 1000);
+    ApplicationHelpCommand(HELP_CONTENTS, HelpIds::IDH_MAIN_WINDOW);
 }
 
 void TFrmMain::mniMenu_OnlineTutorialClick() {

@@ -111,7 +111,8 @@ private:
     void reloadAfterModal(const QPointer<TImageCtrl>& card, int id);
     void openCard(int id);
 
-    // Windows built elsewhere; each returns the window's modal result.
+    // The windows the commands open, one for each command. The deposit, debit and
+    // transfer windows give back their modal result, which decides what is reloaded.
     void deleteCard(TImageCtrl* card);
     int openDeposit(int id, bool debit);
     int openTransfer(int sourceId, int destId);

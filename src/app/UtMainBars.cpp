@@ -3,6 +3,7 @@
 
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 
 #include <QAction>
@@ -22,8 +23,8 @@ void TFrmMain::buildToolbar() {
     tlb1->setFixedHeight(56);
     addToolBar(Qt::TopToolBarArea, tlb1);
 
-    const auto button = [this](const char* name, const QString& caption, int image, auto handler,
-                               int width = 0) {
+    const auto button = [this](const char* name, const QString& caption, TToolPicture image,
+                               auto handler, int width = 0) {
         auto* b = new QToolButton(tlb1);
         b->setObjectName(QLatin1String(name));
         b->setText(caption);
@@ -44,20 +45,27 @@ void TFrmMain::buildToolbar() {
         gap->setFixedWidth(8);
         tlb1->addWidget(gap);
     };
-    button("btnToolDeposite", QStringLiteral("Deposit"), 0, &TFrmMain::btnToolDepositeClick);
-    button("btnToolDebit", QStringLiteral("Debit"), 1, &TFrmMain::btnToolDebitClick);
-    button("btnToolTransfer", QStringLiteral("Transfer"), 2, &TFrmMain::btnToolTransferClick);
+    button("btnToolDeposite", QStringLiteral("Deposit"), TToolPicture::Deposit,
+           &TFrmMain::btnToolDepositeClick);
+    button("btnToolDebit", QStringLiteral("Debit"), TToolPicture::Debit,
+           &TFrmMain::btnToolDebitClick);
+    button("btnToolTransfer", QStringLiteral("Transfer"), TToolPicture::Transfer,
+           &TFrmMain::btnToolTransferClick);
     separator();
-    button("btnToolProperty", QStringLiteral("Property"), 3, &TFrmMain::btnToolPropertyClick);
-    button("btnToolAccHistory", QStringLiteral("Acc History"), 4, &TFrmMain::btnToolAccHistoryClick,
-           63);
-    button("btnToolWalHistory", QStringLiteral("Wall History"), 4,
+    button("btnToolProperty", QStringLiteral("Property"), TToolPicture::Property,
+           &TFrmMain::btnToolPropertyClick);
+    button("btnToolAccHistory", QStringLiteral("Acc History"), TToolPicture::History,
+           &TFrmMain::btnToolAccHistoryClick, 63);
+    button("btnToolWalHistory", QStringLiteral("Wall History"), TToolPicture::History,
            &TFrmMain::btnToolWalHistoryClick, 63);
     separator();
-    SetHelpContext(
-        button("btnToolHelp", QStringLiteral("Help"), 5, &TFrmMain::mniMenu_HelpTopicsClick), 1000);
-    button("btnToolWeb", QStringLiteral("WebPage"), 10, &TFrmMain::mniMenu_HomepageClick);
-    QToolButton* exit = button("btnExit", QStringLiteral("Exit"), 7, &TFrmMain::btnExitClick);
+    SetHelpContext(button("btnToolHelp", QStringLiteral("Help"), TToolPicture::Help,
+                          &TFrmMain::mniMenu_HelpTopicsClick),
+                   HelpIds::IDH_MAIN_WINDOW);
+    button("btnToolWeb", QStringLiteral("WebPage"), TToolPicture::WebPage,
+           &TFrmMain::mniMenu_HomepageClick);
+    QToolButton* exit =
+        button("btnExit", QStringLiteral("Exit"), TToolPicture::Exit, &TFrmMain::btnExitClick);
     // A tooltip only: a status tip would cover the welcome, totals and clock texts.
     exit->setToolTip(QStringLiteral("Exit the program"));
 }

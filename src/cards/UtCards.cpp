@@ -63,16 +63,20 @@ void TImageBase::drawFrom(const QString& bitmapName, bool transparent) {
     resize(m_picture.size());
 }
 
+QString TImageBase::ReloadStatement(bool isWallet) {
+    return isWallet ? QStringLiteral("select [ID], [name],[type],[Balance], "
+                                     "[negative],[WarnNegative],[URL],[Memo] "
+                                     "from Account where ID=:aa and type = 2")
+                    : QStringLiteral("select [ID], [name],[type],[Balance], "
+                                     "[negative],[WarnNegative],[URL],[Memo] "
+                                     "from Account where ID=:aa and type in (0,1)");
+}
+
 void TImageBase::Reload() {
     if (!Info)
         return;
     TQuery& q = TDM::FreshQuery();
-    q.SQL << (IsWallet ? QStringLiteral("select [ID], [name],[type],[Balance], "
-                                        "[negative],[WarnNegative],[URL],[Memo] "
-                                        "from Account where ID=:aa and type = 2")
-                       : QStringLiteral("select [ID], [name],[type],[Balance], "
-                                        "[negative],[WarnNegative],[URL],[Memo] "
-                                        "from Account where ID=:aa and type in (0,1)"));
+    q.SQL << ReloadStatement(IsWallet);
     q.SetParam(QStringLiteral("aa"), Info->ID);
     q.Open();
     if (!q.Eof())
@@ -240,6 +244,14 @@ void TPanelMgr::LoadWallets() {
     loadPanel(true);
 }
 
+QString TPanelMgr::PanelStatement(bool wallets) {
+    return wallets ? QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, "
+                                    "Memo FROM Account where type=2;")
+                   : QStringLiteral("select [ID], [name],[type],[Balance], "
+                                    "[negative],[WarnNegative],[URL],[Memo] "
+                                    "from Account where Type in(0,1)");
+}
+
 void TPanelMgr::loadPanel(bool wallets) {
     TScrollBox* box = wallets ? WalletBox : AccountBox;
     QList<PDataInfo>& list = wallets ? WalletList : AccountList;
@@ -255,11 +267,7 @@ void TPanelMgr::loadPanel(bool wallets) {
     box->FitPage();
 
     TQuery& q = TDM::FreshQuery();
-    q.SQL << (wallets ? QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, "
-                                       "Memo FROM Account where type=2;")
-                      : QStringLiteral("select [ID], [name],[type],[Balance], "
-                                       "[negative],[WarnNegative],[URL],[Memo] "
-                                       "from Account where Type in(0,1)"));
+    q.SQL << PanelStatement(wallets);
     q.Open();
 
     QMenu* menu = wallets ? WalletMenu : AccountMenu;

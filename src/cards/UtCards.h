@@ -41,6 +41,8 @@ public:
     void SetData(const PDataInfo& info, bool isWallet);
     virtual void DrawCard();
     void Reload();
+    // The statement Reload reads the card's row with (its id as :aa).
+    static QString ReloadStatement(bool isWallet);
     int GetID() const { return Info ? Info->ID : 0; }
 
     // The card's picture as last drawn (for tests and for the look of the card).
@@ -123,6 +125,9 @@ public:
     void ClearWalletSelection(QObject* sender);
     TImageCtrl* GetSelectedAccount() const;
     TImageCtrl* GetSelectedWallet() const;
+
+    // The statement a panel's cards are built from.
+    static QString PanelStatement(bool wallets);
 
 private:
     void loadPanel(bool wallets);

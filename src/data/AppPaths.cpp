@@ -31,6 +31,10 @@ QString startedFrom() {
 }
 } // namespace
 
+QString ApplicationTitle() {
+    return QStringLiteral("Velmora Budget");
+}
+
 QString AppDir() {
     const QString dir = overrideDir().isEmpty() ? startedFrom() : overrideDir();
     return QDir::cleanPath(dir) + QLatin1Char('/');

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The program's title: the caption of its reports and notices.
+QString ApplicationTitle();
+
 // The folder the program finds its files in (Data.mdb, budget.chm, res/), with a
 // trailing separator: the folder of the path the program was started by, so a link to
 // the executable makes the link's folder the program's own (each user's folder holds

@@ -25,3 +25,11 @@ public:
 private:
     int m_engineCode;
 };
+
+// The top-level error report, for a failure that nothing above the data layer is there
+// to catch (the data module's start-up). The application object installs the program's
+// report at its creation; until then such a failure goes to the debug log.
+using TErrorReport = void (*)(); // called inside a catch block
+void SetTopLevelErrorReport(TErrorReport report);
+// Hands the exception being handled to that report; call only inside a catch block.
+void ReportCurrentError();

@@ -1,6 +1,7 @@
 #include "data/Money.h"
 
 #include "data/Errors.h"
+#include "data/Rounding.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -11,9 +12,9 @@ namespace {
 
 // Rounds a count of ten-thousandths to a multiple of `unit`, halves away from zero.
 // Wide, since rounding up near either end of the range steps past it.
-WideInt roundAwayFromZero(qint64 raw, qint64 unit) {
-    const qint64 rem = raw % unit; // carries the sign of raw
-    WideInt base = WideInt(raw) - rem;
+WideInt roundAwayFromZero(WideInt raw, qint64 unit) {
+    const WideInt rem = raw % unit; // carries the sign of raw
+    WideInt base = raw - rem;
     if (2 * rem >= unit)
         base += unit;
     else if (2 * rem <= -unit)
@@ -45,6 +46,64 @@ WideInt divideRounded(WideInt a, WideInt b) {
     if (2 * magnitude(r) >= magnitude(b))
         q += ((a < 0) == (b < 0)) ? 1 : -1;
     return q;
+}
+
+// The nearest count of ten-thousandths, halves away from zero; none for a value outside
+// the range, or for none at all (infinite, not a number).
+std::optional<qint64> nearestTenThousandths(double value) {
+    const double scaled = std::round(value * double(Money::Scale));
+    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 ||
+        scaled < -9.2233720368547758e18)
+        return std::nullopt;
+    return qint64(scaled);
+}
+
+// A count of ten-thousandths with fixed decimals and the given separator, no grouping.
+QString fixedText(WideInt raw, int decimals, QChar decimalPoint) {
+    decimals = qBound(0, decimals, 4);
+    qint64 unit = 1;
+    for (int k = decimals; k < 4; ++k)
+        unit *= 10;
+    const WideInt rounded = roundAwayFromZero(raw, unit);
+    const WideUInt mag = magnitude(rounded);
+    QString out = rounded < 0 ? QStringLiteral("-") : QString();
+    out += digitsOf(mag / Money::Scale);
+    if (decimals > 0) {
+        out += decimalPoint;
+        out += QStringLiteral("%1").arg(quint64((mag % Money::Scale) / WideUInt(unit)), decimals,
+                                        10, QLatin1Char('0'));
+    }
+    return out;
+}
+
+// The point and the minus sign of a plain number in the locale's own.
+QString localized(QString s, const QLocale& locale) {
+    s.replace(u'.', locale.decimalPoint());
+    if (s.startsWith(u'-'))
+        s.replace(0, 1, locale.negativeSign());
+    return s;
+}
+
+QString plainText(WideInt raw, const QLocale& locale) {
+    QString s = fixedText(raw, 4, QLatin1Char('.'));
+    while (s.endsWith(u'0'))
+        s.chop(1);
+    if (s.endsWith(u'.'))
+        s.chop(1);
+    return localized(s, locale);
+}
+
+QString shortText(WideInt raw, const QLocale& locale) {
+    QString s = fixedText(raw, 2, QLatin1Char('.'));
+    if (s.contains(u'.')) {
+        while (s.endsWith(u'0'))
+            s.chop(1);
+        if (s.endsWith(u'.'))
+            s.chop(1);
+    }
+    if (s == QStringLiteral("-0"))
+        s = QStringLiteral("0");
+    return localized(s, locale);
 }
 
 // How many decimals the locale's currency has (none for the yen, three for the Kuwaiti
@@ -86,11 +145,10 @@ Money Money::fromStored(double value) {
 }
 
 Money Money::fromDouble(double value) {
-    const double scaled = std::round(value * double(Scale));
-    if (!std::isfinite(scaled) || scaled >= 9.2233720368547758e18 ||
-        scaled < -9.2233720368547758e18)
+    const std::optional<qint64> raw = nearestTenThousandths(value);
+    if (!raw)
         throw EBudgetError(QStringLiteral("Money value out of range"));
-    return fromRaw(qint64(scaled));
+    return fromRaw(*raw);
 }
 
 std::optional<Money> Money::parse(const QString& text, const QLocale& locale) {
@@ -161,59 +219,19 @@ Money Money::roundedToCents() const {
 }
 
 qint64 Money::roundedToUnitsBankers() const {
-    qint64 q = m_raw / Scale;
-    const qint64 r = m_raw % Scale;
-    const qint64 half = Scale / 2;
-    if (r > half || (r == half && (q % 2 != 0)))
-        ++q;
-    else if (r < -half || (r == -half && (q % 2 != 0)))
-        --q;
-    return q;
+    return DivRoundHalfEven(m_raw, Scale);
 }
 
 QString Money::toFixed(int decimals, QChar decimalPoint) const {
-    decimals = qBound(0, decimals, 4);
-    qint64 unit = 1;
-    for (int k = decimals; k < 4; ++k)
-        unit *= 10;
-    const WideInt rounded = roundAwayFromZero(m_raw, unit);
-    const WideUInt mag = magnitude(rounded);
-    QString out = rounded < 0 ? QStringLiteral("-") : QString();
-    out += digitsOf(mag / Scale);
-    if (decimals > 0) {
-        out += decimalPoint;
-        out += QStringLiteral("%1").arg(quint64((mag % Scale) / WideUInt(unit)), decimals, 10,
-                                        QLatin1Char('0'));
-    }
-    return out;
+    return fixedText(m_raw, decimals, decimalPoint);
 }
 
 QString Money::toPlainString(const QLocale& locale) const {
-    QString s = toFixed(4, QLatin1Char('.'));
-    while (s.endsWith(u'0'))
-        s.chop(1);
-    if (s.endsWith(u'.'))
-        s.chop(1);
-    s.replace(u'.', locale.decimalPoint());
-    if (s.startsWith(u'-'))
-        s.replace(0, 1, locale.negativeSign());
-    return s;
+    return plainText(m_raw, locale);
 }
 
 QString Money::toShortString(const QLocale& locale) const {
-    QString s = toFixed(2, QLatin1Char('.'));
-    if (s.contains(u'.')) {
-        while (s.endsWith(u'0'))
-            s.chop(1);
-        if (s.endsWith(u'.'))
-            s.chop(1);
-    }
-    if (s == QStringLiteral("-0"))
-        s = QStringLiteral("0");
-    s.replace(u'.', locale.decimalPoint());
-    if (s.startsWith(u'-'))
-        s.replace(0, 1, locale.negativeSign());
-    return s;
+    return shortText(m_raw, locale);
 }
 
 QString Money::toCurrencyString(const QLocale& locale) const {
@@ -273,6 +291,42 @@ Money Money::operator-() const {
     if (m_raw == std::numeric_limits<qint64>::min())
         throw EBudgetError(QStringLiteral("Money value out of range"));
     return fromRaw(-m_raw);
+}
+
+void MoneySum::add(const QVariant& value) {
+    WideInt add = 0;
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        add = WideInt(value.toLongLong()) * Money::Scale;
+        break;
+    case QMetaType::Double:
+        if (const std::optional<qint64> raw = nearestTenThousandths(value.toDouble())) {
+            add = *raw;
+            break;
+        }
+        m_valid = false;
+        return;
+    default:
+        return; // null, or no number at all
+    }
+    if (__builtin_add_overflow(m_raw, add, &m_raw))
+        m_valid = false;
+}
+
+QString MoneySum::toPlainString(const QLocale& locale) const {
+    return m_valid ? plainText(m_raw, locale) : QString();
+}
+
+QString MoneySum::toShortString(const QLocale& locale) const {
+    return m_valid ? shortText(m_raw, locale) : QString();
+}
+
+QString MoneySum::wholeUnitsString() const {
+    if (!m_valid)
+        return {};
+    const WideInt units = m_raw / Money::Scale;
+    return (units < 0 ? QStringLiteral("-") : QString()) + digitsOf(magnitude(units));
 }
 
 QString HundredthsText(WideInt hundredths, const QLocale& locale) {

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QVariant>
 #include <QtGlobal>
 #include <compare>
 #include <optional>
@@ -77,6 +78,29 @@ private:
 
 // Wide enough for any product of two money values.
 __extension__ typedef __int128 WideInt;
+
+// The sum under a list, the one way every footer, file and printed page adds up money read
+// from result rows: ten-thousandths added in checked 128-bit arithmetic, so no number of
+// rows can overflow it and it is shown exactly however far it leaves the money range. A
+// whole number counts as whole units, a floating one as its nearest ten-thousandth; nulls
+// and texts count nothing. A floating value beyond the money range (or none at all,
+// infinite or not a number) has no exact ten-thousandths, and leaves the sum without a
+// value: shown empty, refused by whatever would write it down.
+class MoneySum {
+public:
+    void add(const QVariant& value);
+    bool valid() const { return m_valid; }
+    WideInt raw() const { return m_raw; }
+    // As Money::toPlainString and Money::toShortString would write it; empty when invalid.
+    QString toPlainString(const QLocale& locale = QLocale()) const;
+    QString toShortString(const QLocale& locale = QLocale()) const;
+    // The whole units, cut toward zero: for a field of whole numbers.
+    QString wholeUnitsString() const;
+
+private:
+    WideInt m_raw = 0;
+    bool m_valid = true;
+};
 
 // A count of hundredths written with two decimals ("-12.50") in the locale's decimal
 // point and minus sign, no grouping.

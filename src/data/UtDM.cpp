@@ -4,11 +4,9 @@
 #include "data/Errors.h"
 #include "data/UtFormat.h"
 #include "platform/Platform.h"
-#include "ui/Application.h"
-#include "ui/Guarded.h"
+#include "platform/WaitCursor.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <sqlite3.h>
 
 TDM* DM = nullptr;
@@ -26,21 +24,14 @@ public:
         m_timer.start();
         sqlite3_busy_handler(m_db, &LockWait::busy, this);
     }
-    ~LockWait() {
-        sqlite3_busy_timeout(m_db, TConnection::DefaultBusyTimeoutMs);
-        if (m_cursor)
-            QGuiApplication::restoreOverrideCursor();
-    }
+    ~LockWait() { sqlite3_busy_timeout(m_db, TConnection::DefaultBusyTimeoutMs); }
     LockWait(const LockWait&) = delete;
     LockWait& operator=(const LockWait&) = delete;
 
 private:
     static int busy(void* self, int) {
         auto* w = static_cast<LockWait*>(self);
-        if (!w->m_cursor && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            w->m_cursor = true;
-        }
+        w->m_cursor.Show();
         if (w->m_timer.elapsed() >= w->m_limit)
             return 0;
         sqlite3_sleep(20);
@@ -50,7 +41,7 @@ private:
     sqlite3* m_db;
     qint64 m_limit;
     QElapsedTimer m_timer;
-    bool m_cursor = false;
+    TWaitCursor m_cursor{TWaitCursor::When::Later};
 };
 
 TDM& dm() {
@@ -79,7 +70,11 @@ PDataInfo firstRowInfo(TQuery& q) {
 TDM::TDM(QObject* parent) : QObject(parent) {
     if (!DM)
         DM = this;
-    Guarded([this] { DataModuleCreate(); });
+    try {
+        DataModuleCreate();
+    } catch (...) {
+        ReportCurrentError();
+    }
 }
 
 TDM::~TDM() {
@@ -165,8 +160,8 @@ bool TDM::DeleteAccountRow(int id) {
     return q.ExecSQL() > 0;
 }
 
-void TDM::ShowErrorMessage(const QString& text) {
-    ShowMessage(nullptr, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
+void TDM::ShowErrorMessage(const QString& text, QWidget* owner) {
+    ShowMessage(owner, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
 }
 
 void TDM::FillInfo(TDataInfo& info, TQuery& q) {

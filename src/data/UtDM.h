@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class QWidget;
 class TImageBase;
 
 // The in-memory copy of one Account row.
@@ -62,7 +63,9 @@ public:
     static PDataInfo LoadAccountInfo(int id);
     static PDataInfo FindAccountInfo(const QString& name, bool isWallet);
     static bool DeleteAccountRow(int id);
-    static void ShowErrorMessage(const QString& text);
+    // The program's "Error" box: the error icon, the text and OK, belonging to the
+    // owner's window (to none without an owner).
+    static void ShowErrorMessage(const QString& text, QWidget* owner = nullptr);
     template <class T> static T ChooseValue(bool condition, const T& a, const T& b) {
         return condition ? a : b;
     }

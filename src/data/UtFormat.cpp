@@ -114,3 +114,10 @@ QString Format(const QString& pattern, std::initializer_list<FmtArg> args) {
 QString FormatSQL(const QString& pattern, std::initializer_list<FmtArg> args) {
     return formatImpl(pattern, args, true);
 }
+
+QString FourDigitYearDateFormat() {
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}

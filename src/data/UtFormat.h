@@ -2,6 +2,7 @@
 
 #include "data/Money.h"
 
+#include <QLatin1String>
 #include <QString>
 #include <initializer_list>
 #include <variant>
@@ -29,3 +30,12 @@ QString Format(const QString& pattern, std::initializer_list<FmtArg> args);
 // The same for SQL text: %f always writes a point, and %s doubles single quotes so
 // that a name such as O'Brien stays inside its string literal.
 QString FormatSQL(const QString& pattern, std::initializer_list<FmtArg> args);
+
+// Dates as the database file keeps them (Detail.Date, Transfer.Date): a date with its
+// time of day; and the day alone, as the statements write it in date literals
+// (#yyyy-MM-dd#) and date parameters.
+constexpr QLatin1String StoredDateTimeFormat("yyyy-MM-dd HH:mm:ss");
+constexpr QLatin1String StoredDateFormat("yyyy-MM-dd");
+
+// How the windows show a date: the locale's short date, never with a two-digit year.
+QString FourDigitYearDateFormat();

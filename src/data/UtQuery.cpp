@@ -3,6 +3,7 @@
 #include "data/Errors.h"
 #include "data/SqlDialect.h"
 #include "data/SqlLike.h"
+#include "data/UtFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -288,9 +289,9 @@ QDateTime TField::AsDateTime() const {
     if (v.isNull())
         return QDateTime();
     const QString s = v.toString();
-    QDateTime dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QDateTime dt = QDateTime::fromString(s, StoredDateTimeFormat);
     if (!dt.isValid())
-        dt = QDateTime(QDate::fromString(s, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+        dt = QDateTime(QDate::fromString(s, StoredDateFormat), QTime(0, 0));
     if (!dt.isValid())
         throw EDatabaseError(QStringLiteral("'%1' is not a valid date and time").arg(s));
     return dt;
@@ -303,7 +304,7 @@ void TField::SetMoney(Money m) const {
     m_q->setBufferValue(m_index, m.toDouble());
 }
 void TField::SetDateTime(const QDateTime& dt) const {
-    m_q->setBufferValue(m_index, dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    m_q->setBufferValue(m_index, dt.toString(StoredDateTimeFormat));
 }
 
 // --------------------------------------------------------------------- TQuery
@@ -583,11 +584,4 @@ void TQuery::Post() {
     }
     m_buffer.clear();
     m_state = State::Browse;
-}
-
-void TQuery::Cancel() {
-    if (m_state == State::Insert || m_state == State::Edit) {
-        m_buffer.clear();
-        m_state = State::Browse;
-    }
 }

@@ -34,8 +34,6 @@ public:
     // Closes the connection and has every later statement fail with `reason`: for a
     // file that opened but cannot serve as the program's database.
     void Fail(const QString& reason);
-    bool Connected() const { return m_db != nullptr; }
-    QString OpenError() const { return m_openError; }
     QString FileName() const { return m_path; }
     // The file, or the folder its journal goes to, cannot be written.
     bool ReadOnly() const;
@@ -87,7 +85,6 @@ private:
 class TField {
 public:
     TField(TQuery* q, int index) : m_q(q), m_index(index) {}
-    int Index() const { return m_index; }
     QString FieldName() const;
     QVariant Value() const;
     bool IsNull() const { return Value().isNull(); }
@@ -133,7 +130,6 @@ public:
     void Close();
     int ExecSQL();
     bool Active() const { return m_state != State::Inactive; }
-    State DataState() const { return m_state; }
 
     // Result shape.
     int FieldCount() const { return int(m_names.size()); }
@@ -147,7 +143,6 @@ public:
 
     // Rows and cursor; positions follow the current sort order.
     int RecordCount() const { return int(m_order.size()); }
-    bool IsEmpty() const { return m_order.empty(); }
     int RecNo() const { return m_order.empty() ? -1 : m_pos + 1; } // 1-based, -1 for none
     void SetRecNo(int recNo);
     void First() { m_pos = 0; }
@@ -155,13 +150,7 @@ public:
         if (m_pos < RecordCount())
             ++m_pos;
     }
-    void Prior() {
-        if (m_pos > 0)
-            --m_pos;
-    }
-    void Last() { m_pos = RecordCount() > 0 ? RecordCount() - 1 : 0; }
     bool Eof() const { return m_pos >= RecordCount(); }
-    bool Bof() const { return m_pos == 0; }
 
     // The value at a row position (in sort order) and column, without moving the cursor.
     QVariant ValueAt(int row, int column) const;
@@ -174,7 +163,6 @@ public:
     void Append();
     void Edit();
     void Post();
-    void Cancel();
 
 private:
     friend class TField;

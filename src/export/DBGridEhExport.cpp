@@ -1,7 +1,6 @@
 #include "export/DBGridEhExport.h"
 
 #include "data/Errors.h"
-#include "data/Money.h"
 #include "grid/DBGridEh.h"
 
 #include <QDir>
@@ -50,7 +49,7 @@ void TDBGridEhExport::WriteToStream(QIODevice* stream, bool allRows) {
     m_system = QStringEncoder(QStringConverter::System);
     ExportColumns = Grid->VisibleColumns();
     const int footerRows = Grid->FooterRowCount();
-    FooterTotals.assign(ExportColumns.size() * size_t(footerRows), 0);
+    FooterTotals.assign(ExportColumns.size() * size_t(footerRows), MoneySum());
     m_looks.assign(size_t(Grid->ColumnCount()), ColumnLook());
     const TExportFont font{Grid->font(), Grid->FontColor()};
     for (int c : ExportColumns)
@@ -125,7 +124,7 @@ bool TDBGridEhExport::IsSumFooter(int column) const {
     return Grid->Column(column).FooterType == TFooterValueType::fvtSum;
 }
 
-qint64 TDBGridEhExport::FooterTotal(int footerRow, int columnIndex) const {
+const MoneySum& TDBGridEhExport::FooterTotal(int footerRow, int columnIndex) const {
     return FooterTotals.at(size_t(columnIndex) + size_t(footerRow) * ExportColumns.size());
 }
 
@@ -136,21 +135,9 @@ void TDBGridEhExport::AddFooterTotals() {
             const int c = ExportColumns[i];
             if (!IsSumFooter(c))
                 continue;
-            const QVariant v = Grid->FooterValue(m_row, c);
-            qint64 add = 0;
-            bool overflow = false;
-            if (v.typeId() == QMetaType::Double)
-                try {
-                    add = Money::fromDouble(v.toDouble()).raw();
-                } catch (const EBudgetError&) {
-                    overflow = true; // one value already beyond what a sum can hold
-                }
-            else if (v.typeId() == QMetaType::LongLong)
-                overflow = __builtin_mul_overflow(v.toLongLong(), Money::Scale, &add);
-            else
-                continue; // null, or not a number at all: the grid's sum skips it too
-            qint64& total = FooterTotals[i + r * n];
-            if (overflow || __builtin_add_overflow(total, add, &total))
+            MoneySum& total = FooterTotals[i + r * n];
+            total.add(Grid->FooterValue(m_row, c));
+            if (!total.valid())
                 throw EBudgetError(QStringLiteral("The sum under \"%1\" is too large to be written")
                                        .arg(Grid->ColumnTitle(c)));
         }
@@ -160,12 +147,12 @@ QString TDBGridEhExport::FooterText(int footerRow, int column) const {
     const auto at = std::find(ExportColumns.begin(), ExportColumns.end(), column);
     if (at == ExportColumns.end())
         return {};
-    const qint64 total = FooterTotal(footerRow, int(at - ExportColumns.begin()));
+    const MoneySum& total = FooterTotal(footerRow, int(at - ExportColumns.begin()));
     if (Grid->FooterFieldKind(column) == TFieldKind::fkInteger)
-        return QString::number(total / Money::Scale);
+        return total.wholeUnitsString();
     // Every decimal the total holds: the grid's own footer may round to its display
     // format, the file does not.
-    return Money::fromRaw(total).toPlainString(QLocale());
+    return total.toPlainString(QLocale());
 }
 
 void TDBGridEhExport::Put(const char* bytes, qsizetype size) {

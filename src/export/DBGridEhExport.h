@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Money.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
@@ -60,7 +62,7 @@ protected:
     // a whole number for whole-number fields.
     QString FooterText(int footerRow, int column) const;
     bool IsSumFooter(int column) const;
-    qint64 FooterTotal(int footerRow, int columnIndex) const;
+    const MoneySum& FooterTotal(int footerRow, int columnIndex) const;
     // The list row being written (a position in the grid's current order).
     int Row() const { return m_row; }
 
@@ -74,8 +76,8 @@ protected:
 
     QIODevice* Stream = nullptr;
     std::vector<int> ExportColumns;
-    // Running totals in ten-thousandths, index column + footer row x column count.
-    std::vector<qint64> FooterTotals;
+    // Running totals, index column + footer row x column count.
+    std::vector<MoneySum> FooterTotals;
     TColCellParamsEh Cell;
 
 private:

@@ -152,7 +152,7 @@ void TDBGridEhExportAsXLS::PutFooterCell(int columnIndex, int footerRow, const Q
                                          Qt::Alignment, const QColor&, const TExportFont&,
                                          int column) {
     if (IsSumFooter(column))
-        PutNumberCell(double(FooterTotal(footerRow, columnIndex)) / double(Money::Scale));
+        PutNumberCell(double(FooterTotal(footerRow, columnIndex).raw()) / double(Money::Scale));
     else
         PutLabelCell(text);
 }

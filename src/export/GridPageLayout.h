@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Rounding.h"
 #include "export/VirtualPrinter.h"
 
 #include <QColor>
@@ -13,11 +14,6 @@
 class TDBGridEh;
 class TPrintDBGridEh;
 struct TGridSelection;
-
-// Nearest integer with halves to the even neighbour (12.5 gives 12), as the layout
-// rounds everywhere; the second form divides exactly.
-int RoundHalfEven(double value);
-qint64 DivRoundHalfEven(qint64 numerator, qint64 denominator);
 
 // The values a page header or footer can name.
 struct TPageMacros {

@@ -5,8 +5,7 @@
 #include "export/PreviewFormEh.h"
 #include "export/PrintSetupDialog.h"
 #include "grid/DBGridEh.h"
-
-#include <QApplication>
+#include "platform/WaitCursor.h"
 
 TPageColontitle::TPageColontitle() : Font(QStringLiteral("MS Sans Serif")) {
     Font.setPointSize(8);
@@ -46,16 +45,10 @@ void TPrintDBGridEh::Print(TVirtualPrinter& printer) {
         for (const QStringList* t : {&c->LeftText, &c->CenterText, &c->RightText})
             counts = counts || NamesPageCount(t->join(u'\n'));
     if (counts) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        try {
-            TPageCounter counter(printer.Geometry());
-            TGridPageLayout(*this, counter, true, 0).Run();
-            pages = counter.PageCount();
-        } catch (...) {
-            QApplication::restoreOverrideCursor();
-            throw;
-        }
-        QApplication::restoreOverrideCursor();
+        const TWaitCursor wait;
+        TPageCounter counter(printer.Geometry());
+        TGridPageLayout(*this, counter, true, 0).Run();
+        pages = counter.PageCount();
     }
     TGridPageLayout(*this, printer, false, pages).Run();
     if (OnAfterPrint)

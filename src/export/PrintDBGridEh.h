@@ -74,9 +74,6 @@ public:
 
     bool CanPrint() const;
 
-signals:
-    void Destroying();
-
 private:
     TMeasureUnits m_units = TMeasureUnits::MM;
 };

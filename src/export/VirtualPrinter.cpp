@@ -1,7 +1,6 @@
 #include "export/VirtualPrinter.h"
 
 #include "data/Errors.h"
-#include "export/PreviewFormEh.h"
 #include "platform/Printers.h"
 
 #include <QCoreApplication>
@@ -214,24 +213,24 @@ void TPrinterPreview::BeginDoc() {
     m_aborted = false;
     m_printing = true;
     m_pageNumber = 1;
-    if (PreviewBox)
-        PreviewBox->DocumentStarted();
+    if (Observer)
+        Observer->DocumentStarted();
     startPicture();
 }
 
 void TPrinterPreview::NewPage() {
     finishPicture();
     ++m_pageNumber;
-    if (PreviewBox)
-        PreviewBox->PageAdded(PageCount());
+    if (Observer)
+        Observer->PageAdded(PageCount());
     startPicture();
 }
 
 void TPrinterPreview::EndDoc() {
     finishPicture();
     m_printing = false;
-    if (PreviewBox)
-        PreviewBox->DocumentEnded(PageCount());
+    if (Observer)
+        Observer->DocumentEnded(PageCount());
 }
 
 void TPrinterPreview::PrintPages(int fromPage, int toPage) {
@@ -240,7 +239,7 @@ void TPrinterPreview::PrintPages(int fromPage, int toPage) {
         return;
     fromPage = std::clamp(fromPage, 1, PageCount());
     toPage = std::clamp(toPage, fromPage, PageCount());
-    printer->setDocName(QStringLiteral("Tabular information"));
+    printer->setDocName(PrintTitle);
     QPainter p;
     if (!p.begin(printer))
         throw EBudgetError(QStringLiteral("The printer could not start printing"));
@@ -265,7 +264,7 @@ bool TPrinterPreview::SavePdf(const QString& fileName) const {
     const TPageGeometry& g = m_docGeometry;
     QPdfWriter writer(fileName);
     writer.setResolution(g.DpiX);
-    writer.setTitle(QStringLiteral("Tabular information"));
+    writer.setTitle(PrintTitle);
     writer.setPageSize(
         QPageSize(QSizeF(double(g.FullWidth()) / g.DpiX, double(g.FullHeight()) / g.DpiY),
                   QPageSize::Inch, QString(), QPageSize::ExactMatch));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QPainter>
 #include <QPicture>
 #include <QPointer>
@@ -12,8 +13,11 @@
 
 class QPrinter;
 class QPaintDevice;
-class TPreviewBox;
 class TPrintDBGridEh;
+
+// The title of every printed grid: the document's name on the printer, in the preview's
+// caption and in a PDF file, and the PDF file's suggested name.
+constexpr QLatin1String PrintTitle("Tabular information");
 
 enum class TPrinterOrientation { poPortrait, poLandscape };
 
@@ -127,6 +131,15 @@ TVirtualPrinter& VirtualPrinter();
 void PlayPage(QPainter& painter, const QPicture& page, const TPageGeometry& geometry,
               const QRectF& target);
 
+// Whoever shows the pages of a recording printer as they come.
+class IPreviewObserver {
+public:
+    virtual ~IPreviewObserver() = default;
+    virtual void DocumentStarted() = 0;
+    virtual void PageAdded(int completedPages) = 0;
+    virtual void DocumentEnded(int pages) = 0;
+};
+
 // A printer that records each page as a vector picture, for the preview; it can send the
 // recorded pages to its printer object or to a PDF file afterwards.
 class TPrinterPreview : public TVirtualPrinter {
@@ -134,8 +147,6 @@ public:
     TPrinterPreview();
     ~TPrinterPreview() override;
 
-    bool Aborted() const override { return m_aborted; }
-    QPainter* Canvas() override { return &m_painter; }
     void Abort() override;
     void BeginDoc() override;
     void EndDoc() override;
@@ -153,7 +164,7 @@ public:
     bool SavePdf(const QString& fileName) const;
 
     // Who shows the pages, who produced them, and what "Printer setup" runs.
-    TPreviewBox* PreviewBox = nullptr;
+    IPreviewObserver* Observer = nullptr;
     QPointer<TPrintDBGridEh> PrintComponent;
     std::function<void()> SetupHandler;
 
@@ -170,7 +181,6 @@ private:
 class TPageCounter : public TVirtualPrinter {
 public:
     explicit TPageCounter(const TPageGeometry& geometry) : m_geometry(geometry) {}
-    QPainter* Canvas() override { return &m_painter; }
     TPageGeometry Geometry() const override { return m_geometry; }
     void BeginDoc() override;
     void EndDoc() override;

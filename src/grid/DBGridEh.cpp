@@ -2,51 +2,13 @@
 
 #include "data/Errors.h"
 #include "data/UtQuery.h"
+#include "grid/GridFooter.h"
 
 #include <QHeaderView>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
-
-// The footer row: one cell per column under the list, drawn at the columns' current
-// positions so it follows resizing and sideways scrolling.
-class TGridFooter : public QWidget {
-public:
-    explicit TGridFooter(TDBGridEh* grid) : QWidget(grid), m_grid(grid) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), m_grid->m_footerColor);
-        p.setFont(m_grid->FooterFont());
-        QHeaderView* h = m_grid->horizontalHeader();
-        const int n = m_grid->ColumnCount();
-        // Frozen columns last, so they cover what scrolls beneath them.
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int c = 0; c < n; ++c) {
-                const bool frozen = c < m_grid->m_frozenCols;
-                if (frozen != (pass == 1) || h->isSectionHidden(c))
-                    continue;
-                const int x = frozen ? h->sectionPosition(c) : h->sectionViewportPosition(c);
-                const QRect cell(x, 0, h->sectionSize(c), height());
-                if (frozen)
-                    p.fillRect(cell, m_grid->m_footerColor);
-                p.setPen(palette().color(QPalette::Mid));
-                p.drawLine(cell.topRight(), cell.bottomRight());
-                p.setPen(m_grid->FontColor());
-                p.drawText(cell.adjusted(3, 0, -3, 0),
-                           int(m_grid->FooterAlignment(c)) | Qt::AlignVCenter,
-                           m_grid->m_footerTexts[size_t(c)]);
-            }
-        }
-        p.setPen(palette().color(QPalette::Mid));
-        p.drawLine(0, 0, width(), 0);
-    }
-
-private:
-    TDBGridEh* m_grid;
-};
 
 namespace {
 
@@ -82,6 +44,8 @@ Qt::Alignment horizontal(Qt::Alignment a) {
 } // namespace
 
 // ---------------------------------------------------------------- TGridModel
+
+TGridModel::TGridModel(TDBGridEh* grid) : QAbstractTableModel(grid), m_grid(grid) {}
 
 int TGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
@@ -131,8 +95,6 @@ void TGridModel::Reset() {
 }
 
 // ---------------------------------------------------------------- TGridDelegate
-
-TGridModel::TGridModel(TDBGridEh* grid) : QAbstractTableModel(grid), m_grid(grid) {}
 
 TGridDelegate::TGridDelegate(TDBGridEh* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
@@ -251,64 +213,18 @@ void TDBGridEh::DataChanged() {
     m_footer->update();
 }
 
+TGridReload::TGridReload(TDBGridEh* grid) : m_grid(grid) {
+    if (TQuery* q = m_grid->DataSet())
+        q->Close();
+    m_grid->DataChanged();
+}
+
+TGridReload::~TGridReload() {
+    m_grid->DataChanged();
+}
+
 int TDBGridEh::FieldIndex(int column) const {
     return column >= 0 && column < ColumnCount() ? m_fieldIndex[size_t(column)] : -1;
-}
-
-void TDBGridEh::recomputeFooter() {
-    const bool open = m_query && m_query->Active();
-    for (int c = 0; c < ColumnCount(); ++c) {
-        const TColumnEh& col = Column(c);
-        QString text;
-        if (col.FooterType == TFooterValueType::fvtStaticText) {
-            text = col.FooterText;
-        } else if (col.FooterType == TFooterValueType::fvtSum && open) {
-            text = sumText(footerField(c), col.FooterFormat == QLatin1String("0.##"));
-        } else if (col.FooterType == TFooterValueType::fvtCount && open) {
-            const int f = footerField(c);
-            int count = 0;
-            if (f >= 0)
-                for (int r = 0, n = m_query->RecordCount(); r < n; ++r)
-                    count += m_query->ValueAt(r, f).isNull() ? 0 : 1;
-            text = QString::number(count);
-        }
-        m_footerTexts[size_t(c)] = text;
-    }
-}
-
-QString TDBGridEh::sumText(int field, bool twoDecimals) const {
-    try {
-        Money sum;
-        if (field >= 0)
-            for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
-                const QVariant& v = m_query->ValueAt(r, field);
-                if (v.typeId() == QMetaType::Double)
-                    sum += Money::fromDouble(v.toDouble());
-                else if (v.typeId() == QMetaType::LongLong)
-                    sum += Money::fromUnits(v.toLongLong());
-            }
-        return twoDecimals ? sum.toShortString() : sum.toPlainString();
-    } catch (const EBudgetError&) {
-        // Amounts that each fit the money range can add up beyond it. The grid refreshes
-        // from destructors and paint code, where nothing may be thrown, so such a sum is
-        // added up in floating point instead; that far out cents are lost anyway.
-        long double sum = 0;
-        for (int r = 0, n = m_query->RecordCount(); r < n; ++r) {
-            const QVariant& v = m_query->ValueAt(r, field);
-            if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong)
-                sum += v.toDouble();
-        }
-        QLocale l;
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        QString s = l.toString(double(sum), 'f', twoDecimals ? 2 : 4);
-        if (s.contains(l.decimalPoint())) {
-            while (s.endsWith(u'0'))
-                s.chop(1);
-            if (s.endsWith(l.decimalPoint()))
-                s.chop(l.decimalPoint().size());
-        }
-        return s;
-    }
 }
 
 QString TDBGridEh::formatValue(const QVariant& v) const {
@@ -343,25 +259,13 @@ QString TDBGridEh::ColumnTitle(int column) const {
     return f >= 0 ? m_query->FieldName(f) : col.FieldName;
 }
 
-QString TDBGridEh::FooterText(int column) const {
-    return m_footerTexts.at(size_t(column));
-}
-
 TFieldKind TDBGridEh::kindOfField(int field) const {
     return field >= 0 && field < int(m_fieldKinds.size()) ? m_fieldKinds[size_t(field)]
                                                           : TFieldKind::fkNone;
 }
 
-int TDBGridEh::footerField(int column) const {
-    return column >= 0 && column < ColumnCount() ? m_footerFieldIndex[size_t(column)] : -1;
-}
-
 TFieldKind TDBGridEh::FieldKind(int column) const {
     return kindOfField(FieldIndex(column));
-}
-
-TFieldKind TDBGridEh::FooterFieldKind(int column) const {
-    return kindOfField(footerField(column));
 }
 
 Qt::Alignment TDBGridEh::ColumnAlignment(int column) const {
@@ -374,11 +278,6 @@ Qt::Alignment TDBGridEh::ColumnAlignment(int column) const {
 Qt::Alignment TDBGridEh::TitleAlignment(int column) const {
     const Qt::Alignment own = horizontal(Column(column).TitleAlignment);
     return own ? own : Qt::AlignLeft;
-}
-
-Qt::Alignment TDBGridEh::FooterAlignment(int column) const {
-    const TFieldKind k = FieldKind(column);
-    return k == TFieldKind::fkInteger || k == TFieldKind::fkFloat ? Qt::AlignRight : Qt::AlignLeft;
 }
 
 QColor TDBGridEh::ColumnColor(int column) const {
@@ -417,15 +316,6 @@ QColor TDBGridEh::FixedColor() const {
     return palette().color(QPalette::Button);
 }
 
-QFont TDBGridEh::FooterFont() const {
-    return m_footerFont ? *m_footerFont : font();
-}
-
-void TDBGridEh::SetFooterFont(const QFont& font) {
-    m_footerFont = font;
-    m_footer->update();
-}
-
 void TDBGridEh::SetFlat(bool on) {
     m_flat = on;
     setFrameShadow(on ? QFrame::Plain : QFrame::Sunken);
@@ -433,13 +323,6 @@ void TDBGridEh::SetFlat(bool on) {
 
 QVariant TDBGridEh::CellValue(int row, int column) const {
     const int f = FieldIndex(column);
-    if (f < 0 || row < 0 || row >= RowCount())
-        return {};
-    return m_query->ValueAt(row, f);
-}
-
-QVariant TDBGridEh::FooterValue(int row, int column) const {
-    const int f = footerField(column);
     if (f < 0 || row < 0 || row >= RowCount())
         return {};
     return m_query->ValueAt(row, f);
@@ -537,60 +420,9 @@ void TDBGridEh::applyRowHeight() {
     updateGeometries();
 }
 
-void TDBGridEh::SetFooterRowCount(int rows) {
-    m_footerRows = std::max(0, std::min(rows, 1));
-    m_footer->setVisible(m_footerRows > 0);
-    updateGeometries();
-}
-
 void TDBGridEh::SetOddRowColor(const QColor& c) {
     m_oddRowColor = c;
     viewport()->update();
-}
-
-void TDBGridEh::SetFooterColor(const QColor& c) {
-    m_footerColor = c;
-    m_footer->update();
-}
-
-void TDBGridEh::SetFrozenCols(int count) {
-    m_frozenCols = std::clamp(count, 0, 1);
-    if (m_frozenCols == 0) {
-        delete m_frozen;
-        m_frozen = nullptr;
-        return;
-    }
-    if (!m_frozen) {
-        // A second view over the same rows and selection, showing only the frozen
-        // column, laid over the left edge so sideways scrolling passes beneath it.
-        m_frozen = new QTableView(this);
-        m_frozen->setModel(m_model);
-        m_frozen->setSelectionModel(selectionModel());
-        m_frozen->setItemDelegate(m_delegate);
-        m_frozen->setFocusPolicy(Qt::NoFocus);
-        m_frozen->setEditTriggers(NoEditTriggers);
-        m_frozen->setSelectionBehavior(SelectRows);
-        m_frozen->setSelectionMode(selectionMode());
-        m_frozen->setWordWrap(false);
-        m_frozen->verticalHeader()->hide();
-        m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
-        m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        m_frozen->horizontalHeader()->setHighlightSections(false);
-        m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_frozen->setFrameShape(QFrame::NoFrame);
-        m_frozen->setPalette(palette());
-        m_frozen->setVerticalScrollMode(verticalScrollMode());
-        connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
-                &QAbstractSlider::setValue);
-        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
-                &QAbstractSlider::setValue);
-        connect(m_frozen->horizontalHeader(), &QHeaderView::sectionClicked, this,
-                &TDBGridEh::titleClicked);
-        m_frozen->show();
-    }
-    applyColumnLayout();
 }
 
 void TDBGridEh::updateGeometries() {
@@ -608,22 +440,6 @@ void TDBGridEh::updateGeometries() {
     placeOverlays();
 }
 
-void TDBGridEh::placeOverlays() {
-    const QRect vp = viewport()->geometry();
-    if (m_footerRows > 0)
-        m_footer->setGeometry(vp.x(), vp.bottom() + 1, vp.width(), viewportMargins().bottom());
-    if (m_frozen) {
-        int w = 0;
-        for (int c = 0; c < m_frozenCols; ++c)
-            w += columnWidth(c);
-        const int headerHeight = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
-        m_frozen->horizontalHeader()->setFixedHeight(headerHeight);
-        m_frozen->horizontalHeader()->setVisible(headerHeight > 0);
-        m_frozen->setGeometry(vp.x(), vp.y() - headerHeight, w, vp.height() + headerHeight);
-        m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
-    }
-}
-
 void TDBGridEh::resizeEvent(QResizeEvent* e) {
     QTableView::resizeEvent(e);
     placeOverlays();
@@ -633,13 +449,4 @@ void TDBGridEh::scrollContentsBy(int dx, int dy) {
     QTableView::scrollContentsBy(dx, dy);
     if (dx != 0)
         m_footer->update();
-}
-
-void TDBGridEh::DrawRecNo(QPainter* painter, const QRect& rect) const {
-    if (m_drawingRecNo == -1)
-        return;
-    painter->setPen(palette().color(QPalette::ButtonText));
-    const QFontMetrics fm(painter->font());
-    painter->drawText(rect.left() + 3, rect.top() + 2 + fm.ascent(),
-                      QString::number(m_drawingRecNo));
 }

@@ -214,3 +214,17 @@ private:
     bool m_ctl3D = true;
     mutable int m_drawingRecNo = -1;
 };
+
+// A grid's query being filled again: made, it closes the query, and the grid lets go of
+// the old rows before they are dropped; gone, however the scope is left, the grid shows
+// whatever is open then, the empty result of a failed statement included.
+class TGridReload {
+public:
+    explicit TGridReload(TDBGridEh* grid);
+    ~TGridReload();
+    TGridReload(const TGridReload&) = delete;
+    TGridReload& operator=(const TGridReload&) = delete;
+
+private:
+    TDBGridEh* m_grid;
+};

@@ -2,22 +2,10 @@
 
 #include "data/UtQuery.h"
 #include "grid/DBGridEh.h"
-
-#include <QApplication>
-#include <QGuiApplication>
-
-namespace {
-// The wait pointer, taken back on every way out.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-} // namespace
+#include "platform/WaitCursor.h"
 
 void SortGrid(TDBGridEh* grid, int column) {
-    WaitCursor wait;
+    const TWaitCursor wait;
     if (!grid || column < 0 || column >= grid->ColumnCount())
         return;
     TQuery* q = grid->DataSet();

@@ -1,8 +1,10 @@
 #include "help/StoHtmlHelp.h"
 
 #include "data/AppPaths.h"
+#include "help/ChmHelp.h"
 #include "help/HelpManager.h"
 #include "help/WinHelpViewer.h"
+#include "ui/HelpContext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -166,6 +168,8 @@ QString TStoWinHelpTester::GetDefaultHelpFile() {
 }
 
 void RegisterHtmlHelpViewer() {
+    RegisterHtmlHelpImplementation(&CreateChmHelp);
+    SetHelpContextHandler(&ApplicationHelpContext);
     if (HtmlHelpViewer)
         return;
     auto viewer = std::make_shared<TStoHtmlHelpViewer>();

@@ -69,8 +69,10 @@ extern TStoHtmlHelpViewer* HtmlHelpViewer;
 // Whether the name's last extension is ".chm", in any case.
 bool IsHtmlHelpFile(const QString& name);
 
-// Start-up: creates the viewer, registers it with the dispatcher as a viewer and as
-// the selector, and silences the WinHelp viewer.
+// Start-up of the program's help: the help window becomes the HTML Help entry point's
+// implementation and the dispatcher serves the windows' help requests; the viewer is
+// created and registered with the dispatcher as a viewer and as the selector, and the
+// WinHelp viewer is silenced.
 void RegisterHtmlHelpViewer();
 // Program end: closes the help windows and releases the viewer.
 void ReleaseHtmlHelpViewer();

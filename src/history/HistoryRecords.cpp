@@ -10,11 +10,12 @@
 #include "transactions/UtDebit.h"
 #include "transactions/UtDeposit.h"
 #include "transactions/UtTransfer.h"
+#include "ui/Guarded.h"
 #include "ui/Modal.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <exception>
+#include <QScopeGuard>
 #include <optional>
 
 QStringList DeleteStatements(const THistoryRecord& r) {
@@ -80,14 +81,6 @@ void DeleteHistoryRecords(TConnection& conn, const std::vector<THistoryRecord>& 
 
 namespace {
 
-QString shortDateFormat() {
-    // The locale's short date, never with a two-digit year.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 QString longTimeFormat() {
     // The locale's long time without the time zone, which a stored time does not have.
     QString format = QLocale().timeFormat(QLocale::LongFormat);
@@ -96,15 +89,15 @@ QString longTimeFormat() {
 }
 
 QString storedDate(const QString& text, bool withTime) {
-    const QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDateTime dt = QDateTime::fromString(text, StoredDateTimeFormat);
     if (dt.isValid()) {
-        const QString date = QLocale().toString(dt.date(), shortDateFormat());
+        const QString date = QLocale().toString(dt.date(), FourDigitYearDateFormat());
         if (!withTime || dt.time() == QTime(0, 0))
             return date;
         return date + u' ' + QLocale().toString(dt.time(), longTimeFormat());
     }
-    const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    return d.isValid() ? QLocale().toString(d, shortDateFormat()) : text;
+    const QDate d = QDate::fromString(text, StoredDateFormat);
+    return d.isValid() ? QLocale().toString(d, FourDigitYearDateFormat()) : text;
 }
 
 // A field's plain text as Copy puts it on the clipboard.
@@ -130,28 +123,22 @@ void TFrmAccountHistory::btnEditClick() {
     qryList.SetRecNo(rows.front() + 1);
     const int id = qryList.FieldByName(QStringLiteral("ID")).AsInteger();
     const int type = qryList.FieldByName(QStringLiteral("type")).AsInteger();
-    std::exception_ptr failure;
-    try {
-        if (type == 0) {
-            TFrmDeposit frm(this);
-            frm.LoadForEdit(id);
-            ShowModal(frm);
-        } else if (type == 1) {
-            TFrmDebit frm(this);
-            frm.LoadForEdit(id);
-            ShowModal(frm);
-        } else {
-            TFrmTransfer frm(this);
-            frm.LoadForEdit(id);
-            ShowModal(frm);
-        }
-    } catch (...) {
-        failure = std::current_exception();
+    // The list shows what was saved whatever the entry window did; a list that cannot
+    // be read again is reported on its own.
+    const auto reload = qScopeGuard([this] { Guarded([this] { openList(); }); });
+    if (type == 0) {
+        TFrmDeposit frm(this);
+        frm.LoadForEdit(id);
+        ShowModal(frm);
+    } else if (type == 1) {
+        TFrmDebit frm(this);
+        frm.LoadForEdit(id);
+        ShowModal(frm);
+    } else {
+        TFrmTransfer frm(this);
+        frm.LoadForEdit(id);
+        ShowModal(frm);
     }
-    // The list shows what was saved whatever the entry window did.
-    rerunList();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 void TFrmAccountHistory::btnDeleteClick() {
@@ -176,7 +163,7 @@ void TFrmAccountHistory::btnDeleteClick() {
                            qryList.FieldByName(QStringLiteral("amount")).AsMoney()});
     }
     DeleteHistoryRecords(DM->conn, records);
-    rerunList();
+    openList();
 }
 
 void TFrmAccountHistory::btnCopyClick() {

@@ -3,6 +3,7 @@
 #include "data/Errors.h"
 #include "data/Money.h"
 #include "data/UtDM.h"
+#include "data/UtFormat.h"
 #include "export/ExportCommand.h"
 #include "export/PrintDBGridEh.h"
 #include "grid/DBGridEh.h"
@@ -12,6 +13,7 @@
 #include "lists/CombinedQuery.h"
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
+#include "ui/HelpIds.h"
 #include "ui/Modal.h"
 #include "ui/Skin.h"
 
@@ -71,7 +73,7 @@ TFrmAccountHistory::TFrmAccountHistory(QWidget* parent) : QDialog(parent) {
     QWidget::setTabOrder(rbMonth, rbToday);
     QWidget::setTabOrder(rbToday, dbgrdh1);
 
-    SetHelpContext(this, 1012);
+    SetHelpContext(this, HelpIds::IDH_HISTORY);
     ApplySkin(this);
     FormCreate();
 }
@@ -87,7 +89,7 @@ void TFrmAccountHistory::buildToolbar() {
     tlb1->setMovable(false);
     tlb1->setIconSize(QSize(32, 32));
     tlb1->setFixedHeight(57);
-    const auto button = [this](const char* name, const QString& caption, int picture,
+    const auto button = [this](const char* name, const QString& caption, TToolPicture picture,
                                void (TFrmAccountHistory::*handler)()) {
         auto* b = new QToolButton(tlb1);
         b->setObjectName(QLatin1String(name));
@@ -102,21 +104,26 @@ void TFrmAccountHistory::buildToolbar() {
         GuardedConnect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    btnQuery = button("btnQuery", QStringLiteral("Query"), 8, &TFrmAccountHistory::btnQueryClick);
+    btnQuery = button("btnQuery", QStringLiteral("Query"), TToolPicture::Query,
+                      &TFrmAccountHistory::btnQueryClick);
     tlb1->addSeparator();
-    btnEdit = button("btnEdit", QStringLiteral("Edit"), 11, &TFrmAccountHistory::btnEditClick);
-    btnDelete =
-        button("btnDelete", QStringLiteral("Delete"), 12, &TFrmAccountHistory::btnDeleteClick);
+    btnEdit = button("btnEdit", QStringLiteral("Edit"), TToolPicture::Edit,
+                     &TFrmAccountHistory::btnEditClick);
+    btnDelete = button("btnDelete", QStringLiteral("Delete"), TToolPicture::Delete,
+                       &TFrmAccountHistory::btnDeleteClick);
     tlb1->addSeparator();
-    btnCopy = button("btnCopy", QStringLiteral("Copy"), 13, &TFrmAccountHistory::btnCopyClick);
+    btnCopy = button("btnCopy", QStringLiteral("Copy"), TToolPicture::Copy,
+                     &TFrmAccountHistory::btnCopyClick);
     btnCopy->setToolTip(QStringLiteral("Copy selected data and paste to excel  document"));
-    btnExport =
-        button("btnExport", QStringLiteral("Export"), 9, &TFrmAccountHistory::btnExportClick);
-    btnPrint = button("btnPrint", QStringLiteral("Print"), 6, &TFrmAccountHistory::btnPrintClick);
+    btnExport = button("btnExport", QStringLiteral("Export"), TToolPicture::Export,
+                       &TFrmAccountHistory::btnExportClick);
+    btnPrint = button("btnPrint", QStringLiteral("Print"), TToolPicture::Print,
+                      &TFrmAccountHistory::btnPrintClick);
     tlb1->addSeparator();
-    btnHelp = button("btnHelp", QStringLiteral("Help"), 5, &TFrmAccountHistory::btnHelpClick);
-    btnToolExit =
-        button("btnToolExit", QStringLiteral("Exit"), 7, &TFrmAccountHistory::btnToolExitClick);
+    btnHelp = button("btnHelp", QStringLiteral("Help"), TToolPicture::Help,
+                     &TFrmAccountHistory::btnHelpClick);
+    btnToolExit = button("btnToolExit", QStringLiteral("Exit"), TToolPicture::Exit,
+                         &TFrmAccountHistory::btnToolExitClick);
     btnToolExit->setToolTip(QStringLiteral("Close history window"));
     tlb1->addSeparator();
 }
@@ -296,11 +303,10 @@ void TFrmAccountHistory::LoadHistory() {
     qryList.ClearParams();
     qryList.SQL << CombinedQueryText() << QLatin1String(kDateLine);
     const QDate today = QDate::currentDate();
-    qryList.SetParam(QStringLiteral("dt1"),
-                     today.toString(rbMonth->isChecked() ? QStringLiteral("yyyy-MM-01")
-                                                         : QStringLiteral("yyyy-MM-dd")));
-    qryList.SetParam(QStringLiteral("dt2"), QDateTime::currentDateTime().addDays(1).toString(
-                                                QStringLiteral("yyyy-MM-dd")));
+    const QDate from = rbMonth->isChecked() ? QDate(today.year(), today.month(), 1) : today;
+    qryList.SetParam(QStringLiteral("dt1"), from.toString(StoredDateFormat));
+    qryList.SetParam(QStringLiteral("dt2"),
+                     QDateTime::currentDateTime().addDays(1).toString(StoredDateFormat));
     const int accWal = cbbAccWal->currentIndex();
     if (accWal > 0)
         qryList.SQL << AccountLine(accWal, CboItemAt(cbbAccWal, accWal).get());
@@ -353,26 +359,14 @@ void TFrmAccountHistory::LoadQuery() {
 
     qryList.SQL = lines;
     qryList.ClearParams();
-    const QString day = QStringLiteral("yyyy-MM-dd");
-    qryList.SetParam(QStringLiteral("dt1"), q.GetDateFrom().toString(day));
-    qryList.SetParam(QStringLiteral("dt2"), q.GetDateTo().addDays(1).toString(day));
+    qryList.SetParam(QStringLiteral("dt1"), q.GetDateFrom().toString(StoredDateFormat));
+    qryList.SetParam(QStringLiteral("dt2"), q.GetDateTo().addDays(1).toString(StoredDateFormat));
     openList();
 }
 
 void TFrmAccountHistory::openList() {
-    // The grid shows whatever is open afterwards, the empty result of a failed
-    // statement included.
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdh1};
-    qryList.Close();
-    dbgrdh1->DataChanged();
+    const TGridReload reload(dbgrdh1);
     qryList.Open();
-}
-
-void TFrmAccountHistory::rerunList() {
-    openList();
 }
 
 void TFrmAccountHistory::SortGrid(TDBGridEh* grid, int column) {

@@ -93,11 +93,9 @@ private:
     void buildGrid();
     void buildMenu();
     void FormCreate();
-    // Opens qryList with the statement it holds and shows the rows; on a failure the
-    // grid stays empty.
+    // Opens qryList with the statement and parameter values it holds and shows the
+    // rows; on a failure the grid stays empty.
     void openList();
-    // Runs the current statement again with its parameter values.
-    void rerunList();
 
     bool m_activated = false;
 };

@@ -1,6 +1,7 @@
 #include "history/UtHistoryQuery.h"
 
 #include "data/Money.h"
+#include "data/UtDM.h"
 #include "lists/CombinedQuery.h"
 #include "platform/Platform.h"
 #include "ui/Guarded.h"
@@ -16,34 +17,15 @@
 
 namespace {
 
-QLabel* label(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->adjustSize();
-    l->move(left, top);
-    return l;
-}
-
+// The picker holds a date and a time of day but shows the date; slim, it leaves the 87
+// pixels to the date.
 QDateTimeEdit* datePicker(QWidget* parent, const char* name, int left, int top) {
-    auto* d = Placed(new QDateTimeEdit(parent), name, QRect(left, top, 87, 21));
-    d->setCalendarPopup(true);
-    // The picker holds a date and a time of day but shows the date, in the locale's
-    // short form with the whole year.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    d->setDisplayFormat(format);
-    // A slim drop-down button leaves the 87 pixels to the date.
-    d->setStyleSheet(
-        QStringLiteral("QDateTimeEdit { padding-left: 0px; padding-right: 0px; "
-                       "font-size: 11px; } QDateTimeEdit::drop-down { width: 11px; }"));
-    return d;
+    return DatePicker(new QDateTimeEdit(parent), name, QRect(left, top, 87, 21),
+                      FourDigitYearDateFormat(), 11);
 }
 
 QComboBox* pickList(QWidget* parent, const char* name, int left, int top) {
-    auto* c = Placed(new QComboBox(parent), name, QRect(left, top, 188, 21));
-    c->setMaxVisibleItems(15);
-    return c;
+    return PickList(parent, name, QRect(left, top, 188, 21));
 }
 
 QLineEdit* textBox(QWidget* parent, const char* name, int left, int top, int width) {
@@ -62,34 +44,36 @@ void TFrmHistoryQuery::buildControls() {
     setFont(HistoryFont(font(), 12));
 
     grp1 = Placed(new QGroupBox(QStringLiteral("Basic Info"), this), "grp1", QRect(8, 3, 281, 113));
-    lbl1 = label(grp1, "lbl1", QStringLiteral("Date:"), 29, 28);
+    lbl1 = Label(grp1, "lbl1", QStringLiteral("Date:"), QPoint(29, 28));
     dtp1 = datePicker(grp1, "dtp1", 69, 24);
-    lbl3 = label(grp1, "lbl3", QStringLiteral("to"), 158, 28);
+    lbl3 = Label(grp1, "lbl3", QStringLiteral("to"), QPoint(158, 28));
     dtp2 = datePicker(grp1, "dtp2", 171, 24);
-    lbl2 = label(grp1, "lbl2", QStringLiteral("Acc/Wal:"), 6, 56);
+    lbl2 = Label(grp1, "lbl2", QStringLiteral("Acc/Wal:"), QPoint(6, 56));
     cbbAccWal = pickList(grp1, "cbbAccWal", 70, 53);
-    lbl4 = label(grp1, "lbl4", QStringLiteral("Type:"), 28, 83);
+    lbl4 = Label(grp1, "lbl4", QStringLiteral("Type:"), QPoint(28, 83));
     cbbType = pickList(grp1, "cbbType", 70, 80);
 
     grp2 =
         Placed(new QGroupBox(QStringLiteral("Match info"), this), "grp2", QRect(8, 123, 281, 126));
-    lbl5 = label(grp2, "lbl5", QStringLiteral("From:"), 32, 19);
+    lbl5 = Label(grp2, "lbl5", QStringLiteral("From:"), QPoint(32, 19));
     edtFrom = textBox(grp2, "edtFrom", 70, 16, 188);
-    lbl6 = label(grp2, "lbl6", QStringLiteral("Amount:"), 17, 46);
+    lbl6 = Label(grp2, "lbl6", QStringLiteral("Amount:"), QPoint(17, 46));
     edtAmount1 = textBox(grp2, "edtAmount1", 70, 42, 83);
-    lbl9 = label(grp2, "lbl9", QStringLiteral("to"), 158, 46);
+    lbl9 = Label(grp2, "lbl9", QStringLiteral("to"), QPoint(158, 46));
     edtAmount2 = textBox(grp2, "edtAmount2", 175, 42, 83);
-    lbl7 = label(grp2, "lbl7", QStringLiteral("To:"), 44, 72);
+    lbl7 = Label(grp2, "lbl7", QStringLiteral("To:"), QPoint(44, 72));
     edtTo = textBox(grp2, "edtTo", 70, 68, 188);
-    lbl8 = label(grp2, "lbl8", QStringLiteral("Memo:"), 26, 98);
+    lbl8 = Label(grp2, "lbl8", QStringLiteral("Memo:"), QPoint(26, 98));
     edtMemo = textBox(grp2, "edtMemo", 70, 95, 188);
 
-    btnOK = Placed(new QPushButton(ToolPicture(8), QStringLiteral("&Query"), this), "btnOK",
-                   QRect(115, 257, 75, 25));
+    btnOK =
+        Placed(new QPushButton(ToolPicture(TToolPicture::Query), QStringLiteral("&Query"), this),
+               "btnOK", QRect(115, 257, 75, 25));
     btnOK->setDefault(true);
     btnOK->setAutoDefault(true);
-    btnClose = Placed(new QPushButton(ToolPicture(7), QStringLiteral("&Close"), this), "btnClose",
-                      QRect(206, 257, 75, 25));
+    btnClose =
+        Placed(new QPushButton(ToolPicture(TToolPicture::Exit), QStringLiteral("&Close"), this),
+               "btnClose", QRect(206, 257, 75, 25));
     btnClose->setAutoDefault(false);
 
     SetTabOrder({dtp1, dtp2, cbbAccWal, cbbType, edtFrom, edtAmount1, edtAmount2, edtTo, edtMemo,
@@ -155,7 +139,7 @@ QString TFrmHistoryQuery::GetMemoText() const {
 bool TFrmHistoryQuery::amountFails(QLineEdit* edit, const QString& message) {
     if (edit->text().isEmpty() || Money::parse(edit->text()))
         return false;
-    ShowMessage(nullptr, QStringLiteral("Error"), message, MsgIcon::Error, mbOK);
+    TDM::ShowErrorMessage(message);
     edit->setFocus();
     edit->selectAll();
     return true;
@@ -169,9 +153,8 @@ void TFrmHistoryQuery::btnOKClick() {
         return;
     if (!edtAmount1->text().isEmpty() && !edtAmount2->text().isEmpty() &&
         *Money::parse(edtAmount1->text()) > *Money::parse(edtAmount2->text())) {
-        ShowMessage(nullptr, QStringLiteral("Error"),
-                    QStringLiteral("The minimum amount should not be large than the maximum!!"),
-                    MsgIcon::Error, mbOK);
+        TDM::ShowErrorMessage(
+            QStringLiteral("The minimum amount should not be large than the maximum!!"));
         edtAmount2->setFocus();
         edtAmount2->selectAll();
         return;

@@ -49,17 +49,12 @@ TSummaryStrip::TSummaryStrip(QWidget* parent) : QWidget(parent), qryTotal(&DM->c
 void TSummaryStrip::LoadStatistics(int id) {
     // The grid lets go of the old row first: a statement that fails leaves the strip
     // empty rather than showing the previous card's figures.
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdhTotal};
-    qryTotal.Close();
-    dbgrdhTotal->DataChanged();
+    const TGridReload reload(dbgrdhTotal);
 
     const QDate today = Today ? Today() : QDate::currentDate();
-    const QString monthStart = today.toString(QStringLiteral("yyyy-MM-01"));
-    const QString day = today.toString(QStringLiteral("yyyy-MM-dd"));
-    const QString tomorrow = today.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    const QString monthStart = QDate(today.year(), today.month(), 1).toString(StoredDateFormat);
+    const QString day = today.toString(StoredDateFormat);
+    const QString tomorrow = today.addDays(1).toString(StoredDateFormat);
 
     TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select id, name, ")

@@ -7,6 +7,9 @@
 #include "grid/GridSort.h"
 #include "lists/CombinedQuery.h"
 #include "ui/Guarded.h"
+#include "ui/HelpContext.h"
+#include "ui/HelpIds.h"
+#include "ui/WindowParts.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -27,16 +30,9 @@ int entryIndex(const QComboBox* box) {
     return i < 0 ? 0 : i;
 }
 
+// Slim, so that the 81 pixels go to the date.
 QDateEdit* datePicker(QWidget* parent, const char* name, int left) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QLatin1String(name));
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setGeometry(left, 4, 81, 22);
-    // A slim drop-down button leaves the 81 pixels to the date.
-    d->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; font-size: "
-                                    "10px; } QDateEdit::drop-down { width: 11px; }"));
-    return d;
+    return DatePicker(new QDateEdit(parent), name, QRect(left, 4, 81, 22), StoredDateFormat, 10);
 }
 
 QComboBox* comboBox(QWidget* parent, const char* name, int left, int width,
@@ -89,7 +85,7 @@ void TTransactionList::buildFilterBar() {
     btnExport->setFlat(true);
     btnExport->setGeometry(512, 4, 65, 22);
     btnExport->setToolTip(QStringLiteral("Export data with xls, txt or htm format"));
-    btnExport->setProperty("HelpContext", 1000);
+    SetHelpContext(btnExport, HelpIds::IDH_MAIN_WINDOW);
 
     GuardedConnect(dtpRange1, &QDateEdit::dateChanged, this, &TTransactionList::FilterChange);
     GuardedConnect(dtpRange2, &QDateEdit::dateChanged, this, &TTransactionList::FilterChange);
@@ -167,30 +163,18 @@ void TTransactionList::prepare() {
     cbbDate->setCurrentIndex(0);
 }
 
-QString TTransactionList::CombinedStatement() {
-    return CombinedQueryText();
-}
-
 void TTransactionList::LoadList(int id) {
-    // The grid lets go of the old rows before they are dropped, and shows whatever is
-    // open afterwards, the empty result of a failed statement included.
-    struct Refresh {
-        TDBGridEh* g;
-        ~Refresh() { g->DataChanged(); }
-    } refresh{dbgrdh1};
+    const TGridReload reload(dbgrdh1);
     CurrentListId = id;
-    qryList.Close();
-    dbgrdh1->DataChanged();
     qryList.SQL.clear();
     qryList.ClearParams();
-    qryList.SQL << CombinedStatement();
+    qryList.SQL << CombinedQueryText();
     qryList.SQL << QStringLiteral(" and B.ID=") + QString::number(id);
     if (const int kind = KindCodeOf(cbbType->currentText()); kind >= 0)
         qryList.SQL << KindLine(kind);
-    const QString fmt = QStringLiteral("yyyy-MM-dd");
-    qryList.SQL << FormatSQL(
-        QStringLiteral(" and Date between #%s# and #%s# "),
-        {dtpRange1->date().toString(fmt), dtpRange2->date().addDays(1).toString(fmt)});
+    qryList.SQL << FormatSQL(QStringLiteral(" and Date between #%s# and #%s# "),
+                             {dtpRange1->date().toString(StoredDateFormat),
+                              dtpRange2->date().addDays(1).toString(StoredDateFormat)});
     qryList.SQL << QStringLiteral(" order by date ");
     qryList.Open();
 }

@@ -30,10 +30,6 @@ public:
     // The account or wallet the list shows; 0 until a card has been selected.
     int CurrentListId = 0;
 
-    // The combined transaction query: deposits and debits, transfers out and transfers
-    // in, joined with Account. The lists add their conditions to it.
-    static QString CombinedStatement();
-
     // The combined transaction query for one account or wallet, with the filters.
     void LoadList(int id);
     void SortGrid(TDBGridEh* grid, int column);

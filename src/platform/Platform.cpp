@@ -1,7 +1,5 @@
 #include "platform/Platform.h"
 
-#include "help/ChmHelp.h"
-
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -188,12 +186,15 @@ public:
     }
 };
 
-class ChmHelpSlot : public IHtmlHelp {
+HtmlHelpFactory g_htmlHelpFactory = nullptr;
+
+class RegisteredHtmlHelp : public IHtmlHelp {
 public:
     void HtmlHelpA(QWidget* caller, const QString& file, int command, qintptr data) override {
-        if (!m_impl)
-            m_impl = CreateChmHelp();
-        m_impl->HtmlHelpA(caller, file, command, data);
+        if (!m_impl && g_htmlHelpFactory)
+            m_impl = g_htmlHelpFactory();
+        if (m_impl)
+            m_impl->HtmlHelpA(caller, file, command, data);
     }
 
 private:
@@ -242,10 +243,13 @@ OpenDialogResult ShowOpenDialog(QWidget* owner, const OpenDialogRequest& request
     return FileDialogs().Open(ownerWindow(owner), request);
 }
 IHtmlHelp& HtmlHelp() {
-    return *slot<IHtmlHelp, ChmHelpSlot>();
+    return *slot<IHtmlHelp, RegisteredHtmlHelp>();
 }
 std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl) {
-    return std::exchange(slot<IHtmlHelp, ChmHelpSlot>(), std::move(impl));
+    return std::exchange(slot<IHtmlHelp, RegisteredHtmlHelp>(), std::move(impl));
+}
+void RegisterHtmlHelpImplementation(HtmlHelpFactory factory) {
+    g_htmlHelpFactory = factory;
 }
 
 QWidget* HtmlHelpA(QWidget* caller, const char* file, quint32 command, quintptr data) {

@@ -102,6 +102,12 @@ std::unique_ptr<IShell> SetShell(std::unique_ptr<IShell> impl);
 
 IHtmlHelp& HtmlHelp();
 std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl);
+// What the HTML Help service in place from the start serves requests with: the help
+// window registers its maker here at start-up, and the service is made on the first
+// request, when the application object exists. Until one is registered, requests go
+// nowhere, as on a machine without the HTML Help library.
+using HtmlHelpFactory = std::unique_ptr<IHtmlHelp> (*)();
+void RegisterHtmlHelpImplementation(HtmlHelpFactory factory);
 
 // Shorthands for a message box and the file dialogs through the current services. The
 // box or dialog belongs to the owner's window, never to a part inside it.

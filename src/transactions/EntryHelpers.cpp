@@ -16,40 +16,16 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShowEvent>
 
 namespace Entry {
 
 namespace {
 void showError(QWidget* owner, const QString& text) {
-    ShowMessage(owner, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
+    TDM::ShowErrorMessage(text, owner);
 }
 } // namespace
-
-QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    return Placed(new QGroupBox(caption, parent), name, geometry);
-}
-
-QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    return Placed(new QLabel(caption, parent), name, geometry);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
-                    const QRect& geometry) {
-    return Placed(new QPushButton(caption, parent), name, geometry);
-}
-
-QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
-    c->setGeometry(geometry);
-    c->setEditable(false);
-    c->setMaxVisibleItems(15);
-    // The closed box is narrow; the open list shows whole names.
-    c->view()->setMinimumWidth(160);
-    c->setProperty("narrow", geometry.width() < 100);
-    return c;
-}
 
 QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry) {
     auto* c = new QComboBox(parent);
@@ -84,19 +60,6 @@ QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry) {
     m->setTabChangesFocus(true);
     m->setGeometry(geometry);
     return m;
-}
-
-QDateEdit* DatePicker(QWidget* parent, const QRect& geometry) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QStringLiteral("dtpDate"));
-    d->setCalendarPopup(true);
-    // The locale's short date, but never with a two-digit year.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    d->setDisplayFormat(format);
-    d->setGeometry(geometry);
-    return d;
 }
 
 void FillPartyList(QComboBox* box, const QString& sql) {
@@ -164,18 +127,6 @@ void CheckBalances(std::initializer_list<int> ids) {
 
 namespace {
 
-void rollBack() {
-    try {
-        if (DM && DM->conn.InTransaction())
-            DM->conn.RollbackTrans();
-    } catch (...) {
-        // The engine may already have ended the transaction itself; nothing is left to
-        // undo then.
-    }
-    if (DM)
-        DM->m_Query.Close();
-}
-
 void explain(QWidget* owner, QLineEdit* amountEdit, Refusal why) {
     switch (why) {
     case Refusal::AmountOutOfRange:
@@ -199,30 +150,40 @@ void explain(QWidget* owner, QLineEdit* amountEdit, Refusal why) {
 
 bool Save(QWidget* owner, QLineEdit* amountEdit, const std::function<void()>& openRow,
           const std::function<void()>& save) {
-    DM->conn.BeginTrans();
-    try {
-        openRow();
-    } catch (const ESaveRefused& refused) {
-        rollBack();
-        explain(owner, amountEdit, refused.why);
-        return false;
-    } catch (...) {
-        rollBack();
-        throw;
+    // A save that does not go through leaves the shared query closed.
+    auto closeQuery = qScopeGuard([] {
+        if (DM)
+            DM->m_Query.Close();
+    });
+    std::optional<Refusal> refused;
+    {
+        // Rolled back as the block is left unless committed, and so before the window
+        // says a word: a box shown meanwhile would keep the write lock from every other
+        // copy of the program.
+        TTransactionGuard transaction(DM->conn);
+        try {
+            openRow();
+        } catch (const ESaveRefused& refusal) {
+            refused = refusal.why;
+        }
+        if (!refused) {
+            try {
+                save();
+                transaction.Commit();
+                closeQuery.dismiss();
+                return true;
+            } catch (const ESaveRefused& refusal) {
+                refused = refusal.why;
+            } catch (...) {
+                // Any other failure is told in the window's own words below.
+            }
+        }
     }
-    try {
-        save();
-        DM->conn.CommitTrans();
-        return true;
-    } catch (const ESaveRefused& refused) {
-        rollBack();
-        explain(owner, amountEdit, refused.why);
-        return false;
-    } catch (...) {
-        rollBack();
+    if (refused)
+        explain(owner, amountEdit, *refused);
+    else
         showError(owner, QStringLiteral("Error occured!"));
-        return false;
-    }
+    return false;
 }
 
 } // namespace Entry

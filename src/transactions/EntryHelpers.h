@@ -19,23 +19,16 @@ class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
-// What the deposit, debit and transfer windows have in common: the look of their
-// controls, the input checks, and the way a save is wrapped in one transaction.
+// What the deposit, debit and transfer windows have in common: the controls only they
+// have, the input checks, and the way a save is wrapped in one transaction.
 namespace Entry {
 
-QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
-QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
-                    const QRect& geometry);
-// A drop-down list without typing, fifteen rows when open.
-QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry);
 // A drop-down box that also takes typed text (the payer or payee).
 QComboBox* PartyBox(QWidget* parent, const char* name, const QRect& geometry);
 QLineEdit* AmountEdit(QWidget* parent, const QRect& geometry);
 // The one-line "For:" box.
 QLineEdit* ForEdit(QWidget* parent, const QRect& geometry);
 QPlainTextEdit* MemoEdit(QWidget* parent, const QRect& geometry);
-QDateEdit* DatePicker(QWidget* parent, const QRect& geometry);
 
 // Fills a party box with the texts a statement returns, in the order returned; the box's
 // own text starts out blank.

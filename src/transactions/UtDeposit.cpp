@@ -3,6 +3,7 @@
 #include "cards/UtCards.h"
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -37,7 +38,7 @@ struct KindTraits {
 const KindTraits DepositTraits{
     "Deposit",
     "Edit Deposit",
-    1009,
+    HelpIds::IDH_DEPOSIT,
     537,
     241,
     "Receive info",
@@ -53,7 +54,7 @@ const KindTraits DepositTraits{
 const KindTraits DebitTraits{
     "Debit",
     "Edit Debit",
-    1010,
+    HelpIds::IDH_DEBIT,
     540,
     240,
     "Debit info",
@@ -83,39 +84,37 @@ void TFrmDeposit::buildControls() {
     const KindTraits& t = traitsOf(m_kind == Kind::Debit);
     SetupFixedWindow(this, QString::fromLatin1(t.caption), t.width, t.height);
 
-    grpPanel =
-        Entry::Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
+    grpPanel = Group(this, "grpPanel", QStringLiteral("Account info"), QRect(8, 8, 137, 110));
     imgCard = new TImageBase(grpPanel);
     imgCard->setObjectName(QStringLiteral("imgCard"));
     // Below the group's title, which Qt draws inside the box.
     imgCard->move(10, 20);
 
-    lblChange = Entry::Label(this, "lblChange", QStringLiteral("Change Account/Wallet"),
-                             QRect(8, 124, 137, 17));
+    lblChange =
+        Label(this, "lblChange", QStringLiteral("Change Account/Wallet"), QRect(8, 124, 137, 17));
     rbAccount = new QRadioButton(QStringLiteral("Account"), this);
     rbAccount->setObjectName(QStringLiteral("rbAccount"));
     rbAccount->setGeometry(8, 144, 137, 20);
     rbWallet = new QRadioButton(QStringLiteral("Wallet"), this);
     rbWallet->setObjectName(QStringLiteral("rbWallet"));
     rbWallet->setGeometry(8, 164, 137, 20);
-    cbbInf = Entry::PickList(this, "cbbInf", QRect(8, 188, 137, 22));
+    cbbInf = PickList(this, "cbbInf", QRect(8, 188, 137, 22));
 
-    grp2 = Entry::Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
-    lblDate = Entry::Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
-    dtpDate = Entry::DatePicker(grp2, QRect(56, 20, 130, 22));
-    lblParty =
-        Entry::Label(grp2, "lblParty", QString::fromLatin1(t.partyLabel), QRect(10, 46, 44, 22));
+    grp2 = Group(this, "grp2", QString::fromLatin1(t.groupCaption), QRect(153, 8, 377, 198));
+    lblDate = Label(grp2, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
+    dtpDate = DatePicker(new QDateEdit(grp2), "dtpDate", QRect(56, 20, 130, 22));
+    lblParty = Label(grp2, "lblParty", QString::fromLatin1(t.partyLabel), QRect(10, 46, 44, 22));
     cbbParty = Entry::PartyBox(grp2, t.partyName, QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp2, QRect(262, 46, 105, 22));
-    lblFor = Entry::Label(grp2, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
+    lblFor = Label(grp2, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
     edtFor = Entry::ForEdit(grp2, QRect(56, 72, 311, 22));
-    lblMemo = Entry::Label(grp2, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
+    lblMemo = Label(grp2, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
     mmoMemo = Entry::MemoEdit(grp2, QRect(56, 98, 313, 93));
 
-    btnHelp = Entry::Button(this, "btnHelp", QStringLiteral("&Help"), QRect(289, 212, 75, 25));
-    btnOK = Entry::Button(this, "btnOK", QStringLiteral("&OK"), QRect(372, 212, 75, 25));
+    btnHelp = Button(this, "btnHelp", QStringLiteral("&Help"), QRect(289, 212, 75, 25));
+    btnOK = Button(this, "btnOK", QStringLiteral("&OK"), QRect(372, 212, 75, 25));
     btnOK->setDefault(true);
-    btnClose = Entry::Button(this, "btnClose", QStringLiteral("&Close"), QRect(455, 212, 75, 25));
+    btnClose = Button(this, "btnClose", QStringLiteral("&Close"), QRect(455, 212, 75, 25));
 
     SetTabOrder({cbbParty, edtAmmount, edtFor, mmoMemo, dtpDate, rbAccount, rbWallet, cbbInf,
                  btnHelp, btnOK, btnClose});

@@ -3,6 +3,7 @@
 #include "cards/UtCards.h"
 #include "data/UtFormat.h"
 #include "ui/Guarded.h"
+#include "ui/HelpIds.h"
 #include "ui/Skin.h"
 #include "ui/WindowParts.h"
 
@@ -26,36 +27,36 @@ TFrmTransfer::TFrmTransfer(QWidget* parent) : TEntryWindow(parent) {
 void TFrmTransfer::buildControls() {
     SetupFixedWindow(this, QStringLiteral("Transfer"), 541, 325);
 
-    grpSource = Entry::Group(this, "grpSource", QStringLiteral("Source"), QRect(8, 8, 137, 105));
+    grpSource = Group(this, "grpSource", QStringLiteral("Source"), QRect(8, 8, 137, 105));
     imgSource = new TImageBase(grpSource);
     imgSource->setObjectName(QStringLiteral("imgSource"));
     // Below the group's title, which Qt draws inside the box.
     imgSource->move(10, 20);
-    lblChange1 = Entry::Label(this, "lblChange1", QStringLiteral("Change"), QRect(8, 118, 50, 22));
-    cbbInf1 = Entry::PickList(this, "cbbInf1", QRect(58, 118, 89, 22));
+    lblChange1 = Label(this, "lblChange1", QStringLiteral("Change"), QRect(8, 118, 50, 22));
+    cbbInf1 = PickList(this, "cbbInf1", QRect(58, 118, 89, 22));
 
-    grpDest = Entry::Group(this, "grpDest", QStringLiteral("Destination"), QRect(8, 146, 137, 105));
+    grpDest = Group(this, "grpDest", QStringLiteral("Destination"), QRect(8, 146, 137, 105));
     imgDest = new TImageBase(grpDest);
     imgDest->setObjectName(QStringLiteral("imgDest"));
     imgDest->move(10, 20);
-    lblChange2 = Entry::Label(this, "lblChange2", QStringLiteral("Change"), QRect(8, 256, 50, 22));
-    cbbInf2 = Entry::PickList(this, "cbbInf2", QRect(58, 256, 89, 22));
+    lblChange2 = Label(this, "lblChange2", QStringLiteral("Change"), QRect(8, 256, 50, 22));
+    cbbInf2 = PickList(this, "cbbInf2", QRect(58, 256, 89, 22));
 
-    grp3 = Entry::Group(this, "grp3", QStringLiteral("Transfer info"), QRect(153, 8, 377, 278));
-    lblDate = Entry::Label(grp3, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
-    dtpDate = Entry::DatePicker(grp3, QRect(56, 20, 130, 22));
-    lblFrom = Entry::Label(grp3, "lblFrom", QStringLiteral("From:"), QRect(10, 46, 44, 22));
+    grp3 = Group(this, "grp3", QStringLiteral("Transfer info"), QRect(153, 8, 377, 278));
+    lblDate = Label(grp3, "lblDate", QStringLiteral("Date:"), QRect(10, 20, 44, 22));
+    dtpDate = DatePicker(new QDateEdit(grp3), "dtpDate", QRect(56, 20, 130, 22));
+    lblFrom = Label(grp3, "lblFrom", QStringLiteral("From:"), QRect(10, 46, 44, 22));
     cbbFrom = Entry::PartyBox(grp3, "cbbFrom", QRect(56, 46, 200, 22));
     edtAmmount = Entry::AmountEdit(grp3, QRect(262, 46, 105, 22));
-    lblFor = Entry::Label(grp3, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
+    lblFor = Label(grp3, "lblFor", QStringLiteral("For:"), QRect(10, 72, 44, 22));
     edtFor = Entry::ForEdit(grp3, QRect(56, 72, 311, 22));
-    lblMemo = Entry::Label(grp3, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
+    lblMemo = Label(grp3, "lblMemo", QStringLiteral("Memo:"), QRect(10, 98, 44, 22));
     mmoMemo = Entry::MemoEdit(grp3, QRect(56, 94, 313, 181));
 
-    btn1 = Entry::Button(this, "btn1", QStringLiteral("&Help"), QRect(289, 292, 75, 25));
-    btnSave = Entry::Button(this, "btnSave", QStringLiteral("&Save"), QRect(372, 292, 75, 25));
+    btn1 = Button(this, "btn1", QStringLiteral("&Help"), QRect(289, 292, 75, 25));
+    btnSave = Button(this, "btnSave", QStringLiteral("&Save"), QRect(372, 292, 75, 25));
     btnSave->setDefault(true);
-    btn3 = Entry::Button(this, "btn3", QStringLiteral("&Close"), QRect(455, 292, 75, 25));
+    btn3 = Button(this, "btn3", QStringLiteral("&Close"), QRect(455, 292, 75, 25));
 
     SetTabOrder(
         {dtpDate, cbbFrom, edtAmmount, edtFor, mmoMemo, cbbInf1, cbbInf2, btn1, btnSave, btn3});
@@ -66,7 +67,7 @@ void TFrmTransfer::buildControls() {
     GuardedConnect(btnSave, &QPushButton::clicked, this, &TFrmTransfer::btnSaveClick);
     connect(btn3, &QPushButton::clicked, this, &QDialog::reject);
 
-    SetHelpContext(this, 1011, btn1);
+    SetHelpContext(this, HelpIds::IDH_TRANSFER, btn1);
     ApplySkin(this);
 }
 

@@ -1,13 +1,11 @@
 #include "ui/Application.h"
 
+#include "data/Errors.h"
 #include "ui/ErrorReport.h"
-
-QString ApplicationTitle() {
-    return QStringLiteral("Velmora Budget");
-}
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle());
+    SetTopLevelErrorReport(&ReportCurrentException);
     UseWindowFont();
 }
 

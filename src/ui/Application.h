@@ -1,14 +1,14 @@
 #pragma once
 
+#include "data/AppPaths.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QString>
 
-// The program's title, the caption of the top-level error report.
-QString ApplicationTitle();
-
 // The application object: its help file name, and a last-resort catch for any
-// exception that escapes an event handler.
+// exception that escapes an event handler. Made first, it installs the top-level error
+// report as the one the lower layers hand their failures to.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

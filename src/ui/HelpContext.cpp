@@ -1,6 +1,5 @@
 #include "ui/HelpContext.h"
 
-#include "help/HelpManager.h"
 #include "ui/Guarded.h"
 
 #include <QApplication>
@@ -11,6 +10,7 @@
 namespace {
 
 const char* const kHelpContext = "HelpContext";
+HelpContextHandler g_handler = nullptr;
 
 // F1 in any window. The main window's own F1 (the table of contents) is a menu
 // shortcut, which Qt serves before the key reaches anyone, so only the other windows
@@ -62,8 +62,12 @@ int FindHelpContext(const QWidget* widget) {
 }
 
 void ShowHelpContext(int context) {
-    if (context != 0)
-        ApplicationHelpContext(context);
+    if (context != 0 && g_handler)
+        g_handler(context);
+}
+
+void SetHelpContextHandler(HelpContextHandler handler) {
+    g_handler = handler;
 }
 
 void ShowHelpFor(const QWidget* widget) {

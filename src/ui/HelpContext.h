@@ -12,5 +12,9 @@ int FindHelpContext(const QWidget* widget);
 
 // Asks the application's help for the topic of that context; nothing for 0.
 void ShowHelpContext(int context);
+// Who serves those requests: the help dispatcher registers itself at start-up; until
+// then a request does nothing.
+using HelpContextHandler = void (*)(int context);
+void SetHelpContextHandler(HelpContextHandler handler);
 // Asks for the topic of the widget's context as found above; nothing when none.
 void ShowHelpFor(const QWidget* widget);

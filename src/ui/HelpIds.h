@@ -1,7 +1,9 @@
 #pragma once
 
-// The help topics' context numbers. The names are the help project's own ([MAP] and
-// [ALIAS] in resources/help/budget.hhp), so a window and its page are found by one name.
+// The help topics' context numbers. The names are the help project's own ([ALIAS] in
+// resources/help/budget.hhp), so a window and its page are found by one name; the build
+// writes the project's [MAP] from the lines below, so each stays "constexpr int NAME =
+// number;".
 namespace HelpIds {
 constexpr int IDH_MAIN_WINDOW = 1000;
 constexpr int IDH_ACCOUNT_EDITOR = 1007;

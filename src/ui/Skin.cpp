@@ -43,9 +43,10 @@ void ApplySkin(QWidget* window) {
     }
 }
 
-QIcon ToolPicture(int index) {
+QIcon ToolPicture(TToolPicture picture) {
     initUiResources();
-    return QIcon(QStringLiteral(":/ui/pictures/tool%1.png").arg(index, 2, 10, QLatin1Char('0')));
+    return QIcon(
+        QStringLiteral(":/ui/pictures/tool%1.png").arg(int(picture), 2, 10, QLatin1Char('0')));
 }
 
 QIcon WindowPicture() {

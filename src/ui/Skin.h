@@ -7,7 +7,24 @@ class QWidget;
 // file dialogs that it owns keep the system look.
 void ApplySkin(QWidget* window);
 
-// The pictures compiled into the program.
+// The pictures compiled into the program: the toolbars' (pictures/tool00.png to
+// tool13.png, in this order) and the windows' icon.
+enum class TToolPicture {
+    Deposit,
+    Debit,
+    Transfer,
+    Property,
+    History,
+    Help,
+    Print,
+    Exit,
+    Query,
+    Export,
+    WebPage,
+    Edit,
+    Delete,
+    Copy,
+};
 class QIcon;
-QIcon ToolPicture(int index); // 0..13
+QIcon ToolPicture(TToolPicture picture);
 QIcon WindowPicture();

@@ -3,7 +3,12 @@
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 
 void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight) {
@@ -14,6 +19,48 @@ void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, 
     QFont bold = window->font();
     bold.setBold(true);
     window->setFont(bold);
+}
+
+QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
+    return Placed(new QGroupBox(caption, parent), name, geometry);
+}
+
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
+    return Placed(new QLabel(caption, parent), name, geometry);
+}
+
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QPoint& at) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    l->adjustSize();
+    l->move(at);
+    return l;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QRect& geometry) {
+    return Placed(new QPushButton(caption, parent), name, geometry);
+}
+
+QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* c = Placed(new QComboBox(parent), name, geometry);
+    c->setEditable(false);
+    c->setMaxVisibleItems(15);
+    c->view()->setMinimumWidth(160);
+    c->setProperty("narrow", geometry.width() < 100);
+    return c;
+}
+
+void SetUpDatePicker(QDateTimeEdit* picker, const char* name, const QRect& geometry,
+                     const QString& format, int slimTextPixels) {
+    Placed(picker, name, geometry);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(format);
+    if (slimTextPixels > 0)
+        picker->setStyleSheet(QStringLiteral("QDateTimeEdit { padding-left: 0px; padding-right: "
+                                             "0px; font-size: %1px; } QDateTimeEdit::drop-down "
+                                             "{ width: 11px; }")
+                                  .arg(slimTextPixels));
 }
 
 QString SavedText(const QString& text, bool memo) {

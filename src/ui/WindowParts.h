@@ -1,10 +1,16 @@
 #pragma once
 
+#include "data/UtFormat.h"
+
 #include <QRect>
 #include <QString>
 #include <initializer_list>
 
+class QComboBox;
+class QDateTimeEdit;
 class QDialog;
+class QGroupBox;
+class QLabel;
 class QPushButton;
 class QWidget;
 
@@ -18,6 +24,29 @@ template <class W> W* Placed(W* control, const char* name, const QRect& geometry
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
     return control;
+}
+
+// The controls the windows are made of, named and placed.
+QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+// A label as wide as its caption, with its top left corner there.
+QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QPoint& at);
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QRect& geometry);
+// A drop-down list without typing, fifteen rows when open; a narrow closed box opens onto
+// whole names.
+QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry);
+
+// A date picker (a date edit, or a date and time edit that shows the date) with the
+// calendar drop-down, showing the date in the given form. A slim one leaves a narrow box
+// to the date: no padding, a thin drop-down button and text of that many pixels.
+void SetUpDatePicker(QDateTimeEdit* picker, const char* name, const QRect& geometry,
+                     const QString& format, int slimTextPixels);
+template <class Picker>
+Picker* DatePicker(Picker* picker, const char* name, const QRect& geometry,
+                   const QString& format = FourDigitYearDateFormat(), int slimTextPixels = 0) {
+    SetUpDatePicker(picker, name, geometry, format, slimTextPixels);
+    return picker;
 }
 
 // The schema declares the one-line text columns (names, URL, from, for) VARCHAR(255); the

@@ -108,6 +108,13 @@ void command(TFrmMain& frm, const char* name) {
 
 } // namespace
 
+EntryInput Typed(const QString& party, const QString& amount) {
+    EntryInput in;
+    in.party = party;
+    in.amount = amount;
+    return in;
+}
+
 bool NewDetail(bool debit, int accountId, const EntryInput& input) {
     auto f = detailWindow(debit);
     f->PresetAccount(accountId);

@@ -22,6 +22,9 @@ struct EntryInput {
     QDate date; // invalid: the date the window starts with
 };
 
+// The party and the amount; no purpose or memo, the date the window starts with.
+EntryInput Typed(const QString& party, const QString& amount);
+
 // A new deposit or debit for the account or wallet the main window preselects.
 bool NewDetail(bool debit, int accountId, const EntryInput& input);
 // Edits a deposit or debit; a non-zero moveTo is picked in the window's own list

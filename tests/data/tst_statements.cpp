@@ -2,10 +2,12 @@
 // database and gives the meaning the program relies on. This is the guard for every
 // window built on the data layer.
 #include "TestEnv.h"
+#include "cards/UtCards.h"
 #include "data/Errors.h"
 #include "data/SqlDialect.h"
 #include "data/UtDM.h"
 #include "data/UtFormat.h"
+#include "lists/CombinedQuery.h"
 #include "lists/UtTransactionList.h"
 
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QtTest>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -208,7 +211,7 @@ private slots:
         }
         TConnection c;
         c.Open(old);
-        const QString list = TTransactionList::CombinedStatement() + QStringLiteral(" and B.ID=5");
+        const QString list = CombinedQueryText() + QStringLiteral(" and B.ID=5");
         QVERIFY2(!c.Translate(list).contains(QStringLiteral("union all"), Qt::CaseInsensitive),
                  qPrintable(c.Translate(list)));
         TQuery q(&c);
@@ -241,22 +244,18 @@ private slots:
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("O'Brien"), true)->ID, 4);
         QCOMPARE(TDM::FindAccountInfo(QStringLiteral("O'Brien"), false)->ID, 0);
 
-        TQuery& q = fresh({QStringLiteral(
-            "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from "
-            "Account where Type in(0,1)")});
+        TQuery& q = fresh({TPanelMgr::PanelStatement(false)});
         q.Open();
         QCOMPARE(rows(q, {"ID", "name", "type"}), QStringList({"1|Bank|0", "2|Card|1"}));
 
-        fresh({QStringLiteral("SELECT ID, Name, Balance, Negative, WarnNegative, URL, Memo FROM "
-                              "Account where type=2;")})
-            .Open();
+        fresh({TPanelMgr::PanelStatement(true)}).Open();
         QCOMPARE(rows(q, {"id", "NAME", "balance"}),
                  QStringList({"3|Cash|10.5", "4|O'Brien|-2.25"}));
 
-        for (auto [id, expected] : {std::pair{3, 1}, std::pair{1, 0}}) {
-            fresh({QStringLiteral(
-                "select [ID], [name],[type],[Balance], [negative],[WarnNegative],[URL],[Memo] from "
-                "Account where ID=:aa and type = 2")});
+        // A card reads back only a row of its own kind.
+        for (auto [id, wallet, expected] : {std::tuple{3, true, 1}, std::tuple{1, true, 0},
+                                            std::tuple{1, false, 1}, std::tuple{3, false, 0}}) {
+            fresh({TImageBase::ReloadStatement(wallet)});
             q.SetParam(QStringLiteral("aa"), id);
             q.Open();
             QCOMPARE(q.RecordCount(), expected);
@@ -316,7 +315,7 @@ private slots:
         TQuery q(&DM->conn);
         auto history = [&](const QStringList& extra, const QString& dt1, const QString& dt2) {
             q.Close();
-            q.SQL = QStringList{TTransactionList::CombinedStatement(),
+            q.SQL = QStringList{CombinedQueryText(),
                                 QStringLiteral("and A.Date between :dt1 and :dt2 ")} +
                     extra + QStringList{QStringLiteral(" order by date ")};
             q.ClearParams();
@@ -565,7 +564,7 @@ private slots:
         // Its records stay but no list shows them.
         QCOMPARE(env.sql(QStringLiteral("select count(*) from Detail where DestID=1")).toInt(), 3);
         TQuery q(&DM->conn);
-        q.SQL << TTransactionList::CombinedStatement() << QStringLiteral(" and B.ID=1");
+        q.SQL << CombinedQueryText() << QStringLiteral(" and B.ID=1");
         q.Open();
         QCOMPARE(q.RecordCount(), 0);
     }

@@ -1,3 +1,4 @@
+#include "ExportTestGrid.h"
 #include "PrintTestKit.h"
 #include "TestData.h"
 #include "TestEnv.h"
@@ -11,6 +12,7 @@
 
 #include <QRegularExpression>
 #include <QtTest>
+#include <functional>
 #include <memory>
 #include <numeric>
 
@@ -335,6 +337,70 @@ private slots:
         QVERIFY(b.preview.Device().Installed());
         b.preview.PrintPages(2, 3);
         QCOMPARE(PagesInPdf(b.printers->lastOutputFile), 2);
+    }
+
+    // The grid, the file and the page add a footer up by one rule: exactly, however far
+    // beyond the money range the sum goes. A value that is no money value leaves the
+    // grid's footer empty, and the file and the page are refused rather than wrong.
+    void footerSumIsTheSameOnScreenInFilesAndOnPaper_data() {
+        QTest::addColumn<QString>("amount"); // stored in each of the three rows
+        QTest::addColumn<QString>("sum");    // empty: refused
+        QTest::newRow("ten-thousandths") << "1.1255"
+                                         << "3.3765";
+        QTest::newRow("below zero") << "-0.0001"
+                                    << "-0.0003";
+        QTest::newRow("beyond the money range") << "900000000000000"
+                                                << "2700000000000000";
+        QTest::newRow("no money value") << "1e300"
+                                        << "";
+    }
+    void footerSumIsTheSameOnScreenInFilesAndOnPaper() {
+        QFETCH(QString, amount);
+        QFETCH(QString, sum);
+        Bench b(3);
+        b.env.sql(QStringLiteral("update Detail set Amount = %1").arg(amount));
+        b.Reload();
+        b.grid->setColumnWidth(5, 200); // room for the widest sum without eliding it
+        QCOMPARE(b.grid->FooterText(5), sum);
+        const auto refusal = [](const std::function<void()>& run) {
+            try {
+                run();
+            } catch (const EBudgetError& e) {
+                return e.message();
+            }
+            return QString();
+        };
+        QByteArray file;
+        const QString fileRefusal =
+            refusal([&] { file = ExportBytes<TDBGridEhExportAsText>(b.grid.get()); });
+        const QString printRefusal = refusal([&] { b.layout(); });
+        if (sum.isEmpty()) {
+            QCOMPARE(fileRefusal,
+                     QStringLiteral("The sum under \"Amount\" is too large to be written"));
+            QCOMPARE(printRefusal,
+                     QStringLiteral("The sum under \"Amount\" is too large to be printed"));
+            return;
+        }
+        QCOMPARE(fileRefusal, QString());
+        QCOMPARE(printRefusal, QString());
+        // The footer is the file's last line; the amount its sixth cell.
+        QCOMPARE(file.trimmed().split('\n').last().split('\t').value(5), sum.toLatin1());
+        QVERIFY(b.page(0).Find(sum));
+    }
+
+    // A printer that cannot begin the document leaves the grid's window taking input.
+    void printerThatCannotStartLeavesTheWindowUsable() {
+        Bench b(3);
+        b.grid->show();
+        TVirtualPrinter noPrinter;
+        QVERIFY(!noPrinter.Device().Installed());
+        try {
+            b.print.Print(noPrinter);
+            QFAIL("printing without a printer must fail");
+        } catch (const EBudgetError& e) {
+            QCOMPARE(e.message(), QStringLiteral("There is no printer installed"));
+        }
+        QVERIFY(b.grid->isEnabled());
     }
 };
 

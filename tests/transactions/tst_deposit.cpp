@@ -1,5 +1,6 @@
 #include "TestData.h"
 #include "TestEnv.h"
+#include "UserActions.h"
 
 #include "cards/UtCards.h"
 #include "transactions/UtDebit.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 using namespace TestData;
+using namespace UserActions;
 
 namespace {
 
@@ -33,25 +35,6 @@ QLineEdit* amountOf(QDialog& f) {
 void fill(TFrmDeposit& f, const QString& party, const QString& amount) {
     partyOf(f)->setEditText(party);
     amountOf(f)->setText(amount);
-}
-
-// A new record through the window, as the main window opens it.
-template <class Form> bool saveNew(int accountId, const QString& party, const QString& amount) {
-    Form f;
-    f.PresetAccount(accountId);
-    f.FormActivate();
-    fill(f, party, amount);
-    f.btnOKClick();
-    return f.result() == QDialog::Accepted;
-}
-
-template <class Form> bool saveEdit(int detailId, const QString& amount) {
-    Form f;
-    f.LoadForEdit(detailId);
-    f.FormActivate();
-    amountOf(f)->setText(amount);
-    f.btnOKClick();
-    return f.result() == QDialog::Accepted;
 }
 
 int lastDetail(TestEnv& env) {
@@ -109,7 +92,7 @@ void TestDepositDebit::newRecordsMoveBalanceOfTheirRow() {
     // A debit on a wallet takes it below zero without a word, whatever its settings.
     env.sql(
         QStringLiteral("update Account set negative=0, WarnNegative=1 where ID=%1").arg(wallet));
-    QVERIFY(saveNew<TFrmDebit>(wallet, QStringLiteral("Grocer"), QStringLiteral("30")));
+    QVERIFY(NewDetail(true, wallet, Typed(QStringLiteral("Grocer"), QStringLiteral("30"))));
     QCOMPARE(Balance(env, wallet), QStringLiteral("-25"));
     QCOMPARE(
         env.sql(QStringLiteral("select type from Detail where ID=%1").arg(lastDetail(env))).toInt(),
@@ -120,12 +103,12 @@ void TestDepositDebit::newRecordsMoveBalanceOfTheirRow() {
     QCOMPARE(Balance(env, bank), QStringLiteral("150"));
 
     // Zero saves a row and leaves the balance; negative amounts turn the direction round.
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Nobody"), QStringLiteral("0")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Nobody"), QStringLiteral("0"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("150"));
     QCOMPARE(Count(env, QStringLiteral("Detail")), 3);
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Bank fee"), QStringLiteral("-20")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Bank fee"), QStringLiteral("-20"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("130"));
-    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Refund"), QStringLiteral("-7.5")));
+    QVERIFY(NewDetail(true, bank, Typed(QStringLiteral("Refund"), QStringLiteral("-7.5"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("137.5"));
     QVERIFY(env.messages->messages.empty());
 }
@@ -135,13 +118,13 @@ void TestDepositDebit::amountsKeepFourDecimalsButBalancesMoveByCents() {
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 1, QStringLiteral("100"));
 
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Interest"), QStringLiteral("10.005")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Interest"), QStringLiteral("10.005"))));
     QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(lastDetail(env)))
                  .toDouble(),
              10.005);
     QCOMPARE(Balance(env, bank), QStringLiteral("110.01"));
 
-    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Shop"), QStringLiteral("  0.125 ")));
+    QVERIFY(NewDetail(true, bank, Typed(QStringLiteral("Shop"), QStringLiteral("  0.125 "))));
     QCOMPARE(env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(lastDetail(env)))
                  .toDouble(),
              0.125);
@@ -153,19 +136,19 @@ void TestDepositDebit::editsCorrectBalanceByTheDifference() {
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
 
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Employer"), QStringLiteral("40")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Employer"), QStringLiteral("40"))));
     const int deposit = lastDetail(env);
-    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Landlord"), QStringLiteral("25")));
+    QVERIFY(NewDetail(true, bank, Typed(QStringLiteral("Landlord"), QStringLiteral("25"))));
     const int debit = lastDetail(env);
     QCOMPARE(Balance(env, bank), QStringLiteral("115"));
 
-    QVERIFY(saveEdit<TFrmDeposit>(deposit, QStringLiteral("55")));
+    QVERIFY(EditDetail(false, deposit, Typed(QStringLiteral("Employer"), QStringLiteral("55"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("130"));
     QCOMPARE(
         env.sql(QStringLiteral("select Amount from Detail where ID=%1").arg(deposit)).toDouble(),
         55.0);
 
-    QVERIFY(saveEdit<TFrmDebit>(debit, QStringLiteral("5")));
+    QVERIFY(EditDetail(true, debit, Typed(QStringLiteral("Landlord"), QStringLiteral("5"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("150"));
 
     // Saving an edit untouched rewrites the same values and moves nothing.
@@ -190,7 +173,7 @@ void TestDepositDebit::editMovedToAnotherRowKeepsBothBalancesTrue() {
     const int card = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("0"));
     const int wallet = AddAccount(env, QStringLiteral("Purse"), 2, QStringLiteral("20"));
 
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Employer"), QStringLiteral("40")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Employer"), QStringLiteral("40"))));
     const int deposit = lastDetail(env);
     QCOMPARE(Balance(env, bank), QStringLiteral("140"));
 
@@ -216,7 +199,7 @@ void TestDepositDebit::editMovedToAnotherRowKeepsBothBalancesTrue() {
              wallet);
 
     // A debit moved between two accounts by picking the other name in the list.
-    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Shop"), QStringLiteral("30")));
+    QVERIFY(NewDetail(true, bank, Typed(QStringLiteral("Shop"), QStringLiteral("30"))));
     const int debit = lastDetail(env);
     QCOMPARE(Balance(env, bank), QStringLiteral("70"));
     {
@@ -320,7 +303,7 @@ void TestDepositDebit::failedSaveRollsBackAndCanBeRetried() {
     TestEnv env;
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Employer"), QStringLiteral("40")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Employer"), QStringLiteral("40"))));
     const int existing = lastDetail(env);
 
     BreakBalanceUpdates(env);
@@ -374,8 +357,8 @@ void TestDepositDebit::partyListComesFromEarlierRecords() {
     TFrmDeposit open;
     open.PresetAccount(bank);
     open.FormActivate();
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Acme Payroll"), QStringLiteral("1")));
-    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Corner Shop"), QStringLiteral("1")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Acme Payroll"), QStringLiteral("1"))));
+    QVERIFY(NewDetail(true, bank, Typed(QStringLiteral("Corner Shop"), QStringLiteral("1"))));
     // The window that was already open keeps the list it was created with.
     QCOMPARE(partyOf(open)->findText(QStringLiteral("Acme Payroll")), -1);
 
@@ -471,7 +454,7 @@ void TestDepositDebit::changesByAnotherCopyAreReadAtSave() {
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
     const int visa = AddAccount(env, QStringLiteral("Visa"), 1);
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Employer"), QStringLiteral("10")));
+    QVERIFY(NewDetail(false, bank, Typed(QStringLiteral("Employer"), QStringLiteral("10"))));
     const int id = lastDetail(env);
 
     // Another copy of the program changes the amount while this window is open.
@@ -559,7 +542,8 @@ void TestDepositDebit::amountsBeyondWhatTheFileHoldsAreRefused() {
     }
     QCOMPARE(Count(env, QStringLiteral("Detail")), 0);
 
-    QVERIFY(saveNew<TFrmDeposit>(bank, QStringLiteral("Lottery"), QStringLiteral("10000000000")));
+    QVERIFY(
+        NewDetail(false, bank, Typed(QStringLiteral("Lottery"), QStringLiteral("10000000000"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("10000000000"));
     // The amount fits, the balance it makes does not: refused and rolled back.
     const size_t shown = env.messages->messages.size();
@@ -573,7 +557,7 @@ void TestDepositDebit::amountsBeyondWhatTheFileHoldsAreRefused() {
     QCOMPARE(Balance(env, bank), QStringLiteral("10000000000"));
     QVERIFY(!DM->conn.InTransaction());
     // Down again is fine.
-    QVERIFY(saveNew<TFrmDebit>(bank, QStringLiteral("Tax"), QStringLiteral("0.10")));
+    QVERIFY(NewDetail(true, bank, Typed(QStringLiteral("Tax"), QStringLiteral("0.10"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("9999999999.9"));
 }
 

@@ -1,5 +1,6 @@
 #include "TestData.h"
 #include "TestEnv.h"
+#include "UserActions.h"
 
 #include "cards/UtCards.h"
 #include "transactions/UtTransfer.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 using namespace TestData;
+using namespace UserActions;
 
 namespace {
 
@@ -37,17 +39,6 @@ void pick(TFrmTransfer& f, const char* list, const QString& text) {
     QVERIFY2(index >= 0, qPrintable(text));
     box->setCurrentIndex(index);
     emit box->activated(index);
-}
-
-bool saveNew(int source, int dest, const QString& amount,
-             const QString& from = QStringLiteral("me")) {
-    TFrmTransfer f;
-    f.SetEndpoints(source, dest);
-    f.FormActivate();
-    combo(f, "cbbFrom")->setEditText(from);
-    amountOf(f)->setText(amount);
-    f.btnSaveClick();
-    return f.result() == QDialog::Accepted;
 }
 
 int lastTransfer(TestEnv& env) {
@@ -124,7 +115,8 @@ void TestTransfer::newTransfersMoveBothBalances() {
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
     const int purse = AddAccount(env, QStringLiteral("Purse"), 2, QStringLiteral("10"));
 
-    QVERIFY(saveNew(bank, purse, QStringLiteral("30"), QStringLiteral("  cash machine ")));
+    QVERIFY(
+        NewTransfer(bank, purse, Typed(QStringLiteral("  cash machine "), QStringLiteral("30"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("70"));
     QCOMPARE(Balance(env, purse), QStringLiteral("40"));
     const QString row = QStringLiteral(" from Transfer where ID=%1").arg(lastTransfer(env));
@@ -134,7 +126,7 @@ void TestTransfer::newTransfersMoveBothBalances() {
              QStringLiteral("cash machine"));
 
     // More than two decimals: stored as typed, balances move by cents.
-    QVERIFY(saveNew(purse, bank, QStringLiteral("10.005")));
+    QVERIFY(NewTransfer(purse, bank, Typed(QStringLiteral("me"), QStringLiteral("10.005"))));
     QCOMPARE(
         env.sql(QStringLiteral("select Amount from Transfer where ID=%1").arg(lastTransfer(env)))
             .toDouble(),
@@ -143,17 +135,17 @@ void TestTransfer::newTransfersMoveBothBalances() {
     QCOMPARE(Balance(env, purse), QStringLiteral("29.99"));
 
     // Zero moves nothing; a negative amount runs the other way; a row to itself cancels out.
-    QVERIFY(saveNew(bank, purse, QStringLiteral("0")));
+    QVERIFY(NewTransfer(bank, purse, Typed(QStringLiteral("me"), QStringLiteral("0"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("80.01"));
-    QVERIFY(saveNew(bank, purse, QStringLiteral("-5")));
+    QVERIFY(NewTransfer(bank, purse, Typed(QStringLiteral("me"), QStringLiteral("-5"))));
     QCOMPARE(Balance(env, bank), QStringLiteral("85.01"));
     QCOMPARE(Balance(env, purse), QStringLiteral("24.99"));
-    QVERIFY(saveNew(purse, purse, QStringLiteral("12")));
+    QVERIFY(NewTransfer(purse, purse, Typed(QStringLiteral("me"), QStringLiteral("12"))));
     QCOMPARE(Balance(env, purse), QStringLiteral("24.99"));
     QCOMPARE(Count(env, QStringLiteral("Transfer")), 5);
 
     // The source goes below zero without a word.
-    QVERIFY(saveNew(purse, bank, QStringLiteral("100")));
+    QVERIFY(NewTransfer(purse, bank, Typed(QStringLiteral("me"), QStringLiteral("100"))));
     QCOMPARE(Balance(env, purse), QStringLiteral("-75.01"));
     QVERIFY(env.messages->messages.empty());
 
@@ -168,7 +160,7 @@ void TestTransfer::editsCorrectBothEnds() {
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
     const int visa = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("0"));
-    QVERIFY(saveNew(bank, visa, QStringLiteral("40")));
+    QVERIFY(NewTransfer(bank, visa, Typed(QStringLiteral("me"), QStringLiteral("40"))));
     const int id = lastTransfer(env);
 
     {
@@ -207,7 +199,7 @@ void TestTransfer::editMovingAnEndRestoresItsOldRow() {
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
     const int visa = AddAccount(env, QStringLiteral("Visa"), 1, QStringLiteral("0"));
     const int purse = AddAccount(env, QStringLiteral("Purse"), 2, QStringLiteral("0"));
-    QVERIFY(saveNew(bank, visa, QStringLiteral("40")));
+    QVERIFY(NewTransfer(bank, visa, Typed(QStringLiteral("me"), QStringLiteral("40"))));
     const int id = lastTransfer(env);
 
     // New destination and amount: the old destination gives the money back.
@@ -324,7 +316,7 @@ void TestTransfer::failedSaveRollsBackAndCanBeRetried() {
     EnsureCardBitmaps(env);
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0, QStringLiteral("100"));
     const int purse = AddAccount(env, QStringLiteral("Purse"), 2, QStringLiteral("0"));
-    QVERIFY(saveNew(bank, purse, QStringLiteral("10")));
+    QVERIFY(NewTransfer(bank, purse, Typed(QStringLiteral("me"), QStringLiteral("10"))));
     const int existing = lastTransfer(env);
 
     BreakBalanceUpdates(env);
@@ -407,7 +399,7 @@ void TestTransfer::rowsOfTheSameNameAreTakenByTheirIds() {
 
     // A transfer from the second "Bank" (a card dropped on another, or the source card's
     // popup menu) leaves from that row.
-    QVERIFY(saveNew(second, cash, QStringLiteral("30")));
+    QVERIFY(NewTransfer(second, cash, Typed(QStringLiteral("me"), QStringLiteral("30"))));
     const int id = lastTransfer(env);
     QCOMPARE(Balance(env, first), QStringLiteral("0"));
     QCOMPARE(Balance(env, second), QStringLiteral("-30"));
@@ -448,7 +440,7 @@ void TestTransfer::changesByAnotherCopyAreReadAtSave() {
     const int bank = AddAccount(env, QStringLiteral("Bank"), 0);
     const int visa = AddAccount(env, QStringLiteral("Visa"), 1);
     const int purse = AddAccount(env, QStringLiteral("Purse"), 2);
-    QVERIFY(saveNew(bank, visa, QStringLiteral("40")));
+    QVERIFY(NewTransfer(bank, visa, Typed(QStringLiteral("me"), QStringLiteral("40"))));
     const int id = lastTransfer(env);
 
     // Another copy of the program raises the amount and moves the destination.
