@@ -2,6 +2,8 @@
 
 #include "import/StatementText.h"
 
+#include "data/UtFormat.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QComboBox>
@@ -54,7 +56,7 @@ QVariant TImportModel::data(const QModelIndex& index, int role) const {
     case colLine:
         return l.LineNo;
     case colDate:
-        return l.Date.isValid() ? QLocale().toString(l.Date, QLocale::ShortFormat) : QString();
+        return l.Date.isValid() ? QLocale().toString(l.Date, FourDigitYearDateFormat()) : QString();
     case colParty:
         return l.Party;
     case colAmount:

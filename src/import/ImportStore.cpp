@@ -8,6 +8,7 @@
 #include "data/UtFormat.h"
 #include "ui/WindowParts.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -56,7 +57,7 @@ QString fold(const QString& s) {
 }
 
 QString dayText(const QDate& d) {
-    return d.toString(QStringLiteral("yyyy-MM-dd"));
+    return d.toString(StoredDateFormat);
 }
 
 // A record that may answer for one line.
@@ -79,7 +80,8 @@ struct Candidate {
 
     // What the line is taken to be, for the row's state.
     QString shown(Money amount) const {
-        const QString when = QLocale().toString(QDate::fromJulianDay(day), QLocale::ShortFormat);
+        const QString when =
+            QLocale().toString(QDate::fromJulianDay(day), FourDigitYearDateFormat());
         const QString sum = StatementAmountText(amount);
         if (kind < 2)
             return QStringLiteral("%1 of %2 on %3")
@@ -253,7 +255,7 @@ int Save(int targetId, const std::vector<TImportRow>& rows,
         const bool out = l.Amount < Money();
         const Money amount = magnitude(l.Amount);
         const Money moved = amount.roundedToCents();
-        const QString date = dayText(l.Date) + QStringLiteral(" 00:00:00");
+        const QString date = QDateTime(l.Date, QTime(0, 0)).toString(StoredDateTimeFormat);
         const QString party = SavedText(l.Party.left(TextColumnLength));
         const QString purpose = SavedText(l.Purpose.left(TextColumnLength));
         const QString memo = SavedText(l.Memo, true);

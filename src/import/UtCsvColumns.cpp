@@ -1,8 +1,9 @@
 #include "import/UtCsvColumns.h"
 
-#include "platform/Platform.h"
+#include "data/UtDM.h"
 #include "ui/Guarded.h"
 #include "ui/Skin.h"
+#include "ui/WindowParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,9 +20,9 @@ namespace {
 
 constexpr int SampleRows = 8;
 
+// The form's layout places it; it keeps the width of its longest column names.
 QComboBox* columnList(QWidget* parent, const char* name) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
+    QComboBox* c = PickList(parent, name, QRect(0, 0, 180, 22));
     c->setMinimumWidth(180);
     return c;
 }
@@ -76,8 +77,7 @@ TFrmCsvColumns::TFrmCsvColumns(QWidget* parent, const TCsvTable& table, const TC
     form->addRow(QStringLiteral("Purpose:"), cbbPurpose);
     cbbMemo = columnList(this, "cbbMemo");
     form->addRow(QStringLiteral("Memo:"), cbbMemo);
-    cbbDateOrder = new QComboBox(this);
-    cbbDateOrder->setObjectName(QStringLiteral("cbbDateOrder"));
+    cbbDateOrder = columnList(this, "cbbDateOrder");
     cbbDateOrder->addItem(QStringLiteral("Day, month, year (31/01/2024)"), int(DateOrder::DMY));
     cbbDateOrder->addItem(QStringLiteral("Month, day, year (01/31/2024)"), int(DateOrder::MDY));
     cbbDateOrder->addItem(QStringLiteral("Year, month, day (2024-01-31)"), int(DateOrder::YMD));
@@ -86,8 +86,7 @@ TFrmCsvColumns::TFrmCsvColumns(QWidget* parent, const TCsvTable& table, const TC
     lblAmbiguous->setObjectName(QStringLiteral("lblAmbiguous"));
     lblAmbiguous->setWordWrap(true);
     form->addRow(QString(), lblAmbiguous);
-    cbbDecimal = new QComboBox(this);
-    cbbDecimal->setObjectName(QStringLiteral("cbbDecimal"));
+    cbbDecimal = columnList(this, "cbbDecimal");
     cbbDecimal->addItem(QStringLiteral("Point (1,234.56)"), QChar(u'.'));
     cbbDecimal->addItem(QStringLiteral("Comma (1.234,56)"), QChar(u','));
     form->addRow(QStringLiteral("Decimals after:"), cbbDecimal);
@@ -95,11 +94,9 @@ TFrmCsvColumns::TFrmCsvColumns(QWidget* parent, const TCsvTable& table, const TC
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK = Button(this, "btnOK", QStringLiteral("&OK"), QRect());
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel = Button(this, "btnCancel", QStringLiteral("&Cancel"), QRect());
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
@@ -233,7 +230,7 @@ void TFrmCsvColumns::columnChange() {
 
 void TFrmCsvColumns::btnOKClick() {
     const auto refuse = [this](const QString& text, QWidget* focus) {
-        ShowMessage(this, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
+        TDM::ShowErrorMessage(text, this);
         focus->setFocus();
     };
     const TCsvMapping m = fromControls();

@@ -8,6 +8,7 @@
 #include "import/QifReader.h"
 #include "import/UtCsvColumns.h"
 #include "platform/Platform.h"
+#include "platform/WaitCursor.h"
 #include "ui/Guarded.h"
 #include "ui/HelpIds.h"
 #include "ui/Modal.h"
@@ -32,16 +33,19 @@
 
 namespace {
 
-// A progress dialog for a long read or save, shown only when it takes a moment, with a
-// Cancel button that stops it.
+// A long read or save: the wait pointer at first, then, once it takes a moment, a
+// progress dialog with a Cancel button that stops it (and the ordinary pointer to reach
+// that button with).
 class TProgressBox {
 public:
     TProgressBox(QWidget* owner, const QString& label) : m_owner(owner), m_label(label) {
+        m_wait.emplace();
         m_timer.start();
     }
     TProgress Progress() {
         return [this](qint64 done, qint64 total) {
             if (!m_dialog && m_timer.elapsed() > 300) {
+                m_wait.reset();
                 m_dialog = std::make_unique<QProgressDialog>(m_label, QStringLiteral("Cancel"), 0,
                                                              1000, m_owner);
                 m_dialog->setObjectName(QStringLiteral("dlgProgress"));
@@ -61,6 +65,7 @@ private:
     QWidget* m_owner;
     QString m_label;
     QElapsedTimer m_timer;
+    std::optional<TWaitCursor> m_wait;
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
@@ -72,6 +77,10 @@ QString grouped(Money m) {
     const QString fraction = QStringLiteral("%1").arg(std::abs(cents % 100), 2, 10, QChar(u'0'));
     return locale.toString(std::abs(whole)) + locale.decimalPoint() + fraction;
 }
+
+// The size a drop-down list is made at before the layout widens it: wide enough to open
+// onto whole names.
+const QRect WideList(0, 0, 240, 22);
 
 QString counted(qsizetype n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -103,32 +112,27 @@ void TFrmImport::buildControls() {
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QGridLayout;
-    const auto label = [this](const char* name, const QString& text) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        return l;
+    // The layouts place the controls, so they are made without a place of their own.
+    const QRect placed;
+    const auto label = [&](const char* name, const QString& text) {
+        return Label(this, name, text, placed);
     };
     top->addWidget(label("lblFile", QStringLiteral("File:")), 0, 0);
     edtFile = new QLineEdit(this);
     edtFile->setObjectName(QStringLiteral("edtFile"));
     edtFile->setReadOnly(true);
     top->addWidget(edtFile, 0, 1, 1, 2);
-    btnBrowse = new QPushButton(QStringLiteral("&Browse..."), this);
-    btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
+    btnBrowse = Button(this, "btnBrowse", QStringLiteral("&Browse..."), placed);
     top->addWidget(btnBrowse, 0, 3);
     top->addWidget(label("lblStatement", QStringLiteral("Statement of:")), 1, 0);
-    cbbStatementAccount = new QComboBox(this);
-    cbbStatementAccount->setObjectName(QStringLiteral("cbbStatementAccount"));
+    cbbStatementAccount = PickList(this, "cbbStatementAccount", WideList);
     top->addWidget(cbbStatementAccount, 1, 1);
     lblFormat = label("lblFormat", QString());
     top->addWidget(lblFormat, 1, 2);
-    btnColumns = new QPushButton(QStringLiteral("C&olumns..."), this);
-    btnColumns->setObjectName(QStringLiteral("btnColumns"));
+    btnColumns = Button(this, "btnColumns", QStringLiteral("C&olumns..."), placed);
     top->addWidget(btnColumns, 1, 3);
     top->addWidget(label("lblAccount", QStringLiteral("Import into:")), 2, 0);
-    cbbAccount = new QComboBox(this);
-    cbbAccount->setObjectName(QStringLiteral("cbbAccount"));
-    cbbAccount->setMaxVisibleItems(15);
+    cbbAccount = PickList(this, "cbbAccount", WideList);
     top->addWidget(cbbAccount, 2, 1);
     top->setColumnStretch(1, 1);
     layout->addLayout(top);
@@ -154,13 +158,10 @@ void TFrmImport::buildControls() {
     auto* bottom = new QHBoxLayout;
     lblSummary = label("lblSummary", QString());
     bottom->addWidget(lblSummary, 1);
-    btnHelp = new QPushButton(QStringLiteral("&Help"), this);
-    btnHelp->setObjectName(QStringLiteral("btnHelp"));
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnHelp = Button(this, "btnHelp", QStringLiteral("&Help"), placed);
+    btnOK = Button(this, "btnOK", QStringLiteral("&OK"), placed);
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel = Button(this, "btnCancel", QStringLiteral("&Cancel"), placed);
     for (QPushButton* b : {btnHelp, btnOK, btnCancel})
         bottom->addWidget(b);
     layout->addLayout(bottom);
@@ -182,7 +183,7 @@ void TFrmImport::buildControls() {
 }
 
 void TFrmImport::showError(const QString& text) {
-    ShowMessage(this, QStringLiteral("Error"), text, MsgIcon::Error, mbOK);
+    TDM::ShowErrorMessage(text, this);
 }
 
 void TFrmImport::PresetAccount(int id) {

@@ -218,7 +218,7 @@ private slots:
         ImportStore::MarkDuplicates(bank, rows);
         QCOMPARE(states(rows), QStringLiteral("New* Duplicate New*"));
         QCOMPARE(rows[1].TransferWith, cash);
-        QCOMPARE(rows[1].Why, QStringLiteral("a transfer to Cash of 50.00 on 1/10/24"));
+        QCOMPARE(rows[1].Why, QStringLiteral("a transfer to Cash of 50.00 on 1/10/2024"));
         rows[0].TransferWith = cash;
         ImportStore::MarkDuplicates(bank, rows);
         QCOMPARE(states(rows), QStringLiteral("Duplicate New* New*"));

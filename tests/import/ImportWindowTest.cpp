@@ -146,7 +146,7 @@ private slots:
                        [](QDialog* d) { qobject_cast<TFrmCsvColumns*>(d)->btnOK->click(); });
         QCOMPARE(statesOf(frm), QStringLiteral("Duplicate New* Error"));
         QCOMPARE(frm.Model()->index(0, TImportModel::colState).data().toString(),
-                 QStringLiteral("Duplicate: a debit of 3.50 on 1/4/24"));
+                 QStringLiteral("Duplicate: a debit of 3.50 on 1/4/2024"));
         QCOMPARE(frm.Model()->index(2, TImportModel::colState).data().toString(),
                  QStringLiteral("Error: amount '-12,3,4' is not a number"));
         QCOMPARE(frm.Model()->index(2, TImportModel::colLine).data().toInt(), 4);
