@@ -19,6 +19,18 @@ budget_sources(reports
   ReportNumbers.cpp ReportNumbers.h
   ReportOutput.cpp
   UtReports.cpp UtReports.h)
+budget_sources(import
+  CsvReader.cpp CsvReader.h
+  ImportModel.cpp ImportModel.h
+  ImportStore.cpp ImportStore.h
+  OfxReader.cpp OfxReader.h
+  OfxScan.cpp OfxScan.h
+  QifReader.cpp QifReader.h
+  Statement.h
+  StatementFile.cpp StatementFile.h
+  StatementText.cpp StatementText.h
+  UtCsvColumns.cpp UtCsvColumns.h
+  UtImport.cpp UtImport.h)
 
 budget_sources(history
   HistoryLists.cpp HistoryLists.h
@@ -93,6 +105,7 @@ budget_sources(data
   Errors.cpp Errors.h
   Money.cpp Money.h
   QueryValues.cpp
+  Prepared.cpp Prepared.h
   Rounding.h
   ResultStore.cpp ResultStore.h
   RowStream.cpp RowStream.h

@@ -14,6 +14,7 @@
 #include "help/HelpManager.h"
 #include "help/UtAbout.h"
 #include "history/UtAccountHistory.h"
+#include "import/UtImport.h"
 #include "lists/UtSummary.h"
 #include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
@@ -334,6 +335,19 @@ void TFrmMain::showWalletInfo(TImageCtrl* card) {
     frm.ShowWallet(card->Info);
     if (ShowModal(frm) == mrOK)
         reloadAfterModal(held, id);
+}
+
+// The selected wallet, else the selected account, else the first account.
+void TFrmMain::mniMenu_ImportClick() {
+    const TImageCtrl* card = Panels->GetSelectedWallet();
+    if (!card)
+        card = Panels->GetSelectedAccount();
+    TFrmImport frm(this);
+    frm.PresetAccount(card ? card->GetID() : 0);
+    if (ShowModal(frm) == mrOK) {
+        Panels->LoadAccounts();
+        Panels->LoadWallets();
+    }
 }
 
 void TFrmMain::mniMenu_AccountInfoClick() {

@@ -61,6 +61,7 @@ public slots:
     void tmr1Timer();
 
     void btnExitClick();
+    void mniMenu_ImportClick();
     void mniMenu_NewAccountClick();
     void mniMenu_NewWalletClick();
     void mniMenu_DeleteAccountClick();

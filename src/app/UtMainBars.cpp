@@ -90,6 +90,9 @@ void TFrmMain::buildMenus() {
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mniMenu_File"));
+    addCommand(file, "mniMenu_Import", QStringLiteral("&Import Statement..."), this,
+               &TFrmMain::mniMenu_ImportClick, QKeySequence(Qt::CTRL | Qt::Key_I));
+    file->addSeparator();
     addCommand(file, "mniMenu_Exit", QStringLiteral("&Exit"), this, &TFrmMain::btnExitClick);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
