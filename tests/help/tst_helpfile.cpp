@@ -154,11 +154,10 @@ private slots:
         QVERIFY(chm.Contains(chm.DefaultTopic()));
 
         const QMap<quint32, QString> topics = chm.ContextTopics();
-        const QMap<quint32, QString> expected{{1000, "/main.htm"},    {1007, "/account.htm"},
-                                              {1008, "/wallet.htm"},  {1009, "/deposit.htm"},
-                                              {1010, "/debit.htm"},   {1011, "/transfer.htm"},
-                                              {1012, "/history.htm"}, {1013, "/import.htm"},
-                                              {1014, "/reports.htm"}};
+        const QMap<quint32, QString> expected{
+            {1000, "/main.htm"},    {1007, "/account.htm"}, {1008, "/wallet.htm"},
+            {1009, "/deposit.htm"}, {1010, "/debit.htm"},   {1011, "/transfer.htm"},
+            {1012, "/history.htm"}, {1013, "/import.htm"},  {1014, "/reports.htm"}};
         QCOMPARE(topics, expected);
 
         const QStringList contents = pagesOf(chm.Contents());
