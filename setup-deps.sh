@@ -4,8 +4,9 @@
 #   ./setup-deps.sh package         and what building the Debian package needs
 #   ./setup-deps.sh package-check   and what checking the package needs (CI)
 set -euo pipefail
-PACKAGES=(cmake g++ ninja-build qt6-base-dev libgl-dev sqlite3 libsqlite3-dev
-          libchm-dev fp-utils xvfb xauth fonts-liberation clang libclang-rt-14-dev
+PACKAGES=(cmake g++ ninja-build qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
+          libgl-dev sqlite3 libsqlite3-dev libchm-dev libofx-dev fp-utils xvfb xauth
+          fonts-liberation clang libclang-rt-14-dev
           clang-format)
 case "${1:-}" in
 package) PACKAGES+=(dpkg-dev file) ;;

@@ -14,6 +14,24 @@ budget_sources(app
   UtMain.cpp UtMain.h
   UtMainBars.cpp)
 
+budget_sources(reports
+  ReportCharts.cpp ReportCharts.h
+  ReportNumbers.cpp ReportNumbers.h
+  ReportOutput.cpp
+  UtReports.cpp UtReports.h)
+budget_sources(import
+  CsvReader.cpp CsvReader.h
+  ImportModel.cpp ImportModel.h
+  ImportStore.cpp ImportStore.h
+  OfxReader.cpp OfxReader.h
+  OfxScan.cpp OfxScan.h
+  QifReader.cpp QifReader.h
+  Statement.h
+  StatementFile.cpp StatementFile.h
+  StatementText.cpp StatementText.h
+  UtCsvColumns.cpp UtCsvColumns.h
+  UtImport.cpp UtImport.h)
+
 budget_sources(history
   HistoryLists.cpp HistoryLists.h
   HistoryRecords.cpp HistoryRecords.h
@@ -86,8 +104,11 @@ budget_sources(data
   AppPaths.cpp AppPaths.h
   Errors.cpp Errors.h
   Money.cpp Money.h
+  QueryValues.cpp
+  Prepared.cpp Prepared.h
   Rounding.h
   ResultStore.cpp ResultStore.h
+  RowStream.cpp RowStream.h
   Schema.cpp Schema.h
   SqlDialect.cpp SqlDialect.h
   SqlLike.cpp SqlLike.h

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(amount sqlformat dialect gridwriters helplookup)
+[ ${#targets[@]} -gt 0 ] || targets=(amount sqlformat dialect gridwriters helplookup csv qif ofx)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DBUDGET_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null

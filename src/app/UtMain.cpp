@@ -14,9 +14,11 @@
 #include "help/HelpManager.h"
 #include "help/UtAbout.h"
 #include "history/UtAccountHistory.h"
+#include "import/UtImport.h"
 #include "lists/UtSummary.h"
 #include "lists/UtTransactionList.h"
 #include "platform/Platform.h"
+#include "reports/UtReports.h"
 #include "ui/Application.h"
 #include "ui/Guarded.h"
 #include "ui/HelpContext.h"
@@ -338,6 +340,19 @@ void TFrmMain::showWalletInfo(TImageCtrl* card) {
         reloadAfterModal(held, id);
 }
 
+// The selected wallet, else the selected account, else the first account.
+void TFrmMain::mniMenu_ImportClick() {
+    const TImageCtrl* card = Panels->GetSelectedWallet();
+    if (!card)
+        card = Panels->GetSelectedAccount();
+    TFrmImport frm(this);
+    frm.PresetAccount(card ? card->GetID() : 0);
+    if (ShowModal(frm) == mrOK) {
+        Panels->LoadAccounts();
+        Panels->LoadWallets();
+    }
+}
+
 void TFrmMain::mniMenu_AccountInfoClick() {
     showAccountInfo(Panels->GetSelectedAccount());
 }
@@ -364,6 +379,10 @@ void TFrmMain::btnToolWalHistoryClick() {
     openHistory(card ? card->GetID() : 0);
     Panels->LoadAccounts();
     Panels->LoadWallets();
+}
+
+void TFrmMain::mniMenu_ReportsClick() {
+    openReports();
 }
 
 void TFrmMain::mniMenu_AccountURLClick() {
@@ -502,6 +521,12 @@ int TFrmMain::openTransfer(int sourceId, int destId) {
 void TFrmMain::openHistory(int startId) {
     TFrmAccountHistory frm(this);
     frm.StartId = startId;
+    ShowModal(frm);
+}
+
+void TFrmMain::openReports() {
+    // Reports only read, so nothing needs refreshing afterwards.
+    TFrmReports frm(this);
     ShowModal(frm);
 }
 

@@ -61,6 +61,7 @@ public slots:
     void tmr1Timer();
 
     void btnExitClick();
+    void mniMenu_ImportClick();
     void mniMenu_NewAccountClick();
     void mniMenu_NewWalletClick();
     void mniMenu_DeleteAccountClick();
@@ -70,6 +71,7 @@ public slots:
     void btnToolPropertyClick();
     void btnToolAccHistoryClick();
     void btnToolWalHistoryClick();
+    void mniMenu_ReportsClick();
     void mniMenu_AccountURLClick();
     void mniMenu_WalletURLClick();
     void btnToolDepositeClick();
@@ -116,6 +118,7 @@ private:
     int openDeposit(int id, bool debit);
     int openTransfer(int sourceId, int destId);
     void openHistory(int startId);
+    void openReports();
     void openAbout();
 };
 

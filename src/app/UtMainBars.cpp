@@ -90,6 +90,9 @@ void TFrmMain::buildMenus() {
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mniMenu_File"));
+    addCommand(file, "mniMenu_Import", QStringLiteral("&Import Statement..."), this,
+               &TFrmMain::mniMenu_ImportClick, QKeySequence(Qt::CTRL | Qt::Key_I));
+    file->addSeparator();
     addCommand(file, "mniMenu_Exit", QStringLiteral("&Exit"), this, &TFrmMain::btnExitClick);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
@@ -106,6 +109,9 @@ void TFrmMain::buildMenus() {
     view->addSeparator();
     addCommand(view, "mniMenu_Properties", QStringLiteral("&Properties"), this,
                &TFrmMain::btnToolPropertyClick, QKeySequence(Qt::Key_F4));
+    view->addSeparator();
+    addCommand(view, "mniMenu_Reports", QStringLiteral("&Reports..."), this,
+               &TFrmMain::mniMenu_ReportsClick, QKeySequence(Qt::CTRL | Qt::Key_R));
 
     QMenu* accounts = bar->addMenu(QStringLiteral("&Accounts"));
     accounts->setObjectName(QStringLiteral("mniMenu_Accounts"));

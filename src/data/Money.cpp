@@ -314,6 +314,42 @@ void MoneySum::add(const QVariant& value) {
         m_valid = false;
 }
 
+MoneySum MoneySum::fromRaw(WideInt tenThousandths) {
+    MoneySum s;
+    s.m_raw = tenThousandths;
+    return s;
+}
+
+void MoneySum::add(Money value) {
+    if (__builtin_add_overflow(m_raw, WideInt(value.raw()), &m_raw))
+        m_valid = false;
+}
+
+void MoneySum::add(const MoneySum& other) {
+    if (!other.m_valid || __builtin_add_overflow(m_raw, other.m_raw, &m_raw))
+        m_valid = false;
+}
+
+void MoneySum::subtract(const MoneySum& other) {
+    if (!other.m_valid || __builtin_sub_overflow(m_raw, other.m_raw, &m_raw))
+        m_valid = false;
+}
+
+bool MoneySum::inRange() const {
+    return m_valid && m_raw >= std::numeric_limits<qint64>::min() &&
+           m_raw <= std::numeric_limits<qint64>::max();
+}
+
+Money MoneySum::clamped() const {
+    if (!m_valid)
+        return {};
+    if (m_raw > std::numeric_limits<qint64>::max())
+        return Money::fromRaw(std::numeric_limits<qint64>::max());
+    if (m_raw < std::numeric_limits<qint64>::min())
+        return Money::fromRaw(std::numeric_limits<qint64>::min());
+    return Money::fromRaw(qint64(m_raw));
+}
+
 QString MoneySum::toPlainString(const QLocale& locale) const {
     return m_valid ? plainText(m_raw, locale) : QString();
 }

@@ -91,6 +91,19 @@ public:
     void add(const QVariant& value);
     bool valid() const { return m_valid; }
     WideInt raw() const { return m_raw; }
+
+    // Sums the program works out itself (the reports) add money values and other sums
+    // alike; a sum without a value leaves any sum it goes into without one.
+    static MoneySum fromRaw(WideInt tenThousandths);
+    void add(Money value);
+    void add(const MoneySum& other);
+    void subtract(const MoneySum& other);
+    // Whether the sum is itself a money value.
+    bool inRange() const;
+    // The sum, or the nearest end of the money range when it lies beyond it (0 without a
+    // value).
+    Money clamped() const;
+    bool operator==(const MoneySum&) const = default;
     // As Money::toPlainString and Money::toShortString would write it; empty when invalid.
     QString toPlainString(const QLocale& locale = QLocale()) const;
     QString toShortString(const QLocale& locale = QLocale()) const;

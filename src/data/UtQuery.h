@@ -125,6 +125,9 @@ public:
     void ClearParams() { m_params.clear(); }
 
     void Open();
+    // Opens a result the program worked out itself, for a grid to show: these field
+    // names and rows (each row one value a field). Read only; sorts like any other.
+    void OpenValues(const QStringList& names, const std::vector<std::vector<QVariant>>& rows);
     // Opens a single-table select so that its row can be edited, or a row appended.
     void OpenForUpdate();
     void Close();

@@ -35,3 +35,13 @@ void AppendWindows1252(QByteArray& out, QStringView text) {
         }
     }
 }
+
+QString FromWindows1252(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (const char b : bytes) {
+        const auto u = uchar(b);
+        *d++ = QChar(u >= 0x80 && u < 0xA0 && kHigh[u - 0x80] != 0 ? kHigh[u - 0x80] : char16_t(u));
+    }
+    return out;
+}

@@ -14,9 +14,10 @@ QFont HistoryFont(const QFont& base, int size, bool pixels) {
     return f;
 }
 
-void FillAccountList(QComboBox* box) {
+void FillAccountList(QComboBox* box, bool withAll) {
     box->clear();
-    box->addItem(QStringLiteral("-----All-----"));
+    if (withAll)
+        box->addItem(QStringLiteral("-----All-----"));
     box->addItem(QStringLiteral("---Account---"));
     TQuery& q = TDM::FreshQuery();
     q.SQL << QStringLiteral("select ID, [name], [Type] from Account order by type");

@@ -22,8 +22,9 @@ Q_DECLARE_METATYPE(PCboItem)
 
 // "-----All-----", "---Account---", the bank accounts and credit cards, and, when there
 // are wallets, "---Wallet---" and the wallets; each account or wallet entry is four
-// blanks and its name and carries a TCboItem. The first entry is chosen.
-void FillAccountList(QComboBox* box);
+// blanks and its name and carries a TCboItem. The first entry is chosen. Without
+// `withAll` the list starts at "---Account---", for a choice of one row.
+void FillAccountList(QComboBox* box, bool withAll = true);
 
 // The item an entry carries, or null for the headers.
 PCboItem CboItemAt(const QComboBox* box, int index);

@@ -93,16 +93,7 @@ void TFrmAccountHistory::buildToolbar() {
     tlb1->setFixedHeight(57);
     const auto button = [this](const char* name, const QString& caption, TToolPicture picture,
                                void (TFrmAccountHistory::*handler)()) {
-        auto* b = new QToolButton(tlb1);
-        b->setObjectName(QLatin1String(name));
-        b->setText(caption);
-        b->setIcon(ToolPicture(picture));
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumSize(44, 52);
-        b->setMaximumHeight(52);
-        tlb1->addWidget(b);
+        QToolButton* b = ToolbarButton(tlb1, name, caption, ToolPicture(picture));
         GuardedConnect(b, &QToolButton::clicked, this, handler);
         return b;
     };

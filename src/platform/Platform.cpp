@@ -126,6 +126,23 @@ public:
             r.filterIndex = 1;
         return r;
     }
+    OpenDialogResult Open(QWidget* owner, const OpenDialogRequest& request) override {
+        QFileDialog dialog(ownerWindow(owner));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        QStringList labels;
+        for (const NameFilter& f : qtFilters(request.filter))
+            labels << f.label;
+        dialog.setNameFilters(labels);
+        if (!request.fileName.isEmpty())
+            dialog.selectFile(request.fileName);
+        OpenDialogResult r;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return r;
+        r.accepted = true;
+        r.fileName = dialog.selectedFiles().first();
+        return r;
+    }
 };
 
 bool startFirst(const QStringList& programs) {
@@ -221,6 +238,9 @@ MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& tex
 
 SaveDialogResult ShowSaveDialog(QWidget* owner, const SaveDialogRequest& request) {
     return FileDialogs().Save(ownerWindow(owner), request);
+}
+OpenDialogResult ShowOpenDialog(QWidget* owner, const OpenDialogRequest& request) {
+    return FileDialogs().Open(ownerWindow(owner), request);
 }
 IHtmlHelp& HtmlHelp() {
     return *slot<IHtmlHelp, RegisteredHtmlHelp>();

@@ -40,10 +40,21 @@ struct SaveDialogResult {
     int filterIndex = 1; // 1-based entry the user chose
 };
 
+struct OpenDialogRequest {
+    QString filter;   // "Statements (*.csv *.ofx)|*.csv *.ofx|All files (*)|*"
+    QString fileName; // initial
+};
+struct OpenDialogResult {
+    bool accepted = false;
+    QString fileName;
+};
+
 class IFileDialogs {
 public:
     virtual ~IFileDialogs() = default;
     virtual SaveDialogResult Save(QWidget* owner, const SaveDialogRequest& request) = 0;
+    // Picks an existing file to read.
+    virtual OpenDialogResult Open(QWidget* owner, const OpenDialogRequest& request) = 0;
 };
 
 class IShell {
@@ -98,8 +109,9 @@ std::unique_ptr<IHtmlHelp> SetHtmlHelp(std::unique_ptr<IHtmlHelp> impl);
 using HtmlHelpFactory = std::unique_ptr<IHtmlHelp> (*)();
 void RegisterHtmlHelpImplementation(HtmlHelpFactory factory);
 
-// Shorthands for a message box and a save dialog through the current services. The
+// Shorthands for a message box and the file dialogs through the current services. The
 // box or dialog belongs to the owner's window, never to a part inside it.
 MsgButton ShowMessage(QWidget* owner, const QString& caption, const QString& text, MsgIcon icon,
                       MsgButtons buttons);
 SaveDialogResult ShowSaveDialog(QWidget* owner, const SaveDialogRequest& request);
+OpenDialogResult ShowOpenDialog(QWidget* owner, const OpenDialogRequest& request);

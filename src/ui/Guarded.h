@@ -22,10 +22,12 @@ QMetaObject::Connection GuardedConnect(Sender* sender, Signal signal, Receiver* 
                                        Handler handler) {
     return QObject::connect(sender, signal, receiver, [receiver, handler](auto&&...) {
         Guarded([&] {
-            if constexpr (std::is_member_function_pointer_v<Handler>)
+            if constexpr (std::is_member_function_pointer_v<Handler>) {
                 (receiver->*handler)();
-            else
+            } else {
+                (void)receiver; // only the context of the connection
                 handler();
+            }
         });
     });
 }

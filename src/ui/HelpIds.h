@@ -12,4 +12,6 @@ constexpr int IDH_DEPOSIT = 1009;
 constexpr int IDH_DEBIT = 1010;
 constexpr int IDH_TRANSFER = 1011;
 constexpr int IDH_HISTORY = 1012;
+constexpr int IDH_IMPORT = 1013;
+constexpr int IDH_REPORTS = 1014;
 } // namespace HelpIds

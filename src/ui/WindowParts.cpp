@@ -8,10 +8,13 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolBar>
+#include <QToolButton>
 #include <vector>
 
 void SetupFixedWindow(QDialog* window, const QString& caption, int clientWidth, int clientHeight) {
@@ -53,6 +56,21 @@ QLabel* Label(QWidget* parent, const char* name, const QString& caption, const Q
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QRect& geometry) {
     return Placed(new QPushButton(caption, parent), name, geometry);
+}
+
+QToolButton* ToolbarButton(QToolBar* bar, const char* name, const QString& caption,
+                           const QIcon& picture) {
+    auto* b = new QToolButton(bar);
+    b->setObjectName(QLatin1String(name));
+    b->setText(caption);
+    b->setIcon(picture);
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setMinimumSize(44, 52);
+    b->setMaximumHeight(52);
+    bar->addWidget(b);
+    return b;
 }
 
 QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry) {

@@ -11,10 +11,13 @@
 class QComboBox;
 class QDialog;
 class QGroupBox;
+class QIcon;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QSize;
+class QToolBar;
+class QToolButton;
 
 // What the program's modal windows share in how they are put together.
 
@@ -40,6 +43,11 @@ QLabel* Label(QWidget* parent, const char* name, const QString& caption, const Q
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QPoint& at);
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QRect& geometry);
+// A button of a window's toolbar, added at its end: the picture with the caption below it,
+// at least 44 x 52, flat until the pointer is on it, and never taking the focus away from
+// the list the command works on.
+QToolButton* ToolbarButton(QToolBar* bar, const char* name, const QString& caption,
+                           const QIcon& picture);
 // A drop-down list without typing, fifteen rows when open; a narrow closed box opens onto
 // whole names.
 QComboBox* PickList(QWidget* parent, const char* name, const QRect& geometry);

@@ -407,8 +407,9 @@ void HelpLookup(const QByteArray& input) {
 }
 
 QStringList Targets() {
-    return {QStringLiteral("amount"), QStringLiteral("sqlformat"), QStringLiteral("dialect"),
-            QStringLiteral("gridwriters"), QStringLiteral("helplookup")};
+    return {QStringLiteral("amount"),      QStringLiteral("sqlformat"),  QStringLiteral("dialect"),
+            QStringLiteral("gridwriters"), QStringLiteral("helplookup"), QStringLiteral("csv"),
+            QStringLiteral("qif"),         QStringLiteral("ofx")};
 }
 
 void Run(const QString& target, const QByteArray& input) {
@@ -422,6 +423,12 @@ void Run(const QString& target, const QByteArray& input) {
         GridWriters(input);
     else if (target == QLatin1String("helplookup"))
         HelpLookup(input);
+    else if (target == QLatin1String("csv"))
+        Csv(input);
+    else if (target == QLatin1String("qif"))
+        Qif(input);
+    else if (target == QLatin1String("ofx"))
+        Ofx(input);
     else
         broken("no such target", target);
 }

@@ -29,6 +29,14 @@ void GridWriters(const QByteArray& input);
 // random bytes.
 void HelpLookup(const QByteArray& input);
 
+// The statement readers fed any bytes: a CSV file's records read back the same when
+// written again quoted; every line of a CSV, QIF or OFX statement either says why it
+// cannot be read or has a date and an amount within the money limits; what the OFX
+// library is handed is always a whole document.
+void Csv(const QByteArray& input);
+void Qif(const QByteArray& input);
+void Ofx(const QByteArray& input);
+
 // The names above, as the fuzz programs and the kept-input folders are named.
 QStringList Targets();
 void Run(const QString& target, const QByteArray& input);

@@ -83,9 +83,16 @@ public:
         owners.push_back(owner);
         return answer;
     }
+    OpenDialogResult Open(QWidget* owner, const OpenDialogRequest& request) override {
+        openRequests.push_back(request);
+        owners.push_back(owner);
+        return openAnswer;
+    }
     std::vector<SaveDialogRequest> requests;
+    std::vector<OpenDialogRequest> openRequests;
     std::vector<QWidget*> owners;
-    SaveDialogResult answer; // not accepted unless a test sets it
+    SaveDialogResult answer;     // not accepted unless a test sets it
+    OpenDialogResult openAnswer; // likewise
 };
 
 // A fresh empty database in a temporary folder that plays the executable's folder,

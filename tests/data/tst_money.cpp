@@ -91,6 +91,24 @@ private slots:
         QCOMPARE((-top).saturatingAdd(Money::fromRaw(-5)).raw(),
                  std::numeric_limits<qint64>::min());
         QCOMPARE(top.saturatingAdd(-top), Money());
+
+        // A sum passes the range without wrapping, and comes back into it.
+        MoneySum sum;
+        sum.add(top);
+        sum.add(top);
+        QVERIFY(!sum.inRange());
+        QCOMPARE(sum.clamped(), top);
+        QCOMPARE(sum.toPlainString(QLocale::c()), QStringLiteral("1844674407370955.1614"));
+        MoneySum less = sum;
+        less.subtract(MoneySum::fromRaw(WideInt(top.raw()) + 5));
+        QVERIFY(less.inRange());
+        QCOMPARE(less.clamped().raw(), top.raw() - 5);
+        // One without a value leaves every sum it goes into without one.
+        MoneySum broken;
+        broken.add(QVariant(1e300));
+        less.add(broken);
+        QVERIFY(!less.valid() && !less.inRange());
+        QCOMPARE(less.clamped(), Money());
     }
 
     void roundingHoldsAtTheEndsOfTheRange() {

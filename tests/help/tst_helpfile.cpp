@@ -8,6 +8,7 @@
 #include "help/ChmHelp.h"
 #include "help/HelpWindow.h"
 #include "history/UtAccountHistory.h"
+#include "reports/UtReports.h"
 
 #include <QApplication>
 #include <QFile>
@@ -153,10 +154,10 @@ private slots:
         QVERIFY(chm.Contains(chm.DefaultTopic()));
 
         const QMap<quint32, QString> topics = chm.ContextTopics();
-        const QMap<quint32, QString> expected{{1000, "/main.htm"},   {1007, "/account.htm"},
-                                              {1008, "/wallet.htm"}, {1009, "/deposit.htm"},
-                                              {1010, "/debit.htm"},  {1011, "/transfer.htm"},
-                                              {1012, "/history.htm"}};
+        const QMap<quint32, QString> expected{
+            {1000, "/main.htm"},    {1007, "/account.htm"}, {1008, "/wallet.htm"},
+            {1009, "/deposit.htm"}, {1010, "/debit.htm"},   {1011, "/transfer.htm"},
+            {1012, "/history.htm"}, {1013, "/import.htm"},  {1014, "/reports.htm"}};
         QCOMPARE(topics, expected);
 
         const QStringList contents = pagesOf(chm.Contents());
@@ -238,8 +239,11 @@ private slots:
         auto printers = SetPrinters(std::make_unique<PrinterRecorder>());
         TFrmMain main;
         TFrmAccountHistory history;
-        const std::pair<QWidget*, QString> windows[] = {
-            {&main, "/main.htm"}, {&history, "/history.htm"}, {&PreviewFormEh(), "/preview.htm"}};
+        TFrmReports reports;
+        const std::pair<QWidget*, QString> windows[] = {{&main, "/main.htm"},
+                                                        {&history, "/history.htm"},
+                                                        {&PreviewFormEh(), "/preview.htm"},
+                                                        {&reports, "/reports.htm"}};
         QMap<QString, QSet<QString>> offeredOn; // caption -> the pages of its windows
         for (const auto& [window, page] : windows) {
             QStringList captions;
