@@ -70,11 +70,10 @@ template <class F> void duringLayout(GridFixture& f, F&& act) {
     poll.start();
     // The third page starts late, so that events are let through in the middle of it
     // and what is done there lands mid-page, as on a slow machine.
-    const QMetaObject::Connection late =
-        QObject::connect(box(), &TPreviewBox::OpenPreviewer, [] {
-            if (form().PrinterPreview().Printing() && box()->PageCount() == 2)
-                QTest::qSleep(12);
-        });
+    const QMetaObject::Connection late = QObject::connect(box(), &TPreviewBox::OpenPreviewer, [] {
+        if (form().PrinterPreview().Printing() && box()->PageCount() == 2)
+            QTest::qSleep(12);
+    });
     f.print.Preview();
     QObject::disconnect(late);
     QVERIFY(acted);
