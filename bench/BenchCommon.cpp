@@ -109,3 +109,21 @@ void Settle(QWidget* w) {
     QCoreApplication::processEvents();
     w->repaint();
 }
+
+BenchArgs ReadBenchArgs(const QStringList& args, int defaultRuns, const char* usage) {
+    BenchArgs out;
+    out.runs = defaultRuns;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            out.runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--shot") && i + 1 < args.size())
+            out.shots = args[++i];
+        else
+            out.database = args[i];
+    }
+    if (out.database.isEmpty() || !QFileInfo::exists(out.database)) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        std::exit(2);
+    }
+    return out;
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QTemporaryDir;
@@ -40,6 +41,15 @@ void ExecOrDie(sqlite3* db, const QByteArray& sql);
 // Makes `dir` play the program's folder: Data.mdb there is `database` (a link to it, or
 // a copy when the benchmark changes data) and res/ holds the card bitmaps.
 void PrepareProgramFolder(const QTemporaryDir& dir, const QString& database, bool copy);
+
+// The arguments most benchmarks take: the database, `--runs N` and `--shot DIR`. Prints
+// `usage` and exits with 2 when no existing database is named.
+struct BenchArgs {
+    QString database;
+    int runs = 5;
+    QString shots;
+};
+BenchArgs ReadBenchArgs(const QStringList& args, int defaultRuns, const char* usage);
 
 // Lets queued events run and paints the window at once.
 void Settle(QWidget* w);

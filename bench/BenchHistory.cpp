@@ -101,21 +101,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    int runs = 5;
-    QString db, shots;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == "--runs" && i + 1 < args.size())
-            runs = std::max(1, args[++i].toInt());
-        else if (args[i] == "--shot" && i + 1 < args.size())
-            shots = args[++i];
-        else
-            db = args[i];
-    }
-    if (db.isEmpty() || !QFileInfo::exists(db)) {
-        std::fprintf(stderr, "usage: bench-history DATABASE [--runs N] [--shot DIR]\n");
-        return 2;
-    }
+    const BenchArgs args =
+        ReadBenchArgs(app.arguments().mid(1), 5, "bench-history DATABASE [--runs N] [--shot DIR]");
+    const QString& db = args.database;
+    const int runs = args.runs;
+    const QString& shots = args.shots;
     // Delete changes the data, so the program works on a copy.
     QTemporaryDir dir;
     PrepareProgramFolder(dir, db, true);
