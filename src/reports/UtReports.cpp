@@ -71,11 +71,7 @@ TFrmReports::~TFrmReports() {
 }
 
 void TFrmReports::buildToolbar() {
-    tlb1 = new QToolBar(this);
-    tlb1->setObjectName(QStringLiteral("tlb1"));
-    tlb1->setMovable(false);
-    tlb1->setIconSize(QSize(32, 32));
-    tlb1->setFixedHeight(57);
+    tlb1 = WindowToolbar(this);
     const auto button = [this](const char* name, const QString& caption, TToolPicture picture,
                                void (TFrmReports::*handler)(), const QString& tip) {
         QToolButton* b = ToolbarButton(tlb1, name, caption, ToolPicture(picture));

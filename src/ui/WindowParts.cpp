@@ -58,6 +58,15 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
     return Placed(new QPushButton(caption, parent), name, geometry);
 }
 
+QToolBar* WindowToolbar(QWidget* parent) {
+    auto* bar = new QToolBar(parent);
+    bar->setObjectName(QStringLiteral("tlb1"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(32, 32));
+    bar->setFixedHeight(57);
+    return bar;
+}
+
 QToolButton* ToolbarButton(QToolBar* bar, const char* name, const QString& caption,
                            const QIcon& picture) {
     auto* b = new QToolButton(bar);

@@ -43,6 +43,8 @@ QLabel* Label(QWidget* parent, const char* name, const QString& caption, const Q
 QLabel* Label(QWidget* parent, const char* name, const QString& caption, const QPoint& at);
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QRect& geometry);
+// A window's own toolbar `tlb1`: fixed in place, 57 pixels high, for 32-pixel pictures.
+QToolBar* WindowToolbar(QWidget* parent);
 // A button of a window's toolbar, added at its end: the picture with the caption below it,
 // at least 44 x 52, flat until the pointer is on it, and never taking the focus away from
 // the list the command works on.
